@@ -1,0 +1,658 @@
+#include "foundation/TextString.h"
+
+#include <cassert>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace quorlex {
+namespace {
+
+// The buffer is allocated in whole units of this size.
+constexpr int kBlockUnit = 256;
+// Below this many characters a short shortfall doubles the buffer; above, it grows by half.
+constexpr int kDoublingLimit = 500000;
+// Replace rebuilds strings longer than this in one pass instead of shifting their tail.
+constexpr int kOnePassReplaceLength = 1000;
+// The largest capacity a 32-bit length can describe, leaving room for the rounding.
+constexpr int64_t kMaxCapacity = INT32_MAX - 2 * kBlockUnit;
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool SameChar(char a, char b, int caseSensitive) {
+  return caseSensitive ? a == b : Upper(a) == Upper(b);
+}
+
+int CStringLength(const char* text) {
+  return text == nullptr ? 0 : static_cast<int>(std::strlen(text));
+}
+
+// Block size for a target of x characters: whole 256-byte units with room for x + 1 bytes
+// and at least one spare unit, so capacity (block - 2) is never below x.
+int64_t BlockBytesFor(int64_t x) { return ((x + 1) / kBlockUnit) * kBlockUnit + kBlockUnit; }
+
+// Index of the first occurrence of needle[0, needleLength) in text[from, textLength), or -1.
+int FindIn(const char* text, int textLength, int from, const char* needle, int needleLength,
+           int caseSensitive) {
+  if (needleLength == 0 || from < 0 || from > textLength - needleLength) return -1;
+  if (caseSensitive) {
+    const void* hit = memmem(text + from, static_cast<size_t>(textLength - from), needle,
+                             static_cast<size_t>(needleLength));
+    return hit == nullptr ? -1 : static_cast<int>(static_cast<const char*>(hit) - text);
+  }
+  const char first = Upper(needle[0]);
+  const int last = textLength - needleLength;
+  for (int i = from; i <= last; ++i) {
+    if (Upper(text[i]) != first) continue;
+    int k = 1;
+    while (k < needleLength && Upper(text[i + k]) == Upper(needle[k])) ++k;
+    if (k == needleLength) return i;
+  }
+  return -1;
+}
+
+// The direction flag of Justify. It flips at every call so that successive lines of a
+// paragraph lean alternately left and right; it is the one piece of state strings share,
+// kept per thread so that conversions on different threads do not disturb each other.
+thread_local bool justifyLeansRight = true;
+
+}  // namespace
+
+// --- Construction -----------------------------------------------------------------------
+
+TextString::TextString() : data(nullptr), length(0), capacity(-1) { Reserve(0); }
+
+TextString::TextString(const TextString& other) : TextString() {
+  AssignBytes(other.data, other.length);
+}
+
+TextString::TextString(TextString&& other) noexcept : TextString() { Swap(other); }
+
+TextString::TextString(const char* text) : TextString() { Assign(text); }
+
+TextString::TextString(int value) : TextString() { AppendNumber('1', value, 0); }
+
+TextString& TextString::operator=(const TextString& other) {
+  if (this != &other) AssignBytes(other.data, other.length);
+  return *this;
+}
+
+TextString& TextString::operator=(TextString&& other) noexcept {
+  Swap(other);
+  return *this;
+}
+
+TextString& TextString::operator=(const char* text) {
+  Assign(text);
+  return *this;
+}
+
+TextString::~TextString() {
+  std::free(data);
+  data = nullptr;
+  length = 0;
+  capacity = 0;
+}
+
+char TextString::operator[](int i) const {
+  assert(i >= 0 && i < length && "TextString index out of range");
+  return data[i];
+}
+
+// --- Classes of characters --------------------------------------------------------------
+
+int TextString::HasNoLetters() const {
+  for (int i = 0; i < length; ++i) {
+    if (IsLetter(data[i])) return 0;
+  }
+  return 1;
+}
+
+int TextString::HasNoLettersOrDigits() const {
+  for (int i = 0; i < length; ++i) {
+    if (IsLetter(data[i]) || IsDigit(data[i])) return 0;
+  }
+  return 1;
+}
+
+int TextString::HasNoLowerCase() const {
+  for (int i = 0; i < length; ++i) {
+    if (data[i] >= 'a' && data[i] <= 'z') return 0;
+  }
+  return 1;
+}
+
+// --- Storage ----------------------------------------------------------------------------
+
+void TextString::Reserve(int n) {
+  if (capacity >= n) return;
+  int64_t target = n;
+  const int64_t shortfall = static_cast<int64_t>(n) - capacity;
+  if (n > 2 * kBlockUnit && 5 * shortfall < n) {
+    target = n < kDoublingLimit ? 2 * static_cast<int64_t>(capacity)
+                                : static_cast<int64_t>(capacity) * 3 / 2;
+  }
+  if (target > kMaxCapacity) target = n;
+  if (target > kMaxCapacity) std::abort();  // beyond what a 32-bit length can count
+  Reallocate(static_cast<int>(target));
+}
+
+void TextString::Reallocate(int newCapacity) {
+  const int64_t bytes = BlockBytesFor(newCapacity);
+  char* block = static_cast<char*>(std::malloc(static_cast<size_t>(bytes)));
+  if (block == nullptr) std::abort();  // memory exhaustion ends the run
+  if (data != nullptr) std::memcpy(block, data, static_cast<size_t>(length));
+  block[length] = 0;
+  std::free(data);
+  data = block;
+  capacity = static_cast<int>(bytes - 2);
+}
+
+void TextString::SetLength(int newLength) {
+  length = newLength;
+  data[length] = 0;
+}
+
+void TextString::Swap(TextString& other) noexcept {
+  std::swap(data, other.data);
+  std::swap(length, other.length);
+  std::swap(capacity, other.capacity);
+}
+
+// --- Assignment and concatenation -------------------------------------------------------
+
+int TextString::Assign(const char* text) {
+  if (text == data) return 1;
+  return AssignBytes(text, CStringLength(text));
+}
+
+int TextString::AssignSub(const char* text, int start, int count) {
+  if (text == nullptr) return Clear();
+  if (count < 0) count = CStringLength(text) - start;
+  if (count < 0) count = 0;
+  return AssignBytes(text + start, count);
+}
+
+int TextString::AssignBytes(const char* bytes, int n) {
+  if (n < 0 || (bytes == nullptr && n > 0)) return 0;
+  if (n > capacity) {
+    // The source may lie in our own buffer: copy it out before the buffer moves.
+    TextString copy;
+    copy.Reserve(n);
+    std::memcpy(copy.data, bytes, static_cast<size_t>(n));
+    copy.SetLength(n);
+    Swap(copy);
+    return 1;
+  }
+  if (n > 0) std::memmove(data, bytes, static_cast<size_t>(n));
+  SetLength(n);
+  return 1;
+}
+
+int TextString::Clear() {
+  SetLength(0);
+  return 1;
+}
+
+int TextString::AppendChar(char c) {
+  Reserve(length + 1);
+  data[length] = c;
+  SetLength(length + 1);
+  return 1;
+}
+
+int TextString::Append(const char* text) { return AppendBytes(text, CStringLength(text)); }
+
+int TextString::AppendBytes(const char* bytes, int n) {
+  if (n < 0 || (bytes == nullptr && n > 0)) return 0;
+  if (n == 0) return 1;
+  if (static_cast<int64_t>(length) + n > kMaxCapacity) std::abort();
+  if (length + n > capacity) {
+    // The source may lie in our own buffer, which Reserve is about to free.
+    const bool inside = bytes >= data && bytes < data + length;
+    const int64_t offset = bytes - data;
+    Reserve(length + n);
+    if (inside) bytes = data + offset;
+  }
+  std::memmove(data + length, bytes, static_cast<size_t>(n));
+  SetLength(length + n);
+  return 1;
+}
+
+TextString& TextString::operator+=(const TextString& other) {
+  AppendBytes(other.data, other.length);
+  return *this;
+}
+
+TextString& TextString::operator+=(const char* text) {
+  Append(text);
+  return *this;
+}
+
+TextString& TextString::operator+=(int value) {
+  AppendNumber('1', value, 0);
+  return *this;
+}
+
+TextString operator+(const TextString& left, const TextString& right) {
+  TextString result(left);
+  result += right;
+  return result;
+}
+
+TextString operator+(const TextString& left, const char* right) {
+  TextString result(left);
+  result += right;
+  return result;
+}
+
+TextString operator+(const char* left, const TextString& right) {
+  TextString result(left);
+  result += right;
+  return result;
+}
+
+void TextString::ToUpper() {
+  for (int i = 0; i < length; ++i) data[i] = Upper(data[i]);
+}
+
+void TextString::ToLower() {
+  for (int i = 0; i < length; ++i) data[i] = Lower(data[i]);
+}
+
+// --- Comparison and search --------------------------------------------------------------
+
+int TextString::Equals(const char* text, int caseSensitive, int ignoreBlanks) const {
+  if (text == nullptr) return 0;
+  const int textLength = CStringLength(text);
+  if (!ignoreBlanks && textLength != length) return 0;
+  int i = 0;
+  int k = 0;
+  while (i < length && k < textLength) {
+    if (ignoreBlanks) {
+      while (i < length && IsBlank(data[i])) ++i;
+      while (k < textLength && IsBlank(text[k])) ++k;
+      if (i == length || k == textLength) break;
+    }
+    if (!SameChar(data[i], text[k], caseSensitive)) return 0;
+    ++i;
+    ++k;
+  }
+  return 1;
+}
+
+int TextString::StartsWith(const char* prefix, int caseSensitive) const {
+  const int prefixLength = CStringLength(prefix);
+  if (prefixLength == 0 || length == 0 || length < prefixLength) return 0;
+  for (int i = 0; i < prefixLength; ++i) {
+    if (!SameChar(data[i], prefix[i], caseSensitive)) return 0;
+  }
+  return 1;
+}
+
+int TextString::CompareN(const char* a, const char* b, int n, int ignoreCase) {
+  if (n <= 0) return 0;
+  if (a == nullptr) return b == nullptr ? 0 : -1;
+  if (b == nullptr) return 1;
+  for (int i = 0; i < n; ++i) {
+    const signed char ca = static_cast<signed char>(a[i]);
+    const signed char cb = static_cast<signed char>(b[i]);
+    if (ca == 0 && cb == 0) return 0;  // both ended: the rest compares equal
+    if (ca == 0) return -1;
+    if (cb == 0) return 1;
+    if (ca == cb || (ignoreCase && Upper(ca) == Upper(cb))) continue;
+    return ca < cb ? -1 : 1;
+  }
+  return 0;
+}
+
+int TextString::Find(int from, const char* text, int& pos, int caseSensitive) const {
+  pos = -1;
+  if (from < 0 || from > length) return 0;
+  pos = FindIn(data, length, from, text, CStringLength(text), caseSensitive);
+  return pos >= 0 ? 1 : 0;
+}
+
+int TextString::FindChar(int from, char c, int& pos, int caseSensitive) const {
+  const char needle[1] = {c};
+  pos = -1;
+  if (from < 0 || from > length) return 0;
+  pos = FindIn(data, length, from, needle, 1, caseSensitive);
+  return pos >= 0 ? 1 : 0;
+}
+
+const char* TextString::FindNoCase(const char* text) const {
+  const int at = FindIn(data, length, 0, text, CStringLength(text), 0);
+  return at >= 0 ? data + at : nullptr;
+}
+
+int TextString::CountChar(char c) const {
+  int count = 0;
+  for (int i = 0; i < length; ++i) count += data[i] == c ? 1 : 0;
+  return count;
+}
+
+// --- Editing ----------------------------------------------------------------------------
+
+int TextString::InsertChar(int pos, char c) {
+  if (pos < 0 || pos > length) return 0;
+  Reserve(length + 1);
+  std::memmove(data + pos + 1, data + pos, static_cast<size_t>(length - pos));
+  data[pos] = c;
+  SetLength(length + 1);
+  return 1;
+}
+
+int TextString::Insert(int pos, const char* text) {
+  if (pos < 0 || pos > length) return 0;
+  const int n = CStringLength(text);
+  if (n == 0) return 1;
+  TextString copy(text);  // the text may lie in our own buffer
+  Reserve(length + n);
+  std::memmove(data + pos + n, data + pos, static_cast<size_t>(length - pos));
+  std::memcpy(data + pos, copy.data, static_cast<size_t>(n));
+  SetLength(length + n);
+  return 1;
+}
+
+int TextString::Mid(int start, int count) {
+  if (start < 0 || start > length) return 0;
+  if (count < 0) count = 0;
+  if (count > length - start) count = length - start;
+  std::memmove(data, data + start, static_cast<size_t>(count));
+  SetLength(count);
+  return 1;
+}
+
+int TextString::Splice(int start, int count, const char* text, int textLength) {
+  if (start < 0 || count < 0 || start > length - count || textLength < 0 ||
+      (text == nullptr && textLength > 0)) {
+    return 0;
+  }
+  if (static_cast<int64_t>(length) - count + textLength > kMaxCapacity) std::abort();
+  const int newLength = length - count + textLength;
+  if (textLength > count) Reserve(newLength);
+  std::memmove(data + start + textLength, data + start + count,
+               static_cast<size_t>(length - start - count));
+  if (textLength > 0) std::memcpy(data + start, text, static_cast<size_t>(textLength));
+  SetLength(newLength);
+  return 1;
+}
+
+int TextString::RemoveChar(int from, char c, int max) {
+  if (from < 0 || from > length) return 0;
+  int removed = 0;
+  int out = from;
+  for (int i = from; i < length; ++i) {
+    if (data[i] == c && (max <= 0 || removed < max)) {
+      ++removed;
+      continue;
+    }
+    data[out++] = data[i];
+  }
+  SetLength(out);
+  return (max <= 0 || removed == max) ? 1 : 0;
+}
+
+int TextString::ReplaceChar(int from, char oldChar, char newChar, int max) {
+  if (length == 0) return 1;
+  if (from < 0 || from > length) return 0;
+  int replaced = 0;
+  for (int i = from; i < length && (max <= 0 || replaced < max); ++i) {
+    if (data[i] != oldChar) continue;
+    data[i] = newChar;
+    ++replaced;
+  }
+  return (max <= 0 || replaced == max) ? 1 : 0;
+}
+
+int TextString::Replace(int from, const char* find, const char* with, int max, int caseSensitive,
+                        const char* fill, int* count) {
+  if (from < 0 || from > length || find == nullptr || (with == nullptr && fill == nullptr)) {
+    return 0;
+  }
+  const int findLength = CStringLength(find);
+  if (findLength == 0) return 0;
+  if (length == 0) return 1;
+
+  // Copies, because either text may lie in this string's buffer, which the edits change.
+  const TextString findText(find);
+  const TextString withText(with);
+  const int withLength = withText.length;
+  const bool fillMode = with == nullptr;
+  const char fillChar = fillMode ? *fill : 0;
+
+  int replaced = 0;
+  const auto more = [&] { return max <= 0 || replaced < max; };
+  const auto counted = [&] {
+    ++replaced;
+    if (count != nullptr) ++*count;
+  };
+
+  if (!fillMode && withLength != findLength && length > kOnePassReplaceLength) {
+    // One left-to-right pass into a fresh buffer: a document with thousands of
+    // occurrences is never shifted once per occurrence.
+    TextString rebuilt;
+    rebuilt.Reallocate(capacity);
+    rebuilt.AppendBytes(data, from);
+    int scan = from;
+    while (more()) {
+      const int at = FindIn(data, length, scan, findText.data, findLength, caseSensitive);
+      if (at < 0) break;
+      rebuilt.AppendBytes(data + scan, at - scan);
+      rebuilt.AppendBytes(withText.data, withLength);
+      scan = at + findLength;
+      counted();
+    }
+    rebuilt.AppendBytes(data + scan, length - scan);
+    Swap(rebuilt);
+    return more() && max > 0 ? 0 : 1;
+  }
+
+  int scan = from;
+  while (more()) {
+    const int at = FindIn(data, length, scan, findText.data, findLength, caseSensitive);
+    if (at < 0) break;
+    if (fillMode) {
+      std::memset(data + at, fillChar, static_cast<size_t>(findLength));
+      scan = at + findLength;
+    } else {
+      if (withLength != findLength) {
+        const int newLength = length - findLength + withLength;
+        Reserve(newLength);
+        std::memmove(data + at + withLength, data + at + findLength,
+                     static_cast<size_t>(length - at - findLength));
+        SetLength(newLength);
+      }
+      std::memcpy(data + at, withText.data, static_cast<size_t>(withLength));
+      scan = at + withLength;
+    }
+    counted();
+  }
+  return more() && max > 0 ? 0 : 1;
+}
+
+int TextString::ReplaceAll(const char* find, const char* with, int max, int caseSensitive) {
+  return Replace(0, find, with, max, caseSensitive, nullptr, nullptr);
+}
+
+int TextString::Trim(int trailingOnly, const char* set) {
+  const char* chars = set == nullptr ? " " : set;
+  const bool spaceInSet = std::strchr(chars, ' ') != nullptr;
+  const auto inSet = [&](char c) {
+    return (c != 0 && std::strchr(chars, c) != nullptr) || (spaceInSet && c == '\t');
+  };
+  int end = length;
+  while (end > 0 && inSet(data[end - 1])) --end;
+  int start = 0;
+  if (!trailingOnly) {
+    while (start < end && inSet(data[start])) ++start;
+  }
+  std::memmove(data, data + start, static_cast<size_t>(end - start));
+  SetLength(end - start);
+  return 1;
+}
+
+int TextString::CollapseBlanks() {
+  int out = 0;
+  for (int i = 0; i < length; ++i) {
+    if (IsBlank(data[i]) && i > 0 && IsBlank(data[i - 1])) continue;
+    data[out++] = data[i];
+  }
+  SetLength(out);
+  return 1;
+}
+
+int TextString::ExpandTabs(int width) {
+  if (width < 1 || std::memchr(data, '\t', static_cast<size_t>(length)) == nullptr) {
+    return length;
+  }
+  TextString expanded;
+  expanded.Reserve(length);
+  for (int i = 0; i < length; ++i) {
+    if (data[i] != '\t') {
+      expanded.AppendChar(data[i]);
+      continue;
+    }
+    // The tab stands at index `column` of the text expanded so far.
+    const int column = expanded.length;
+    const int blanks = width * ((width + column) / width) - column;
+    for (int k = 0; k < blanks; ++k) expanded.AppendChar(' ');
+  }
+  Swap(expanded);
+  return length;
+}
+
+int TextString::Justify(int width) {
+  justifyLeansRight = !justifyLeansRight;  // flips whatever this call's outcome
+  const bool leansRight = justifyLeansRight;
+
+  Trim(0, " \t");
+  if (length > width) return 0;
+  int gaps = 0;
+  for (int i = 0; i + 1 < length; ++i) {
+    if (data[i] == ' ' && data[i + 1] != ' ' && i != 1) ++gaps;
+  }
+  if (gaps == 0) return 0;
+  const int extra = width - length;
+  if (extra == 0) return 1;
+
+  // Copy from right to left into the final place, handing out blanks at each gap. Gaps
+  // are numbered from the right; the leftmost takes what is left over. A gap takes a
+  // first blank while the share handed out so far (in per cent, integer division) stays
+  // below its own position's share, and further blanks while one more would too.
+  Reserve(width);
+  int src = length - 1;
+  int dst = width - 1;
+  int gap = 0;
+  int added = 0;
+  char right = 0;  // the character right of src in the text before widening
+  while (src >= 0) {
+    const char c = data[src];
+    data[dst--] = c;
+    const bool isGap = c == ' ' && src + 1 < length && right != ' ' && src != 1;
+    right = c;
+    --src;
+    if (!isGap) continue;
+    ++gap;
+    int blanks = 0;
+    if (gap == gaps) {
+      blanks = extra - added;
+    } else {
+      const double share = 100.0 * gap / gaps;
+      const int firstProbe = leansRight ? added : added + 1;
+      if (100 * firstProbe / extra < share) {
+        blanks = 1;
+        while (100 * (added + blanks + 1) / extra < share) ++blanks;
+      }
+    }
+    for (int k = 0; k < blanks; ++k) data[dst--] = ' ';
+    added += blanks;
+  }
+  SetLength(width);
+  return 1;
+}
+
+// --- Tokens -----------------------------------------------------------------------------
+
+namespace {
+
+constexpr char kWordModeDelimiter = static_cast<char>(0xBF);
+
+// Length of the token that begins at text[0, n): up to its first delimiter.
+int TokenLength(const char* text, int n, char delim) {
+  int i = 0;
+  if (delim == ' ') {
+    while (i < n && !IsBlank(text[i])) ++i;
+  } else if (delim == kWordModeDelimiter) {
+    for (; i < n; ++i) {
+      const char c = text[i];
+      if (c == '\t' || c == ' ' || c == ',' || c == ';' || c == '<' || c == '>') break;
+      if (c == '&' && i + 3 < n && text[i + 2] == 't' && text[i + 3] == ';' &&
+          (text[i + 1] == 'l' || text[i + 1] == 'g')) {
+        break;
+      }
+    }
+  } else {
+    while (i < n && text[i] != delim) ++i;
+  }
+  return i;
+}
+
+}  // namespace
+
+int TextString::GetToken(int n, char delim, TextString& out) const {
+  int offset = 0;
+  return GetTokenAt(0, n, delim, out, offset);
+}
+
+int TextString::GetTokenAt(int start, int n, char delim, TextString& out, int& offset) const {
+  offset = 0;
+  if (n <= 0 || start < 0 || start >= length || (delim == kWordModeDelimiter && n != 1)) {
+    out.Clear();
+    return 0;
+  }
+  const char* text = data + start;
+  const int textLength = length - start;
+  int at = 0;
+  if (delim == ' ') {
+    while (at < textLength && IsBlank(text[at])) ++at;
+  }
+  for (int token = 1;; ++token) {
+    if (delim == ' ' && at == textLength) break;  // only blanks were left: no more tokens
+    const int tokenLength = TokenLength(text + at, textLength - at, delim);
+    if (token == n) {
+      offset = at;
+      out.AssignBytes(text + at, tokenLength);  // `out` may be this string
+      return 1;
+    }
+    at += tokenLength;
+    if (delim == ' ') {
+      while (at < textLength && IsBlank(text[at])) ++at;
+    } else {
+      ++at;  // step over the delimiter
+    }
+    if (at >= textLength) break;  // a delimiter at the very end opens no token
+  }
+  out.Clear();
+  return 0;
+}
+
+int TextString::GetNextToken(int& pos, char delim, TextString& out) const {
+  if (pos < 0) pos = 0;
+  if (pos >= length) {
+    out.Clear();
+    return 0;
+  }
+  const int sourceLength = length;  // `out` may be this string
+  const int tokenLength = TokenLength(data + pos, length - pos, delim);
+  out.AssignBytes(data + pos, tokenLength);
+  pos = pos + tokenLength + 1 < sourceLength ? pos + tokenLength + 1 : sourceLength;
+  return 1;
+}
+
+}  // namespace quorlex

@@ -1,0 +1,27 @@
+# Sourced by test.sh and run.sh. Installs, with apt-get, the Debian packages that the
+# build needs and that are not there yet; does nothing when everything is present.
+
+missing_deps() {
+  local missing=()
+  command -v cmake >/dev/null 2>&1 || missing+=(cmake)
+  command -v make >/dev/null 2>&1 || missing+=(make)
+  command -v g++ >/dev/null 2>&1 || missing+=(g++)
+  [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+  [ -f /usr/include/gmock/gmock.h ] || missing+=(libgmock-dev)
+  [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+  echo "${missing[@]}"
+}
+
+install_missing_deps() {
+  local missing
+  missing=$(missing_deps)
+  [ -z "$missing" ] && return 0
+  echo "==> installing missing packages: $missing"
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null 2>&1 || { echo "error: need root or sudo to install: $missing" >&2; return 1; }
+    sudo=sudo
+  fi
+  # shellcheck disable=SC2086
+  $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+}
