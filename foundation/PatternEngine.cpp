@@ -9,10 +9,6 @@ namespace {
 
 using Kind = PatternElement::Kind;
 
-bool IsFixed(Kind kind) {
-  return kind == Kind::kLiteral || kind == Kind::kClass || kind == Kind::kEscape;
-}
-
 // Whether a fixed element takes text byte c.
 bool Takes(const PatternElement& e, unsigned char c) { return e.taken.Contains(c); }
 
@@ -35,7 +31,7 @@ bool LiteralRunMatches(const PatternProgram& program, const PatternElement& e,
   if (e.literalRun > length - i) return false;
   const PatternElement* literal = &e;
   for (int k = 0; k < e.literalRun; ++k) {
-    if (FoldForPattern(text[i + k], program.caseSensitive) != literal->value) return false;
+    if (!Takes(*literal, text[i + k])) return false;
     literal = &program.at[static_cast<size_t>(literal->next)];
   }
   return true;
@@ -55,7 +51,7 @@ bool Step(WildcardPattern& pattern, MatchState& s, const unsigned char* text, in
   const int before = s.element;
   const PatternElement& e = program.at[static_cast<size_t>(before)];
 
-  if (IsFixed(e.kind)) {
+  if (e.IsFixed()) {
     if (!Takes(e, c)) {
       s.Reset();
       return false;
@@ -270,7 +266,7 @@ class PatternEngine::Scan {
     const PatternProgram& program = Program(p);
     const PatternElement& first = program.at[0];
     MatchState& state = states_[static_cast<size_t>(p)];
-    if (!IsFixed(first.kind) || first.fixedRun == 1) {
+    if (!first.IsFixed() || first.fixedRun == 1) {
       if (!StepState(p, pos) && !state.IsReset()) Plan(p, pos);
       if (!state.IsReset()) Activate(p);
       return;
@@ -316,7 +312,7 @@ class PatternEngine::Scan {
     const PatternElement& e = program.at[static_cast<size_t>(state.element)];
     Schedule& s = schedules_[static_cast<size_t>(p)];
     s.mode = Mode::kAwake;
-    if (IsFixed(e.kind)) {
+    if (e.IsFixed()) {
       // The state is decided by the first character that does not match, or else by the
       // run's last character.
       const int matched = MatchFixedRun(program, e, text_, length_, i + 1);
@@ -544,7 +540,7 @@ void PatternEngine::IndexStartBytes() {
     for (size_t p = 0; p < patterns_.size(); ++p) {
       const PatternProgram& program = patterns_[p]->program;
       const PatternElement& first = program.at[0];
-      const bool checksSecond = IsFixed(first.kind) && first.fixedRun > 1;
+      const bool checksSecond = first.IsFixed() && first.fixedRun > 1;
       for (int b = 0; b < 256; ++b) {
         const auto byte = static_cast<unsigned char>(b);
         const uint64_t bit = uint64_t{1} << p;

@@ -17,8 +17,9 @@ bool IsEscapable(char c) { return c != 0 && std::strchr("%*?nt|", c) != nullptr;
 // The metacharacters, each of which begins a two-character element.
 bool IsMeta(char c) { return c == '%' || c == '*' || c == '?' || c == '|'; }
 
-bool IsFixed(Kind kind) {
-  return kind == Kind::kLiteral || kind == Kind::kClass || kind == Kind::kEscape;
+// The character a text byte is compared as against a literal of the pattern.
+unsigned char FoldForPattern(unsigned char c, int caseSensitive) {
+  return (!caseSensitive && c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
 }
 
 // The text bytes that a fixed element takes.
@@ -106,7 +107,6 @@ void CompilePattern(const char* text, int caseSensitive, WildcardPattern& patter
   const int n = static_cast<int>(stored.size());
   PatternProgram& program = pattern.program;
   program = PatternProgram();
-  program.caseSensitive = caseSensitive;
   program.at.assign(static_cast<size_t>(n) + 1, PatternElement());
 
   std::vector<int> offsets;
@@ -119,24 +119,24 @@ void CompilePattern(const char* text, int caseSensitive, WildcardPattern& patter
   // Runs are counted from the back, so each element sees the one after it finished.
   for (auto it = offsets.rbegin(); it != offsets.rend(); ++it) {
     PatternElement& e = program.at[static_cast<size_t>(*it)];
-    if (IsFixed(e.kind)) AddBytesTakenBy(e, caseSensitive, e.taken);
+    if (e.IsFixed()) AddBytesTakenBy(e, caseSensitive, e.taken);
     const PatternElement& after = program.at[static_cast<size_t>(e.next)];
     if (e.kind == Kind::kLiteral) e.literalRun = 1 + after.literalRun;
-    if (IsFixed(e.kind)) e.fixedRun = 1 + after.fixedRun;
-    if ((e.kind == Kind::kStar || e.kind == Kind::kPlus) && e.classId == 0 && IsFixed(after.kind)) {
+    if (e.IsFixed()) e.fixedRun = 1 + after.fixedRun;
+    if ((e.kind == Kind::kStar || e.kind == Kind::kPlus) && e.classId == 0 && after.IsFixed()) {
       AddBytesTakenBy(after, caseSensitive, e.follower);
     }
   }
 
   const PatternElement& first = program.at[0];
-  if (IsFixed(first.kind)) {
+  if (first.IsFixed()) {
     AddBytesTakenBy(first, caseSensitive, program.startBytes);
   } else {
     // A leading repetition starts on a byte of its class; a '*' one can also give way at
     // once to the element after it.
     AddClassBytes(first.classId, program.startBytes);
     const PatternElement& after = program.at[static_cast<size_t>(first.next)];
-    if (first.kind == Kind::kStar && IsFixed(after.kind)) {
+    if (first.kind == Kind::kStar && after.IsFixed()) {
       AddBytesTakenBy(after, caseSensitive, program.startBytes);
     }
   }

@@ -88,6 +88,12 @@ using PatternHandler = HandlerResult (*)(PatternEngine& engine, WildcardPattern&
 // element begins, and an end entry at the text's length.
 struct PatternElement {
   enum class Kind : unsigned char { kLiteral, kClass, kEscape, kStar, kPlus, kEnd };
+
+  // Literals, classes and escapes take exactly one character each.
+  bool IsFixed() const {
+    return kind == Kind::kLiteral || kind == Kind::kClass || kind == Kind::kEscape;
+  }
+
   Kind kind = Kind::kEnd;
   unsigned char value = 0;    // kLiteral: the pattern character; kEscape: the byte meant
   unsigned char classId = 0;  // kClass, kStar, kPlus
@@ -108,7 +114,6 @@ struct PatternProgram {
   // Bytes that can move a state away from its start: the scan skips all others while
   // every pattern stands at its start.
   ByteSet startBytes;
-  int caseSensitive = 0;
 };
 
 // One pattern of an engine. The engine owns it; `text` is stored upper-cased for a
@@ -162,9 +167,4 @@ inline constexpr std::array<unsigned short, 256> kPatternClassBits = BuildPatter
 inline bool IsInPatternClass(unsigned char classId, unsigned char c) {
   return ((kPatternClassBits[c] >> classId) & 1u) != 0;
 }
-// The character a text byte is compared as against a literal of the pattern.
-inline unsigned char FoldForPattern(unsigned char c, int caseSensitive) {
-  return (!caseSensitive && c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
-}
-
 }  // namespace quorlex
