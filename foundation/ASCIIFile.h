@@ -1,0 +1,144 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "foundation/TextString.h"
+#include "foundation/WholeFileWriter.h"
+
+namespace quorlex {
+
+// The line-oriented text file through which every conversion reads its input and writes
+// its output, log and policy files.
+//
+// Reading. ReadLine reads the next line into a window of retained lines (the newest is
+// NewestLine(); the window keeps at most 100, dropping the oldest 90 when it passes 100).
+// A line loses its line feed, and a carriage return right before the line feed; a lone
+// carriage return stays. A physical line longer than 4095 bytes arrives in pieces of 4095
+// bytes; LastLineCut() tells that the piece just read goes on in the next one (LineSource
+// joins them). The first read recognises UTF-16 by its byte-order mark (FF FE little-endian,
+// FE FF big-endian): such a file is read in 16-bit units, a line ends at the unit 000A, and
+// each line is converted to UTF-8 (Utf16ToUtf8) without the mark and without its line end;
+// asciiOnly is cleared when a converted line held a character above 127. UTF-16 pieces end
+// on a whole unit and never split a surrogate pair. In byteMode every NUL byte of a line
+// becomes a space. Reading can come from a sourceList of lines instead of a file.
+//
+// Files can be stacked: OpenRead on a file that is open for reading opens a further file
+// on top, and reading returns to the file below when the top one ends.
+//
+// Writing. WriteLine writes the text and a line feed: to a file, to standard output (console
+// mode) or to a sinkList of lines. OpenWrite writes to the named file as it goes (the log
+// file wants this); OpenWriteWhole writes to a temporary file in the same folder that
+// replaces the named file only when Commit succeeds, so a failed conversion leaves any
+// earlier file of that name as it was.
+//
+// Nothing here reports errors: operations return 1 for success and 0 for failure, and
+// callers issue their own messages.
+class ASCIIFile {
+ public:
+  ASCIIFile();
+  // Closes everything; an uncommitted whole-file write is abandoned.
+  virtual ~ASCIIFile();
+  ASCIIFile(const ASCIIFile&) = delete;
+  ASCIIFile& operator=(const ASCIIFile&) = delete;
+
+  // Closes every file on the stack, top first, and the file being written. Returns 0 when
+  // closing a written file failed (its last data may not have reached the disk), else 1.
+  // An uncommitted whole-file write is abandoned: the temporary file is removed.
+  virtual int CloseAll();
+  // Opens `name` for writing, truncating it; whatever was open before is closed first
+  // (call CloseAll to learn whether that went well). With `console` the file counts as open
+  // and writes to the console stream (standard output). With a sinkList the file is open at
+  // once and lines go to the list. `binary` only records the mode (line ends are line feeds
+  // either way). Returns 1 on success; 0 (and isOpen cleared) when the file cannot be
+  // created; ErrorText() says why.
+  virtual int OpenWrite(const char* name, int console, int binary);
+  // Opens `name` for reading (pushing it on the stack when a file is already open for
+  // reading; otherwise a file being written is closed first and the encoding of the new
+  // input is recognised anew). Fails (0, isOpen cleared) for a null or empty name, a folder,
+  // or a file that cannot be opened; ErrorText() says why.
+  virtual int OpenRead(const char* name);
+  // Reads the next line into the retained window. Returns 1 if a line was read, 0 at the
+  // end of the input (or when nothing is open).
+  virtual int ReadLine();
+  virtual int IsOpen() const;
+
+  // Opens `name` for writing whole: see WholeFileWriter. Whatever was open before is closed
+  // first; with a sinkList the file is open at once, as for OpenWrite. Returns 0 (isOpen
+  // cleared) when the temporary file cannot be created; ErrorText() says why.
+  int OpenWriteWhole(const char* name, int binary);
+  // Puts a whole-file write in place of the named file and closes it. Returns 0 when that
+  // fails (the earlier file stays as it was); ErrorText() says why. Returns 1 for files
+  // not opened whole.
+  int Commit();
+  // Why the last open, write or commit failed, as the system says it ("Permission
+  // denied"), or empty.
+  const TextString& ErrorText() const { return errorText_; }
+
+  // Writes `text` and a line feed. Returns 1 if the write succeeded and the stream shows no
+  // error, else 0.
+  int WriteLine(const TextString& text);
+  int WriteLine(const char* text);
+
+  // The n-th retained line (1-based, oldest first), or null when n is out of range.
+  const TextString* GetLine(int n) const;
+  // The line ReadLine read last, or null before the first.
+  const TextString* NewestLine() const;
+  int RetainedCount() const { return static_cast<int>(retained_.size()); }
+  // 1 when the line just read is a piece of a physical line that goes on in the next read.
+  int LastLineCut() const { return lastLineCut_; }
+
+  // Lines to read from instead of a file (not owned; must outlive the reads). Null ends
+  // the use of a list.
+  void SetSourceList(const std::vector<TextString>* lines);
+  // Lines to write to instead of a file (not owned).
+  void SetSinkList(std::vector<TextString>* lines);
+  // Where console-mode writes go (standard output unless set; not owned).
+  void SetConsoleStream(std::FILE* stream) { consoleStream_ = stream; }
+
+  // The name of the top file on the stack (or of the file written), or empty.
+  const TextString& Name() const;
+
+  int console = 0;
+  int depth = 0;  // files open for reading on the stack
+  int isOpen = 0;
+  int reading = 0;
+  int utf16Le = 0;
+  int utf16Be = 0;
+  int byteMode = 0;
+  int asciiOnly = 1;
+  int linesRead = 0;
+  int binary = 0;
+  static constexpr int keepLimit = 100;
+  static constexpr int dropCount = 90;
+  // Pieces of longer lines: at most this many bytes are read per ReadLine.
+  static constexpr int kMaxLineBytes = 4095;
+
+ private:
+  struct OpenFile;  // one level of the reading stack, with its read buffer
+
+  // The work of OpenWrite (whole = false) and OpenWriteWhole (whole = true).
+  int OpenForWriting(const char* name, int toConsole, int binaryMode, bool whole);
+  // The next piece of a line from the file stack, converted and with its NULs replaced as
+  // the flags say; `cut` as LastLineCut(). Returns 0 when the bottom file has ended.
+  int ReadFromStack(TextString& line, int& cut);
+  void Retain(TextString&& line);
+  // Sets ErrorText() to the system's text for `error` (an errno value) and returns 0.
+  int RecordError(int error);
+
+  std::vector<std::unique_ptr<OpenFile>> stack_;
+  std::vector<TextString> retained_;
+  const std::vector<TextString>* sourceList_ = nullptr;
+  size_t sourcePos_ = 0;
+  std::vector<TextString>* sinkList_ = nullptr;
+  std::FILE* consoleStream_ = stdout;
+  std::FILE* writeStream_ = nullptr;  // a file opened by OpenWrite
+  std::unique_ptr<WholeFileWriter> whole_;
+  TextString writeName_;
+  TextString errorText_;
+  int firstRead_ = 1;
+  int lastLineCut_ = 0;
+};
+
+}  // namespace quorlex

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+
+#include "foundation/ASCIIFile.h"
+#include "foundation/TextString.h"
+
+namespace quorlex {
+
+// Something applied to every input line before the converter sees it: the text commands of
+// a policy file, which can remove or replace text.
+class LineFilter {
+ public:
+  virtual ~LineFilter() = default;
+  virtual void Apply(TextString& line) = 0;
+};
+
+// Feeds the output pass one input line per request.
+//
+//  1. A line held back by rule 4 is delivered first.
+//  2. Lines queued with Queue come next, before anything new is read.
+//  3. Otherwise the next line is read from the file. The pieces in which ASCIIFile delivers
+//     a physical line longer than 4095 bytes are joined again, so a minified page arrives
+//     as one line and is never cut inside a word, tag or URL. When the input is exhausted,
+//     `preformattedOpen` is asked once whether a pre-formatted block is still open; if so
+//     the line "$_$_END_PRE" is delivered before the end.
+//  4. A line that begins with a form feed and has more characters is delivered as the form
+//     feed alone; the rest, with every form feed in it replaced by a space, is held back for
+//     the next request.
+//  5. The filter is applied to the delivered line.
+// Tabs reach the converter unchanged.
+class LineSource {
+ public:
+  // The file must be open for reading (or have a source list). `filter` may be null (no
+  // text commands); `preformattedOpen` may be empty (never open). Neither is owned.
+  LineSource(ASCIIFile& file, LineFilter* filter, std::function<bool()> preformattedOpen);
+
+  // Sets `line` to the next line and returns 1; returns 0 (line cleared) at the end.
+  int NextLine(TextString& line);
+  // Queues a line to be delivered before anything new is read.
+  void Queue(const TextString& line);
+
+ private:
+  // Rule 3: the next physical line from the file, or the end-of-input marker. Returns 0 at
+  // the end.
+  int ReadPhysicalLine(TextString& line);
+
+  ASCIIFile& file_;
+  LineFilter* filter_;
+  std::function<bool()> preformattedOpen_;
+  std::deque<TextString> queued_;
+  TextString heldBack_;
+  bool hasHeldBack_ = false;
+  bool endChecked_ = false;
+};
+
+}  // namespace quorlex
