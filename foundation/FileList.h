@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "foundation/TextString.h"
+
+namespace quorlex {
+
+// Receives a message and its level (a conversion context, or a run's channel).
+using MessageFunction = std::function<void(const char* message, int level)>;
+
+// The list of files a file specification names, kept between calls so that a caller can
+// walk it by index.
+struct FileSpecState {
+  int foldersVisited = 0;
+  std::vector<TextString> files;
+};
+
+// Sets `out` to the index-th file (from 0) of the sorted list of files that `spec` names,
+// or clears it when index is past the end. With index 0 the list is built anew: the folder
+// of `spec` (the current folder when it has none) is searched for files whose name and
+// extension match those of `spec` (FileNameMatcher), and with `recurse` its sub-folders too,
+// except folders whose name begins with "." and links to folders. An empty file is not
+// listed; `owner` is told "WARNING: File is empty " and its name at level 7. A folder that
+// cannot be read is passed over with "WARNING: Cannot read folder " and its name, also at
+// level 7. Files are listed as the folder of `spec` plus their path below it, sorted by that
+// name ignoring case (names equal but for case in byte order).
+void ExpandFileSpec(const MessageFunction& owner, const TextString& spec, int recurse, int index,
+                    FileSpecState& state, TextString& out);
+
+}  // namespace quorlex

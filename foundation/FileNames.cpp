@@ -1,0 +1,147 @@
+#include "foundation/FileNames.h"
+
+#include <cstring>
+#include <vector>
+
+namespace quorlex {
+namespace {
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+// Index of the last separator in text[0, length), or -1.
+int LastSeparator(const char* text, int length) {
+  for (int i = length - 1; i >= 0; --i) {
+    if (IsSeparator(text[i])) return i;
+  }
+  return -1;
+}
+
+TextString Upper(const TextString& text) {
+  TextString upper(text);
+  upper.ToUpper();
+  return upper;
+}
+
+// The root a path begins with ("/", "C:\"), which ".." never takes off, or 0.
+int RootLength(const TextString& path) {
+  if (path.Length() > 0 && IsSeparator(path[0])) return 1;
+  if (path.Length() > 2 && path[1] == ':' && IsSeparator(path[2])) return 3;
+  return 0;
+}
+
+// Takes the last folder level off `folder` ("/a/b/" becomes "/a/"), never its root.
+void DropLevel(TextString& folder) {
+  const int root = RootLength(folder);
+  int end = folder.Length();
+  if (end > root && IsSeparator(folder[end - 1])) --end;
+  const int cut = LastSeparator(folder.Data() + root, end - root);
+  folder.Mid(0, cut < 0 ? root : root + cut + 1);
+}
+
+// A folder given without its final separator ("/a/b") gets one.
+void EndWithSeparator(TextString& folder) {
+  if (folder.Length() > 0 && !IsSeparator(folder[folder.Length() - 1])) folder.AppendChar('/');
+}
+
+}  // namespace
+
+void SplitPath(const TextString& path, TextString& folder, TextString& name,
+               TextString& extension) {
+  const TextString whole(path);  // the outputs may be the path itself
+  const int nameStart = LastSeparator(whole.Data(), whole.Length()) + 1;
+  int dot = -1;
+  for (int i = whole.Length() - 1; i >= nameStart && dot < 0; --i) {
+    if (whole[i] == '.') dot = i;
+  }
+  const int nameEnd = dot < 0 ? whole.Length() : dot;
+  folder.AssignBytes(whole.Data(), nameStart);
+  name.AssignBytes(whole.Data() + nameStart, nameEnd - nameStart);
+  extension.AssignBytes(whole.Data() + nameEnd, whole.Length() - nameEnd);
+}
+
+TextString NameAndExtension(const TextString& path) {
+  const int nameStart = LastSeparator(path.Data(), path.Length()) + 1;
+  TextString result;
+  result.AssignBytes(path.Data() + nameStart, path.Length() - nameStart);
+  return result;
+}
+
+int IsRelative(const TextString& path) {
+  if (path.Length() > 0 && path[0] == '/') return 0;
+  return path.FindNoCase(":\\") == nullptr ? 1 : 0;
+}
+
+void ResolvePath(const TextString& baseFolder, const TextString& path, TextString& result) {
+  if (!IsRelative(path)) {
+    result = path;
+    return;
+  }
+  TextString resolved(baseFolder);
+  EndWithSeparator(resolved);
+  // Each "../" takes off the level written before it in the path, or, at the front of the
+  // path, one level of the base folder: "../x.pol" from "/a/b/" is "/a/x.pol".
+  std::vector<int> written;  // the length of `resolved` before each level of the path
+  int start = 0;
+  for (int i = 0; i < path.Length(); ++i) {
+    if (!IsSeparator(path[i])) continue;
+    const bool up = i - start == 2 && path[start] == '.' && path[start + 1] == '.';
+    if (up && written.empty()) {
+      DropLevel(resolved);
+    } else if (up) {
+      resolved.Mid(0, written.back());
+      written.pop_back();
+    } else {
+      written.push_back(resolved.Length());
+      resolved.AppendBytes(path.Data() + start, i + 1 - start);
+    }
+    start = i + 1;
+  }
+  resolved.AppendBytes(path.Data() + start, path.Length() - start);
+  result.Swap(resolved);
+}
+
+FileNameMatcher::FileNameMatcher(const TextString& spec) {
+  // The name of a file can never hold a '/', so a '/' after both the pattern and the name
+  // anchors the pattern's end at the name's end: "*.htm" then covers "a.htm.htm" whole
+  // instead of stopping at the first ".htm". Both sides are upper-cased here, and the
+  // pattern's own metacharacters in the specification are taken literally.
+  const TextString name = Upper(NameAndExtension(spec));
+  empty_ = name.IsEmpty();
+  if (empty_) return;
+  TextString pattern;
+  for (int i = 0; i < name.Length(); ++i) {
+    switch (name[i]) {
+      case '*':
+        pattern.Append("**");
+        break;
+      case '%':
+        pattern.Append("%*");
+        break;
+      case '?':
+      case '|':
+        pattern.AppendChar('|');
+        pattern.AppendChar(name[i]);
+        break;
+      default:
+        pattern.AppendChar(name[i]);
+        break;
+    }
+  }
+  pattern.AppendChar('/');
+  engine_.AddPattern(PatternType::kReplace, pattern.Data(), "", 1);
+  engine_.locked = true;
+}
+
+int FileNameMatcher::Matches(const TextString& fileName) {
+  if (empty_) return 0;
+  TextString name = Upper(NameAndExtension(fileName));
+  if (name.IsEmpty()) return 0;
+  name.AppendChar('/');
+  return engine_.Run(name, nullptr) == 1 && engine_.Result().IsEmpty() ? 1 : 0;
+}
+
+int FileNameMatches(const TextString& spec, const TextString& fileName) {
+  return FileNameMatcher(spec).Matches(fileName);
+}
+
+}  // namespace quorlex

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+
+#include "foundation/PatternEngine.h"
+#include "foundation/TextString.h"
+
+namespace quorlex {
+
+// Taking file names apart and putting them together. Both '/' and '\' separate folders.
+
+// Splits `path` into `folder` (up to and including the last separator, or empty), `name`
+// and `extension` (the last dot of what follows the folder and the rest, or empty).
+// folder + name + extension is the path again. `path` may be one of the outputs.
+void SplitPath(const TextString& path, TextString& folder, TextString& name, TextString& extension);
+// The name and extension of `path` (what follows its folder).
+TextString NameAndExtension(const TextString& path);
+// 0 for a path from a root ("/docs", "C:\docs"), else 1.
+int IsRelative(const TextString& path);
+// Puts `path` in relation to `baseFolder` into `result`. Every "../" (or "..\") in `path`
+// is removed and takes one folder level off the end of `baseFolder`; the rest of `path` is
+// appended. Otherwise a relative path is appended to `baseFolder` and an absolute one stays
+// as it is. A separator is put between the two when `baseFolder` does not end with one.
+void ResolvePath(const TextString& baseFolder, const TextString& path, TextString& result);
+
+// Matches file names against the name and extension of a file specification, in which '*'
+// stands for any run of characters and '%' for any one character, ignoring case; folders
+// are ignored. The specification is compiled once into a wildcard pattern, so one matcher
+// serves a whole folder listing. A name matches when the pattern covers all of it, even
+// where the text after a '*' occurs twice ("a.htm.htm" matches "*.htm"). An empty
+// specification or name never matches.
+class FileNameMatcher {
+ public:
+  explicit FileNameMatcher(const TextString& spec);
+  [[nodiscard]] int Matches(const TextString& fileName);
+
+ private:
+  CopyPatternEngine engine_;
+  bool empty_ = true;
+};
+
+// FileNameMatcher(spec).Matches(fileName): 1 if the name and extension of `fileName` match
+// those of `spec`.
+[[nodiscard]] int FileNameMatches(const TextString& spec, const TextString& fileName);
+
+}  // namespace quorlex
