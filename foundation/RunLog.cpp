@@ -1,0 +1,111 @@
+#include "foundation/RunLog.h"
+
+#include <string>
+
+#include "foundation/FileNames.h"
+
+namespace quorlex {
+
+RunLog::RunLog(RunTexts texts) : texts_(std::move(texts)) {}
+
+RunLog::~RunLog() { CloseLogFile(); }
+
+void RunLog::Configure(const MessageSettings& settings) {
+  channel_.SetVerbosity(settings.verbosity);
+  channel_.SetFilters(settings.display, settings.suppressUrl, settings.suppressInfo,
+                      settings.suppressWarning, settings.suppressProgramError,
+                      settings.suppressTagError);
+}
+
+void RunLog::Message(const char* message, int level) {
+  LineTracker& tracker = trackers[passKind];
+  if (tracker.enabled && tracker.current != nullptr) {
+    MessageToLine(tracker, message, level);
+  } else {
+    channel_.Message(message, level);
+  }
+}
+
+void RunLog::MessageToLine(LineTracker& tracker, const char* message, int level) {
+  if (channel_.IsCategorySuppressed(message)) return;
+  TrackedLine& line = *tracker.current;
+  if (annotateLines) {
+    if (!line.annotation.IsEmpty()) line.annotation.AppendChar('\n');
+    line.annotation += "*** ";
+    line.annotation += message;
+  }
+  if (quietLines[0] || quietLines[1]) return;
+  TextString text("Line ");
+  text += line.number >= 0 ? line.number : tracker.currentIndex + 1;
+  text += " - ";
+  text += message;
+  channel_.Message(text.Data(), level);
+}
+
+void RunLog::Status(const char* message) { channel_.Status(message); }
+
+void RunLog::RunMessage(const char* message) {
+  if (consoleEcho) {
+    std::fputs(message, echoStream_);
+    std::fputc('\n', echoStream_);
+  }
+  if (!runText.IsEmpty()) runText.AppendChar('\n');
+  runText += "SESSION: ";
+  runText += message;
+  if (channel_.WriteToLog(runText)) runText.Clear();
+}
+
+TextString RunLog::WithName(const std::string& text, const TextString& name) {
+  TextString result(text.c_str());
+  result.ReplaceAll("ffffff", name.Data(), 0, 1);
+  return result;
+}
+
+int RunLog::TryOpenLog(const TextString& name) {
+  if (!logFile_.OpenWrite(name.Data(), 0, 0)) return 0;
+  channel_.SetLogFile(&logFile_);
+  channel_.SetLogName(name);
+  if (!runText.IsEmpty() && channel_.WriteToLog(runText)) runText.Clear();
+  TextString generating(texts_.generatingLog.c_str());
+  generating += name;
+  channel_.Status(generating.Data());
+  return 1;
+}
+
+int RunLog::OpenLogFile(const TextString& logName, const TextString& outputFolder) {
+  CloseLogFile();
+  // A name without a folder of its own goes to the output folder.
+  TextString name;
+  ResolvePath(NameAndExtension(logName).Length() == logName.Length() ? outputFolder : "", logName,
+              name);
+  if (TryOpenLog(name)) return 1;
+
+  RunMessage(WithName(texts_.failedToOpenLog, name).Data());
+  ResolvePath(outputFolder, "Pellomar.log", name);
+  RunMessage(WithName(texts_.openingInstead, name).Data());
+  if (TryOpenLog(name)) return 1;
+  RunMessage(WithName(texts_.failedToOpenLog, name).Data());
+  return 0;
+}
+
+void RunLog::CloseLogFile() {
+  channel_.SetLogFile(nullptr);
+  logFile_.CloseAll();
+}
+
+void RunLog::AnnounceFile(const TextString& file, const TextString& policyFile) {
+  channel_.Status(std::string(50, '%').c_str());
+  TextString line("Processing : \"");
+  line += NameAndExtension(file);
+  line += "\"";
+  if (!policyFile.IsEmpty()) {
+    line += " using policy file \"";
+    line += NameAndExtension(policyFile);
+    line += "\"";
+  }
+  channel_.Status(line.Data());
+}
+
+void RunLog::AnnounceCompletion() { channel_.Status(texts_.conversionComplete.c_str()); }
+
+}  // namespace quorlex
