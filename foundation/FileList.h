@@ -1,14 +1,11 @@
 #pragma once
 
-#include <functional>
 #include <vector>
 
+#include "foundation/MessageChannel.h"
 #include "foundation/TextString.h"
 
 namespace quorlex {
-
-// Receives a message and its level (a conversion context, or a run's channel).
-using MessageFunction = std::function<void(const char* message, int level)>;
 
 // The list of files a file specification names, kept between calls so that a caller can
 // walk it by index.

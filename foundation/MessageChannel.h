@@ -12,6 +12,10 @@ class ASCIIFile;
 // Receives a message or status text (the desktop's status window, say).
 using MessageCallback = std::function<void(const char* text)>;
 
+// Receives a message and its level: how code that reports something is handed the place
+// its messages go (a conversion context, or a run's channel).
+using MessageFunction = std::function<void(const char* message, int level)>;
+
 // The sink for the one-line messages of a conversion. A message's category is the text it
 // carries ("INFO:", "WARNING:", "ERROR:", "TAG ERROR:", ...): five categories can be
 // suppressed, found anywhere in the message ignoring case, in this order: "URL:", "INFO:",
