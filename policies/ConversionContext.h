@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdio>
+
+#include "foundation/MessageChannel.h"
+#include "foundation/RunLog.h"
+#include "policies/PolicyCatalogue.h"
+#include "policies/TextCommands.h"
+
+namespace quorlex {
+
+// The settings one conversion works with: the program's de-tagging policy set (shared by
+// every context, so loading a policy file through any context changes it for all), this
+// context's own general policies, its text commands and rule set, and where its messages go.
+class ConversionContext {
+ public:
+  // `detagging` is the program's one de-tagging policy set; it must outlive the context.
+  explicit ConversionContext(PolicySet& detagging);
+
+  PolicySet& Detagging() { return *detagging_; }
+  const PolicySet& Detagging() const { return *detagging_; }
+  PolicySet& General() { return general_; }
+  const PolicySet& General() const { return general_; }
+  TextCommandList& TextCommands() { return textCommands_; }
+  const TextCommandList& TextCommands() const { return textCommands_; }
+
+  // General policies by id (GeneralPolicyId), with the section fallbacks.
+  [[nodiscard]] int GeneralYesNo(int id) const;
+  [[nodiscard]] int GeneralInteger(int id) const;
+  [[nodiscard]] TextString GeneralText(int id) const;
+
+  // The run whose channel and log the messages go to (null: none; not owned).
+  void SetRun(RunLog* run) { run_ = run; }
+  RunLog* Run() { return run_; }
+  // The filter settings of the general policies ("Error reporting level", "Display
+  // messages" and the five suppress policies).
+  MessageSettings Settings() const;
+  // A report. With a run, the run's channel is first configured from this context's
+  // policies; without one the message goes to the error stream when "Display messages"
+  // is set.
+  void Message(const char* message, int level);
+  // A status line, configured the same way; without a run it goes to the output stream
+  // when "Display messages" is set.
+  void Status(const char* message);
+  // Message, as a function to hand to code that reports.
+  MessageFunction Reporter();
+  // Where messages go without a run (standard output and error unless set; not owned).
+  void SetStreams(std::FILE* out, std::FILE* err);
+
+  // The general policies back to their defaults, no rule set, no text commands.
+  void Reset();
+  // Takes over every general policy that is set in `source` (with flagsToo also its flags),
+  // its rule set when it has one, and its text commands when they were set.
+  void TakeOver(const ConversionContext& source, int flagsToo);
+  // Finds the policy (de-tagging first, then general) whose name the policy line gives, and
+  // sets `value` to its value as a policy file writes it and `category` to its category.
+  // Returns 0 when no policy has that name.
+  int ValueTextByName(const TextString& line, TextString& value, int& category);
+
+  // The rule set of the general policies: 0 none, 1 Merrill, 2 SEC; `ruleSetRead` says a
+  // rule set line was read (a "[Rule Set]" section is then written).
+  int ruleSet = 0;
+  int ruleSetRead = 0;
+  // Auxiliary files a policy file named.
+  TextString linkDictionaryFile;
+  TextString textSubstitutionFile;
+  // The mail-header switch and the two mail-summary switches: plain settings that nothing
+  // in the de-tagging path turns on.
+  int mailHeaders = 0;
+  int countMailMessages = 0;
+  int mailMessagesToContents = 0;
+  // The stage the conversion has reached (1 reading and first stage, 3 writing).
+  int stage = 0;
+  // The number of the policy-file read in progress; repeats count within one read.
+  int readNumber = 0;
+
+ private:
+  PolicySet* detagging_;
+  PolicySet general_;
+  TextCommandList textCommands_;
+  RunLog* run_ = nullptr;
+  std::FILE* out_ = stdout;
+  std::FILE* err_ = stderr;
+};
+
+}  // namespace quorlex

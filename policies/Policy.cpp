@@ -1,0 +1,296 @@
+#include "policies/Policy.h"
+
+#include <cstring>
+
+namespace quorlex {
+namespace {
+
+constexpr const char* kAlignmentWords[] = {"(none)", "left", "center", "right", "justified"};
+// The sixteen colour names of HTML; "#" and six hexadecimal digits is a colour too.
+constexpr const char* kHtmlColours[] = {"black",  "silver",  "gray",  "white", "maroon", "red",
+                                        "purple", "fuchsia", "green", "lime",  "olive",  "yellow",
+                                        "navy",   "blue",    "teal",  "aqua"};
+constexpr const char* kFontStyles[] = {"Regular", "Bold", "Italic", "Bold Italic"};
+// Written names are padded to this column; longer ones get two blanks.
+constexpr int kNameColumn = 42;
+
+void Report(const MessageFunction& report, const TextString& message, int level) {
+  if (report) report(message.Data(), level);
+}
+
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+bool IsHtmlColour(const TextString& value) {
+  if (value.IsEmpty()) return true;
+  if (value.Length() == 7 && value[0] == '#') {
+    for (int i = 1; i < 7; ++i) {
+      if (!IsHexDigit(value[i])) return false;
+    }
+    return true;
+  }
+  for (const char* colour : kHtmlColours) {
+    if (value.Equals(colour, 0, 0)) return true;
+  }
+  return false;
+}
+
+// "Name, Style, Size": a name, one of the four styles and a size from 1 to 999.
+bool IsFontSpecification(const TextString& value) {
+  TextString name;
+  TextString style;
+  TextString size;
+  if (!value.GetToken(1, ',', name) || !value.GetToken(2, ',', style) ||
+      !value.GetToken(3, ',', size)) {
+    return false;
+  }
+  TextString extra;
+  if (value.GetToken(4, ',', extra)) return false;
+  name.Trim(0, nullptr);
+  style.Trim(0, nullptr);
+  int points = 0;
+  if (name.IsEmpty() || !size.ParseNumber('1', points) || points < 1 || points > 999) {
+    return false;
+  }
+  for (const char* known : kFontStyles) {
+    if (style.Equals(known, 0, 0)) return true;
+  }
+  return false;
+}
+
+// The position (from 1) of `value` among the comma-separated `words`, or 0.
+int ChoicePosition(const TextString& words, const TextString& value) {
+  TextString word;
+  for (int n = 1; words.GetToken(n, ',', word); ++n) {
+    word.Trim(0, nullptr);
+    if (word.Equals(value.Data(), 0, 0)) return n;
+  }
+  return 0;
+}
+
+bool SameName(const TextString& a, const TextString& b) {
+  return !b.IsEmpty() && a.Length() == b.Length() && a.Equals(b.Data(), 0, 0);
+}
+
+}  // namespace
+
+bool IsPolicyType(int type) { return type >= 1 && type <= 7; }
+
+Policy::Policy(int id, PolicyType type, int section, int category, const char* name,
+               int defaultNumber)
+    : id(id),
+      type(type),
+      section(section),
+      category(category),
+      name(name),
+      defaultNumber(defaultNumber),
+      number(defaultNumber) {}
+
+Policy::Policy(int id, PolicyType type, int section, int category, const char* name,
+               const char* defaultText)
+    : id(id),
+      type(type),
+      section(section),
+      category(category),
+      name(name),
+      defaultText(defaultText),
+      text(defaultText) {}
+
+void Policy::SetRange(int minimum, int maximum) {
+  minimum_ = minimum;
+  maximum_ = maximum;
+}
+
+void Policy::SetChoices(const char* words) { choices_ = words; }
+
+bool Policy::StoresText() const {
+  return type == PolicyType::kText || type == PolicyType::kColour || type == PolicyType::kFont;
+}
+
+void Policy::Reset() {
+  number = defaultNumber;
+  text = defaultText;
+  valueSet = 0;
+  locked = 0;
+  setInRead_ = -1;
+}
+
+int Policy::TakeLine(ParseRequest& request) {
+  if (name.IsEmpty()) {
+    const char* message = type == PolicyType::kInteger ? "PROGRAM ERROR: Missing Int policy text"
+                          : type == PolicyType::kYesNo ? "PROGRAM ERROR: Missing Bool policy text"
+                                                       : "PROGRAM ERROR: Missing text policy text";
+    Report(request.report, message, 10);
+    return 0;
+  }
+  if (!SameName(name, request.name) && !SameName(alternativeName_, request.name)) return 0;
+  request.found = 1;
+  request.category = category;
+  if (valueSet && setInRead_ == request.readNumber) {
+    if (locked) {
+      Report(request.report, "INFO: Ruleset overrided : " + request.line, 10);
+    } else if (request.reportRepeats) {
+      Report(request.report, "POLICY: Ignoring repeated policy \\" + name + "\\", 10);
+      return 1;
+    }
+  }
+  if (ParseValue(request)) {
+    request.accepted = 1;
+    valueSet = 1;
+    setInRead_ = request.readNumber;
+  }
+  return 1;
+}
+
+int Policy::ParseValue(ParseRequest& request) {
+  const TextString& value = request.value;
+  switch (type) {
+    case PolicyType::kInteger: {
+      int read = -1;
+      if (!request.none && !value.ParseNumber('1', read)) return 0;  // no message of its own
+      if (!request.none && minimum_ < maximum_ && (read < minimum_ || read > maximum_)) {
+        TextString message("POLICY: Ignored - Value ");
+        message += read;
+        message += " is outside allowed range (";
+        message += minimum_;
+        message += ":";
+        message += maximum_;
+        message += ")";
+        Report(request.report, message, 10);
+        return 0;
+      }
+      number = read;
+      return 1;
+    }
+    case PolicyType::kYesNo:
+      if (!request.yes && !request.no) {
+        Report(request.report, "ERROR: Don't understand policy value : " + value, 10);
+        return 0;
+      }
+      number = request.yes ? 1 : 0;
+      return 1;
+    case PolicyType::kText:
+      text = request.none ? TextString() : value;
+      return 1;
+    case PolicyType::kAlignment: {
+      if (request.none) {
+        number = 0;
+        return 1;
+      }
+      // Only the first letter counts: Left, Center, Right, Justified.
+      static constexpr char kInitials[] = "LCRJ";
+      const char initial = value.IsEmpty() ? 0 : value[0];
+      const char upper =
+          (initial >= 'a' && initial <= 'z') ? static_cast<char>(initial - 32) : initial;
+      const char* at = upper == 0 ? nullptr : std::strchr(kInitials, upper);
+      if (at == nullptr) return 0;
+      number = static_cast<int>(at - kInitials) + 1;
+      return 1;
+    }
+    case PolicyType::kColour:
+      // The colour is kept even when it is not a standard one; it just does not count as
+      // set.
+      text = request.none ? TextString() : value;
+      if (!IsHtmlColour(text)) {
+        Report(request.report, "WARNING: \"" + value + "\" is not a standard HTML colour", 7);
+        return 0;
+      }
+      return 1;
+    case PolicyType::kFont:
+      if (!request.none && !IsFontSpecification(value)) {
+        Report(request.report, "WARNING: \"" + value + "\" is not a valid font specification", 10);
+        return 0;
+      }
+      text = request.none ? TextString() : value;
+      return 1;
+    case PolicyType::kChoice: {
+      const int position = request.none ? -1 : ChoicePosition(choices_, value);
+      if (position == 0) return 0;
+      number = position;
+      return 1;
+    }
+  }
+  return 0;
+}
+
+TextString Policy::WrittenValue() const {
+  switch (type) {
+    case PolicyType::kInteger:
+      return TextString(number);
+    case PolicyType::kYesNo:
+      return number ? "Yes" : "No";
+    case PolicyType::kAlignment:
+      return kAlignmentWords[number >= 1 && number <= 4 ? number : 0];
+    case PolicyType::kChoice: {
+      TextString word;
+      if (number < 1 || !choices_.GetToken(number, ',', word)) return "(none)";
+      word.Trim(0, nullptr);
+      return word;
+    }
+    case PolicyType::kText:
+    case PolicyType::kColour:
+    case PolicyType::kFont:
+      return text.IsEmpty() ? TextString("(none)") : text;
+  }
+  return TextString();
+}
+
+TextString Policy::WrittenLine() const {
+  TextString line(name);
+  const int blanks = name.Length() >= kNameColumn ? 2 : kNameColumn - name.Length();
+  for (int i = 0; i < blanks; ++i) line.AppendChar(' ');
+  line += ": ";
+  line += WrittenValue();
+  return line;
+}
+
+TextString Policy::ReportedValue() const {
+  switch (type) {
+    case PolicyType::kInteger:
+      return " : " + TextString(number);
+    case PolicyType::kYesNo:
+      return number ? " : Yes" : " : No";
+    case PolicyType::kAlignment:
+    case PolicyType::kChoice:
+      return " : \"" + TextString(number) + "\"";
+    case PolicyType::kText:
+    case PolicyType::kColour:
+    case PolicyType::kFont:
+      return " : \"" + text + "\"";
+  }
+  return TextString();
+}
+
+int Policy::MayProgramSet(int forced, int reportOverrides, const MessageFunction& report) {
+  if (locked && !forced) return 0;
+  const int store = !valueSet || forced;
+  if (!store && reportOverrides) {
+    Report(report, "INFO: Ruleset overrided - " + name + ReportedValue(), 10);
+  }
+  locked = 1;
+  if (store) valueSet = 1;
+  return store;
+}
+
+void Policy::ProgramSetNumber(int value, int forced, int reportOverrides,
+                              const MessageFunction& report) {
+  if (MayProgramSet(forced, reportOverrides, report)) number = value;
+}
+
+void Policy::ProgramSetText(const char* value, int forced, int reportOverrides,
+                            const MessageFunction& report) {
+  if (MayProgramSet(forced, reportOverrides, report)) text = value;
+}
+
+void Policy::Merge(const Policy& source, int flagsToo) {
+  if (!source.valueSet) return;
+  number = source.number;
+  text = source.text;
+  if (flagsToo) {
+    valueSet = source.valueSet;
+    locked = source.locked;
+  }
+}
+
+}  // namespace quorlex

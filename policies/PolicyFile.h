@@ -1,0 +1,68 @@
+#pragma once
+
+#include "foundation/ASCIIFile.h"
+#include "foundation/TextString.h"
+#include "policies/ConversionContext.h"
+
+namespace quorlex {
+
+// Parses one policy-file line into the context's policies. Returns 0 when a policy, a
+// heading or a comment took the line and accepted it, 2 when a policy took it but refused
+// its value, 1 when nothing took it; `category` receives the category of the taker (2 for a
+// de-tagging heading, 0 for a general one). With reportRepeats, a policy given twice in the
+// same read keeps its first value and says so.
+int ParsePolicyLine(ConversionContext& context, const TextString& line, int reportRepeats,
+                    int& category);
+
+// Reads policy files into a context: policy lines wherever they stand (headings carry no
+// meaning), comments, rule lines, text commands, the rule set line, and the keyword lines
+// that switch to, include or name other files.
+class PolicyFileReader {
+ public:
+  explicit PolicyFileReader(ConversionContext& context) : context_(context) {}
+
+  // The folder of the document being converted: an include file that is not found beside
+  // the policy file is tried there.
+  void SetInputFolder(const TextString& folder) { inputFolder_ = folder; }
+
+  // Reads the file at `path` with its includes. Returns 1 when every line was taken, 0 when
+  // a line was ignored or a file it names could not be opened; `errorText` (may be null)
+  // receives the last such message.
+  int Read(const TextString& path, TextString* errorText);
+
+ private:
+  // Reads one file; `depth` counts the include files around it.
+  void ReadFile(const TextString& path, int depth);
+  // A line that no policy took (or one refused): a keyword line, or an ignored line.
+  void KeywordOrIgnored(const TextString& line, const TextString& folder, int depth,
+                        TextString& switchTo);
+  // Opens an auxiliary or include file: beside the policy file, else in the input folder.
+  // Returns the name it could be opened under, or empty.
+  TextString Locate(const TextString& name, const TextString& folder) const;
+  void Fail(const TextString& message);
+
+  ConversionContext& context_;
+  TextString inputFolder_;
+  TextString lastError_;
+  int allTaken_ = 1;
+};
+
+// Writes the policies in force: the six de-tagging sections (every policy with writeAll,
+// else only the set ones, and no section without any), "[Mail Tidy]" (set ones only), the
+// rule set when one was read, "[Messages]" when one of its policies is set, the general
+// policies that are set, and the text commands last. Returns 0 when a write failed.
+int WritePolicies(const ConversionContext& context, ASCIIFile& out, int writeAll);
+
+// Writes the policies to the file at `path`, whole or not at all. Returns 1, or 0 with
+// `errorText` saying why.
+int WritePolicyFile(const ConversionContext& context, const TextString& path, int writeAll,
+                    TextString& errorText);
+
+// The name of the policy file written after converting `inputFile`: "Output policy
+// filename" when it is set; otherwise the folder, base name and extension of the policy
+// file named on the command line (`namedPolicyFile`), where it has them, else "Output
+// directory" (or the input's folder), the input's base name and ".pol".
+TextString GeneratedPolicyFileName(const ConversionContext& context, const TextString& inputFile,
+                                   const TextString& namedPolicyFile);
+
+}  // namespace quorlex
