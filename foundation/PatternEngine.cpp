@@ -416,9 +416,11 @@ class PatternEngine::Scan {
       MatchState& state = states_[static_cast<size_t>(p)];
       if (!state.matched) continue;  // abandoned after an earlier change at this index
       const int appliedStart = state.start;
+      const int copiedBefore = engine_.copyPos_;
       const HandlerResult result = engine_.Apply(engine_.PatternAt(p), state, index);
       ++matches;
       state.Reset();
+      if (engine_.IsCopying() && engine_.copyPos_ > copiedBefore) AbandonCopied();
       if (result == HandlerResult::kChanged) {
         changed = true;
         // Needless when every state is about to be reset anyway.
@@ -436,6 +438,17 @@ class PatternEngine::Scan {
     if (engine_.fastScan_) DropResetStates();
     const int logical = changed && options_.restartAfterChange ? 0 : index + 1;
     return engine_.ContinueAt(logical);
+  }
+
+  // Text up to the copy position is in the output already, whatever the handler answered:
+  // a match that began there could only copy it again, so it is abandoned.
+  void AbandonCopied() {
+    const int copied = engine_.copyPos_;
+    const auto abandoned = [copied](int start) { return start >= 0 && start < copied; };
+    for (MatchState& state : states_) {
+      if (abandoned(state.start)) state.Reset();
+    }
+    Unblock(abandoned);
   }
 
   // After a change, a state whose match began before the applied one is abandoned. The

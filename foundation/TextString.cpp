@@ -40,9 +40,19 @@ int FindIn(const char* text, int textLength, int from, const char* needle, int n
            int caseSensitive) {
   if (needleLength == 0 || from < 0 || from > textLength - needleLength) return -1;
   if (caseSensitive) {
-    const void* hit = memmem(text + from, static_cast<size_t>(textLength - from), needle,
-                             static_cast<size_t>(needleLength));
-    return hit == nullptr ? -1 : static_cast<int>(static_cast<const char*>(hit) - text);
+    // memchr to each candidate first character, then a compare: linear in practice, and it
+    // reads no further than it needs to (memmem may look at the whole rest of the text).
+    const int last = textLength - needleLength;
+    for (int i = from; i <= last;) {
+      const void* hit = std::memchr(text + i, needle[0], static_cast<size_t>(last - i + 1));
+      if (hit == nullptr) return -1;
+      i = static_cast<int>(static_cast<const char*>(hit) - text);
+      if (std::memcmp(text + i + 1, needle + 1, static_cast<size_t>(needleLength - 1)) == 0) {
+        return i;
+      }
+      ++i;
+    }
+    return -1;
   }
   const char first = Upper(needle[0]);
   const int last = textLength - needleLength;

@@ -332,6 +332,23 @@ TEST(PatternHandlers, AnswerChangedUnchangedOrStopOnBothEngines) {
   }
 }
 
+TEST(PatternHandlers, MatchesOverTextAlreadyEmittedAreAbandoned) {
+  // The inner element is emitted first; the outer one began in text that is in the output
+  // now, whatever the handler answered, so it must not copy that text again.
+  for (HandlerResult answer : {HandlerResult::kUnchanged, HandlerResult::kChanged}) {
+    for (bool fast : {true, false}) {
+      SCOPED_TRACE(fast ? "fast scan" : "plain scan");
+      Probe probe;
+      probe.answer = answer;
+      EXPECT_EQ(
+          (Outcome{1, "<i>[<b>x</b>]</i>!"}),
+          RunCopying({{PatternType::kCopyHandler, "<i>**</i>", nullptr, 0, BracketCopying, &probe},
+                      {PatternType::kCopyHandler, "<b>**</b>", nullptr, 0, BracketCopying, &probe}},
+                     "<i><b>x</b></i>!", &kPhaseOptions, fast));
+    }
+  }
+}
+
 // An in-place heading handler: the opening tag is deleted and remembered; the closing tag
 // rewrites everything from there.
 HandlerResult Heading(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
@@ -361,10 +378,17 @@ TEST(PatternHandlers, InPlaceHandlerRewritesTextBehindTheScan) {
   }
 }
 
-// Consumes two characters more than its match.
+// Replaces its match by "#" and consumes two characters more.
 HandlerResult SkipTwoMore(PatternEngine& engine, WildcardPattern&, MatchState& state, const char*,
                           int& index, void*) {
   static_cast<CopyPatternEngine&>(engine).EmitReplacement(state, index, "#");
+  index += 2;
+  return HandlerResult::kUnchanged;
+}
+
+// Leaves its match but moves the scan two characters past it.
+HandlerResult OnlySkipTwo(PatternEngine&, WildcardPattern&, MatchState&, const char*, int& index,
+                          void*) {
   index += 2;
   return HandlerResult::kUnchanged;
 }
@@ -380,19 +404,20 @@ HandlerResult RewriteAndRescan(PatternEngine& engine, WildcardPattern&, MatchSta
 TEST(PatternHandlers, MovingTheIndexSkipsOrRescansText) {
   for (bool fast : {true, false}) {
     SCOPED_TRACE(fast ? "fast scan" : "plain scan");
-    // The skipped "<br>" is never seen. "<q>ab>" stands after "<q>" when the scan jumps,
-    // and goes on with the character after the skipped ones, as the plain scan has it.
+    // The skipped "<br>" is never seen.
     EXPECT_EQ((Outcome{2, "#<br>#.."}),
               RunCopying({{PatternType::kCopyHandler, "<q>", nullptr, 0, SkipTwoMore},
                           {PatternType::kCopyHandler, "<br>", nullptr, 0, SkipTwoMore}},
                          "<q><br><br>..", &kPhaseOptions, fast));
-    EXPECT_EQ((Outcome{2, "<#B"}),
-              RunCopying({{PatternType::kCopyHandler, "q>", nullptr, 0, SkipTwoMore},
+    // "<q>ab>" stands after "<q>" when the scan jumps, and goes on with the character after
+    // the skipped ones, as the plain scan has it.
+    EXPECT_EQ((Outcome{2, "B"}),
+              RunCopying({{PatternType::kCopyHandler, "q>", nullptr, 0, OnlySkipTwo},
                           {PatternType::kReplace, "<q>ab>", "B"}},
                          "<q>XXab>", &kPhaseOptions, fast));
     // "<ab" has just begun at "<" when the scan jumps over "q?".
-    EXPECT_EQ((Outcome{2, "#B"}),
-              RunCopying({{PatternType::kCopyHandler, "<", nullptr, 0, SkipTwoMore},
+    EXPECT_EQ((Outcome{2, "B"}),
+              RunCopying({{PatternType::kCopyHandler, "<", nullptr, 0, OnlySkipTwo},
                           {PatternType::kReplace, "<ab", "B"}},
                          "<q?ab", &kPhaseOptions, fast));
     EXPECT_EQ((Outcome{3, "acc"}),
