@@ -81,6 +81,7 @@ struct QuorlOptions {
   // Working fields, set by the conversion itself.
   int unicodeTextProduced = 0;  // a character beyond the 8-bit range was written as UTF-8
   TextString characterSet;      // the character set the document's META tags declare
+  int utf8Document = 0;         // the document's own text is UTF-8
 
  private:
   // Builds the indent text and lets the inline display of URLs and the reference list

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "engine/TagRemover.h"
+#include "foundation/MessageChannel.h"
+#include "foundation/PatternEngine.h"
+#include "policies/QuorlOptions.h"
+#include "textformat/DocumentInfo.h"
+#include "textformat/TextBlockStore.h"
+#include "textformat/UrlReferenceList.h"
+
+namespace quorlex {
+
+struct PassState;
+
+// How every pattern list of the phases is run: first pattern only, reset after a change.
+inline constexpr RunOptions kListRunOptions{};
+
+// What a handler of the pattern lists receives as its user datum: the pass, and what its
+// entry says besides ("open", a marker, a level...).
+struct HandlerDatum {
+  PassState* pass = nullptr;
+  const char* word = nullptr;          // list handler: "open", "item" or "end"
+  const TextString* marker = nullptr;  // block handler: the marker it inserts
+  int variable = 0;                    // heading handler: 1 opening, 0 closing
+};
+
+// Finds the text between two wildcard patterns, keeping every pattern it compiled for the
+// next call: the handlers ask for the same few attributes of thousands of tags.
+class Extractor {
+ public:
+  // `out` becomes the text between the end of the first match of `startPattern` and the
+  // beginning of the next match of `endPattern` (both ignoring case). Returns 1 when both
+  // were found; otherwise `out` is empty.
+  int ExtractBetween(const TextString& text, const char* startPattern, const char* endPattern,
+                     TextString& out);
+  // The value of attribute `name` in `tag`: quoted values without their quotes, unquoted
+  // ones up to the first blank. Returns 1 when the value is not empty.
+  int GetAttribute(const char* name, const TextString& tag, TextString& out);
+
+ private:
+  // The start of the first match of `pattern` in text[from, ...), and its end; -1 if none.
+  int FindMatch(const char* pattern, const TextString& text, int from, int& end);
+
+  std::map<std::string, std::unique_ptr<CopyPatternEngine>> engines_;
+};
+
+// The lists of the pattern table, rebuilt for every pass from its options.
+struct PatternLists {
+  CopyPatternEngine meta;
+  CopyPatternEngine styleSheetLink;
+  CopyPatternEngine head;
+  CopyPatternEngine comment;
+  CopyPatternEngine style;
+  CopyPatternEngine form;
+  CopyPatternEngine inLine;
+  CopyPatternEngine listTag;
+  CopyPatternEngine image;
+  CopyPatternEngine link;
+  CopyPatternEngine highlight;
+  CopyPatternEngine paragraph;
+  CopyPatternEngine block;
+  PatternEngine heading;  // its handler rewrites the text in place
+  CopyPatternEngine dialogue0;
+  CopyPatternEngine dialogue1;
+  CopyPatternEngine dialogue2;
+  CopyPatternEngine table;
+  CopyPatternEngine sentence;
+  CopyPatternEngine softBreak;
+  CopyPatternEngine markerBlank;
+  CopyPatternEngine marker;
+};
+
+// Everything one output pass works with besides its text: the options, the facts about the
+// document, the URL references and text blocks, the state of the list and heading
+// handlers, the pass flags, the pattern lists and where messages go. One object per pass;
+// the handlers reach it through their datum, so two passes can run on two threads.
+struct PassState {
+  static constexpr int kMaxListDepth = 10;
+  // List styles.
+  enum ListStyle { kBulleted, kDecimal, kLowerLetters, kUpperLetters, kLowerRoman, kUpperRoman };
+
+  PassState();
+  PassState(const PassState&) = delete;
+  PassState& operator=(const PassState&) = delete;
+
+  // Clears what a new pass starts without: the handler state, the pass flags, the URL list,
+  // the text blocks and the document facts. The options are set by the caller.
+  void Reset();
+
+  // The text through the tag remover with the built-in options (as titles and link texts
+  // are), keeping the pass's UTF-8 setting and taking over its Unicode flag.
+  TextString WithoutTags(const TextString& text);
+
+  // A report (level 1 to 10) and a status line, to the conversion's messages.
+  void Message(const char* message, int level) const;
+  void Status(const char* message) const;
+
+  // The datum for a handler entry; it lives until ForgetData (when the lists are rebuilt).
+  HandlerDatum* Datum(const char* word, const TextString* marker, int variable);
+  void ForgetData() { data_.clear(); }
+
+  QuorlOptions options;
+  DocumentInfo info;
+  UrlReferenceList urls;
+  TextBlockStore blocks;
+  MessageFunction report;
+  MessageCallback status;
+
+  // The list handler: the depth, and per depth the style and the item counter.
+  int listDepth = 0;
+  int listStyle[kMaxListDepth + 1] = {};
+  int itemCounter[kMaxListDepth + 1] = {};
+  // The heading handler: where the open heading starts (-1: none) and its level.
+  int headingStart = -1;
+  int headingLevel = 0;
+  // The character set the META handler found.
+  TextString foundCharacterSet;
+
+  int paragraphMarkersInserted = 0;
+  int punctuationFold = 1;
+  int nestedTableRequest = 0;
+  int deepestNesting = 0;
+  int averageLineLength = 80;
+
+  PatternLists lists;
+  Extractor extractor;
+  TagRemover tagRemover;
+
+ private:
+  std::deque<HandlerDatum> data_;
+};
+
+}  // namespace quorlex

@@ -1,0 +1,355 @@
+#include "engine/PatternTable.h"
+
+#include <initializer_list>
+
+#include "engine/TagHandlers.h"
+#include "textformat/DialogueLists.h"
+#include "textformat/Markers.h"
+
+namespace quorlex {
+
+// --- PassState --------------------------------------------------------------------------
+
+PassState::PassState() { Reset(); }
+
+void PassState::Reset() {
+  info = DocumentInfo();
+  urls.Clear();
+  blocks.Clear();
+  listDepth = 0;
+  for (int depth = 0; depth <= kMaxListDepth; ++depth) {
+    listStyle[depth] = kBulleted;
+    itemCounter[depth] = 1;
+  }
+  headingStart = -1;
+  headingLevel = 0;
+  foundCharacterSet.Clear();
+  paragraphMarkersInserted = 0;
+  punctuationFold = 1;
+  nestedTableRequest = 0;
+  deepestNesting = 0;
+  averageLineLength = 80;
+}
+
+TextString PassState::WithoutTags(const TextString& text) {
+  QuorlOptions builtIn = QuorlOptions::BuiltIn();
+  builtIn.utf8Document = options.utf8Document;
+  TextString out;
+  tagRemover.Run(report, builtIn, text, out);
+  options.unicodeTextProduced |= builtIn.unicodeTextProduced;
+  return out;
+}
+
+void PassState::Message(const char* message, int level) const {
+  if (report) report(message, level);
+}
+
+void PassState::Status(const char* message) const {
+  if (status) status(message);
+}
+
+HandlerDatum* PassState::Datum(const char* word, const TextString* marker, int variable) {
+  data_.push_back(HandlerDatum{this, word, marker, variable});
+  return &data_.back();
+}
+
+// --- Extractor --------------------------------------------------------------------------
+
+namespace {
+
+// Where the one pattern of an extractor engine matched.
+struct Found {
+  int start = -1;
+  int end = -1;
+};
+
+HandlerResult RecordMatch(PatternEngine&, WildcardPattern&, MatchState& state, const char*, int&,
+                          void* userData) {
+  auto* found = static_cast<Found*>(userData);
+  found->start = state.start;
+  found->end = state.end;
+  return HandlerResult::kStop;
+}
+
+// The engine and its capture slot live together, so the slot outlives every run.
+struct FindingEngine : CopyPatternEngine {
+  Found found;
+};
+
+}  // namespace
+
+int Extractor::FindMatch(const char* pattern, const TextString& text, int from, int& end) {
+  auto& slot = engines_[pattern];
+  if (!slot) {
+    auto engine = std::make_unique<FindingEngine>();
+    engine->AddPattern(PatternType::kCopyHandler, pattern, nullptr, 0, RecordMatch, &engine->found);
+    engine->locked = true;
+    slot = std::move(engine);
+  }
+  auto& engine = static_cast<FindingEngine&>(*slot);
+  engine.found = Found();
+  end = -1;
+  if (from >= text.Length() || engine.Run(text.Data() + from, text.Length() - from, nullptr) == 0) {
+    return -1;
+  }
+  end = from + engine.found.end;
+  return from + engine.found.start;
+}
+
+int Extractor::ExtractBetween(const TextString& text, const char* startPattern,
+                              const char* endPattern, TextString& out) {
+  out.Clear();
+  int startEnd = -1;
+  if (FindMatch(startPattern, text, 0, startEnd) < 0) return 0;
+  int endEnd = -1;
+  const int endStart = FindMatch(endPattern, text, startEnd + 1, endEnd);
+  if (endStart < 0) return 0;
+  out.AssignBytes(text.Data() + startEnd + 1, endStart - startEnd - 1);
+  return 1;
+}
+
+int Extractor::GetAttribute(const char* name, const TextString& tag, TextString& out) {
+  TextString wrapped(" ");
+  wrapped += tag;
+  wrapped += ">";
+  TextString pattern("?W");
+  pattern += name;
+  pattern += "*W=";
+  TextString value;
+  out.Clear();
+  if (!ExtractBetween(wrapped, pattern.Data(), ">", value)) return 0;
+  value.Trim(0, " \n\r");
+  if (value.IsEmpty()) return 0;
+  const char quote = value[0];
+  int close = -1;
+  if (quote == '"' || quote == '\'') {
+    const int found = value.FindChar(1, quote, close, 1);
+    out.AssignBytes(value.Data() + 1, (found ? close : value.Length()) - 1);
+  } else {
+    int blank = -1;
+    const int found = value.FindChar(0, ' ', blank, 1);
+    out.AssignBytes(value.Data(), found ? blank : value.Length());
+  }
+  return out.IsEmpty() ? 0 : 1;
+}
+
+int ExtractBetween(const TextString& text, const char* startPattern, const char* endPattern,
+                   TextString& out) {
+  Extractor extractor;
+  return extractor.ExtractBetween(text, startPattern, endPattern, out);
+}
+
+int GetAttribute(const char* name, const TextString& tag, TextString& out) {
+  Extractor extractor;
+  return extractor.GetAttribute(name, tag, out);
+}
+
+// --- ResolveUrl -------------------------------------------------------------------------
+
+void ResolveUrl(const TextString& link, const TextString& base, TextString& out) {
+  const bool absolute = link.FindNoCase("://") || link.FindNoCase("javascript:") ||
+                        link.FindNoCase("news:") || link.FindNoCase("mailto:") ||
+                        link.CountChar('@') > 0;
+  if (absolute || base.IsEmpty()) {
+    out = link;
+    return;
+  }
+  // The site: the scheme and host of the base, or its first field.
+  TextString site;
+  TextString field;
+  if (base.FindNoCase("://") != nullptr && base.GetToken(1, ':', site)) {
+    site += "://";
+    if (base.GetToken(3, '/', field)) site += field;
+  } else if (base.GetToken(1, '/', field)) {
+    site = field;
+  }
+  site += "/";
+  // The directories: the fields of the base's path but its last, which names a page. A
+  // base ending in "/" names a directory, all of whose fields are directories.
+  TextString path(base);
+  path.Replace(0, site.Data(), "", 1, 1, nullptr, nullptr);
+  int cut = -1;
+  if (path.FindChar(0, '#', cut, 1)) path.Mid(0, cut);
+  if (path.FindChar(0, '?', cut, 1)) path.Mid(0, cut);
+  std::vector<TextString> directories;
+  for (int n = 1; path.GetToken(n, '/', field); ++n) directories.push_back(field);
+  if (!directories.empty() && !path.IsEmpty() && path[path.Length() - 1] != '/') {
+    directories.pop_back();
+  }
+
+  TextString result;
+  TextString rest(link);
+  size_t keep = directories.size();
+  if (link.StartsWith("/", 1)) {
+    result.AssignBytes(site.Data(), site.Length() - 1);
+    keep = 0;
+  } else {
+    size_t ups = 0;
+    while (rest.StartsWith("../", 1)) {
+      rest.Mid(3, rest.Length());
+      ++ups;
+    }
+    keep = ups >= keep ? 0 : keep - ups;
+    result = site;
+  }
+  for (size_t d = 0; d < keep; ++d) {
+    result += directories[d];
+    result += "/";
+  }
+  result += rest;
+  out.Swap(result);
+}
+
+// --- BuildPatternLists ------------------------------------------------------------------
+
+namespace {
+
+// Empties one list and adds its entries; the list is locked again once complete, so that
+// nothing is added to it by mistake until the next pass rebuilds it.
+class ListBuilder {
+ public:
+  explicit ListBuilder(PatternEngine& list) : list_(list) {
+    list_.locked = false;
+    list_.ClearPatterns();
+  }
+  ~ListBuilder() { list_.locked = true; }
+  ListBuilder(const ListBuilder&) = delete;
+  ListBuilder& operator=(const ListBuilder&) = delete;
+
+  // Entries of one type (1 to 4) and replacement, added when `condition` holds.
+  ListBuilder& Add(bool condition, PatternType type, std::initializer_list<const char*> patterns,
+                   const char* replacement, int caseSensitive = 0) {
+    if (!condition) return *this;
+    for (const char* pattern : patterns)
+      list_.AddPattern(type, pattern, replacement, caseSensitive);
+    return *this;
+  }
+  // Handler entries, each with the same datum.
+  ListBuilder& Handle(bool condition, PatternType type, std::initializer_list<const char*> patterns,
+                      PatternHandler handler, void* datum) {
+    if (!condition) return *this;
+    for (const char* pattern : patterns)
+      list_.AddPattern(type, pattern, nullptr, 0, handler, datum);
+    return *this;
+  }
+  PatternEngine& List() { return list_; }
+
+ private:
+  PatternEngine& list_;
+};
+
+}  // namespace
+
+void BuildPatternLists(PassState& pass) {
+  const QuorlOptions& o = pass.options;
+  const Markers& m = GetMarkers();
+  PatternLists& lists = pass.lists;
+  const bool text = o.convertToText != 0;
+  const auto datum = [&pass](const char* word, const TextString* marker, int variable) {
+    return static_cast<void*>(pass.Datum(word, marker, variable));
+  };
+  const auto copy = PatternType::kCopyHandler;
+  const auto del = PatternType::kDelete;
+  const auto rep = PatternType::kReplace;
+  const auto after = PatternType::kInsertAfter;
+  pass.ForgetData();
+
+  ListBuilder(lists.meta)
+      .Handle(true, copy, {"<meta%W**>"}, MetaHandler, datum(nullptr, nullptr, 0));
+  ListBuilder(lists.styleSheetLink)
+      .Handle(true, copy, {"<link%W**>"}, StyleSheetLinkHandler, datum(nullptr, nullptr, 0));
+  ListBuilder(lists.head)
+      .Add(text || o.removeHead, del, {"<head**/head>"}, "")
+      .Add(o.removeOfficeTags != 0, del, {"<xml**/xml>"}, "");
+  ListBuilder(lists.comment).Add(text || o.removeComments, del, {"<!--**-->"}, "");
+  // Elements written without attributes go as well as those with them.
+  const bool styles = text || o.removeStyleSheet;
+  const bool scripts = text || o.removeScript;
+  ListBuilder(lists.style)
+      .Add(styles, del, {"<style%W**/style>"}, "")
+      .Add(scripts, del, {"<script%W**/script>"}, "")
+      .Add(scripts, del, {"<script>**/script>"}, "")
+      .Add(styles, del, {"<style>**/style>"}, "");
+  ListBuilder(lists.form)
+      .Add(text || o.removeForm, del,
+           {"<form%W**>", "</form>", "<fieldset**/fieldset>", "<label%W**/label>",
+            "<legend%W**/legend>", "<input%W**>", "<isindex**>", "<select**/select>",
+            "<textarea**/textarea>"},
+           "");
+  // In text mode with highlighting, b, i, strong and em stay for the highlight list, which
+  // turns them into *bold* and _italic_.
+  const bool emphasis = (text || o.removeEmphasis) && !(text && o.highlightBoldAndItalic);
+  ListBuilder(lists.inLine)
+      .Add(text || o.removeFont, rep, {"<font%W**>", "</font>"}, " ")
+      .Add(text || o.removeSpan, rep, {"<span%W**>", "</span>"}, " ")
+      .Add(emphasis, del, {"<b>", "</b>", "<i>", "</i>", "<strong>", "</strong>", "<em>", "</em>"},
+           "")
+      .Add(text, rep, {"<u>", "</u>", "<s>", "</s>", "<strike>", "</strike>"}, "")
+      .Add(text, rep, {"</dt>", "</dd>"}, " ");
+  ListBuilder(lists.listTag)
+      .Handle(text, copy, {"<ul%W**>", "<ol%W**>", "<ul>", "<ol>"}, ListHandler,
+              datum("open", nullptr, 0))
+      .Handle(text, copy, {"<li%W**>", "<li>"}, ListHandler, datum("item", nullptr, 0))
+      .Handle(text, copy, {"</ul>", "</ol>"}, ListHandler, datum("end", nullptr, 0));
+  ListBuilder(lists.image)
+      .Handle(text || o.removeImg, copy, {"<img%W**>"}, ImageHandler, datum(nullptr, nullptr, 0));
+  ListBuilder(lists.link)
+      .Handle(text || o.replaceLinksByDisplayValue || o.omitLocalLinks || o.omitEmailLinks, copy,
+              {"<a%W**>**</a>"}, LinkHandler, datum(nullptr, nullptr, 0));
+  {
+    ListBuilder highlight(lists.highlight);
+    if (text && o.highlightBoldAndItalic) {
+      AddHighlightList(static_cast<CopyPatternEngine&>(highlight.List()));
+    }
+  }
+  ListBuilder(lists.paragraph)
+      .Add(text, after, {"<p>", "<p%W**>"}, m.paragraph.Data())
+      .Add(text, after, {"<br>", "<br />", "<br/>"}, m.lineBreak.Data())
+      .Add(text, after, {"</li>", "</div>"}, m.softBreak.Data());
+  ListBuilder(lists.block)
+      .Handle(text, copy, {"<hr>", "<hr%W**>", "<hr/>"}, BlockHandler, datum(nullptr, nullptr, 0))
+      .Handle(text, copy, {"<pre>", "<xmp>", "<listing>", "<plaintext>"}, BlockHandler,
+              datum(nullptr, &m.startPreformatted, 0))
+      .Handle(text, copy, {"</pre>", "</xmp>", "</listing>", "</plaintext>"}, BlockHandler,
+              datum(nullptr, &m.endPreformatted, 0))
+      .Handle(text, copy, {"<blockquote**>", "<dir>"}, BlockHandler,
+              datum(nullptr, &m.startBlock, 0))
+      .Handle(text, copy, {"</blockquote>", "</dir>"}, BlockHandler,
+              datum(nullptr, &m.endBlock, 0));
+  ListBuilder(lists.heading)
+      .Handle(text, PatternType::kHandler, {"<h%1**>"}, HeadingHandler, datum(nullptr, nullptr, 1))
+      .Handle(text, PatternType::kHandler, {"</h%1>"}, HeadingHandler, datum(nullptr, nullptr, 0));
+  {
+    ListBuilder dialogue0(lists.dialogue0);
+    AddDialogueList0(static_cast<CopyPatternEngine&>(dialogue0.List()));
+    ListBuilder dialogue1(lists.dialogue1);
+    AddDialogueList1(static_cast<CopyPatternEngine&>(dialogue1.List()));
+    ListBuilder dialogue2(lists.dialogue2);
+    AddDialogueList2(static_cast<CopyPatternEngine&>(dialogue2.List()));
+  }
+  // Tables are laid out by their own handler; until it exists the list stays empty and a
+  // table comes out as the text of its cells.
+  ListBuilder(lists.table);
+  const TextString between = m.softBreak + "*W";
+  ListBuilder(lists.softBreak)
+      .Add(true, rep, {(between + m.softBreak).Data()}, m.lineBreak.Data())
+      .Add(true, rep, {(between + m.lineBreak).Data()}, m.lineBreak.Data())
+      .Add(true, rep, {(m.lineBreak + "*W" + m.softBreak).Data()}, m.lineBreak.Data());
+  const char markerByte[2] = {kMarkerByte, 0};
+  const char markerThenBlank[3] = {kMarkerByte, ' ', 0};
+  const char blankThenMarker[3] = {' ', kMarkerByte, 0};
+  ListBuilder(lists.markerBlank)
+      .Add(true, rep, {markerThenBlank}, markerByte, 1)
+      .Add(true, rep, {blankThenMarker}, markerByte, 1);
+  ListBuilder(lists.marker)
+      .Add(true, rep, {m.tab.Data()}, "\t", 1)
+      .Add(true, rep, {m.lineBreak.Data()}, "\n", 1)
+      .Add(true, rep, {m.softBreak.Data()}, "\n", 1)
+      .Add(true, rep, {m.paragraph.Data()}, "\n\n", 1);
+  {
+    ListBuilder sentence(lists.sentence);
+    if (o.gapBetweenSentences) AddSentenceList(static_cast<CopyPatternEngine&>(sentence.List()));
+  }
+}
+
+}  // namespace quorlex

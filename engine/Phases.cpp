@@ -1,0 +1,322 @@
+#include "engine/Phases.h"
+
+#include "engine/PatternTable.h"
+#include "foundation/Utf8.h"
+#include "textformat/Markers.h"
+
+namespace quorlex {
+namespace {
+
+constexpr const char* kNonWestern[] = {"windows-1251", "iso-8859-2",   "iso-8859-3",  "iso-8859-4",
+                                       "iso-8859-5",   "iso-8859-8",   "iso-8859-10", "koi8-r",
+                                       "windows-1253", "windows-1254", "windows-1256"};
+// The 8-bit sets that declare Windows punctuation bytes for what they are: with one of
+// these, bytes that happen to form UTF-8 sequences are folded too.
+constexpr const char* kWestern8Bit[] = {"windows-1252", "iso-8859-1", "us-ascii", "ascii"};
+// Source lines at least this long count towards the average line length.
+constexpr int kLongLine = 40;
+// The by-line and e-mail search looks at this many lines, and by-lines are shorter than
+// kByLineLength.
+constexpr int kByLineSearchLines = 40;
+constexpr int kByLineLength = 55;
+// The table list runs at most this often while nested tables are asked for, and never
+// more than kMaxTablePasses times in all, whatever its handler answers.
+constexpr int kNestedTablePasses = 4;
+constexpr int kMaxTablePasses = 64;
+
+bool IsOneOf(const TextString& name, const auto& names) {
+  for (const char* candidate : names) {
+    if (name.Length() == static_cast<int>(std::char_traits<char>::length(candidate)) &&
+        name.Equals(candidate, 0, 0)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Runs a list over the text and takes its result when it handled a match; reports `info`
+// then. Returns whether the text changed.
+bool Apply(PassState& pass, CopyPatternEngine& list, TextString& text, const char* info) {
+  if (list.Run(text, &kListRunOptions) == 0) return false;
+  list.TakeResult(text);
+  if (info != nullptr) pass.Status(info);
+  return true;
+}
+
+// Whether the text is UTF-8: every byte above 127 belongs to a valid sequence, and there
+// is at least one such sequence.
+bool IsUtf8Text(const TextString& text) {
+  bool sawSequence = false;
+  for (int i = 0; i < text.Length();) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const int sequence = Utf8SequenceLength(text.Data(), text.Length(), i);
+    if (sequence == 0) return false;
+    sawSequence = true;
+    i += sequence;
+  }
+  return sawSequence;
+}
+
+// After the META phase of the first chunk: the document is UTF-8 when it says so, or says
+// nothing and its text is valid UTF-8 with at least one multi-byte character. (UTF-16 input
+// is marked as UTF-8 before the phases run.)
+void DecideUtf8(QuorlOptions& o, const TextString& text) {
+  const TextString& charset = o.characterSet;
+  if (charset.Equals("utf-8", 0, 0) || charset.Equals("utf8", 0, 0)) {
+    o.utf8Document = 1;
+  } else if (charset.IsEmpty() && IsUtf8Text(text)) {
+    o.utf8Document = 1;
+  }
+}
+
+// Every 0x85 byte (an ellipsis in Windows-1252) becomes three full stops; with `keepUtf8`
+// a byte that belongs to a UTF-8 sequence (the second byte of "Å", say) stays.
+void ExpandEllipses(TextString& text, bool keepUtf8) {
+  if (text.CountChar(static_cast<char>(0x85)) == 0) return;
+  TextString out;
+  out.Reserve(text.Length() + 16);
+  for (int i = 0; i < text.Length();) {
+    const int sequence = keepUtf8 ? Utf8SequenceLength(text.Data(), text.Length(), i) : 0;
+    if (sequence > 0) {
+      out.AppendBytes(text.Data() + i, sequence);
+      i += sequence;
+    } else if (static_cast<unsigned char>(text[i]) == 0x85) {
+      out.Append("...");
+      ++i;
+    } else {
+      out.AppendChar(text[i++]);
+    }
+  }
+  text.Swap(out);
+}
+
+// Windows punctuation to ASCII, unless the document's character set uses those bytes for
+// letters. A UTF-8 document keeps its characters.
+void FoldPunctuation(PassState& pass, TextString& text) {
+  const TextString& charset = pass.options.characterSet;
+  if (!pass.punctuationFold || IsNonWesternCharacterSet(charset)) return;
+  const bool plain = IsOneOf(charset, kWestern8Bit);
+  if (plain) {
+    text.SmartPunctuationToAscii();
+  } else {
+    text.SmartPunctuationToAsciiKeepingUtf8();
+  }
+  ExpandEllipses(text, !plain);
+}
+
+void FirstChunkPhases(PassState& pass, TextString& text) {
+  QuorlOptions& o = pass.options;
+  const bool textMode = o.convertToText != 0;
+  PatternLists& lists = pass.lists;
+  if (textMode || o.removeHead) {
+    pass.foundCharacterSet.Clear();
+    Apply(pass, lists.meta, text, "INFO: Processing <META> tags");
+    if (!pass.foundCharacterSet.IsEmpty()) o.characterSet = pass.foundCharacterSet;
+  }
+  DecideUtf8(o, text);
+  TextString found;
+  if (pass.extractor.ExtractBetween(text, "<title>", "</title>", found)) {
+    pass.info.title = pass.WithoutTags(found);
+  }
+  if (o.removeStyleSheet) {
+    Apply(pass, lists.styleSheetLink, text, "INFO: Removing extrenal stylesheet reference");
+  }
+  if (pass.extractor.ExtractBetween(text, "<base%W", ">", found)) {
+    pass.extractor.GetAttribute("href", found, pass.info.baseUrl);
+  }
+  if (textMode || o.removeHead || o.removeOfficeTags) {
+    Apply(pass, lists.head, text, "INFO: Removing <HEAD>..</HEAD> tags");
+  }
+}
+
+}  // namespace
+
+bool IsNonWesternCharacterSet(const TextString& name) { return IsOneOf(name, kNonWestern); }
+
+void RunFirstStage(int chunkNumber, PassState& pass, TextString& text) {
+  const QuorlOptions& o = pass.options;
+  const bool textMode = o.convertToText != 0;
+  PatternLists& lists = pass.lists;
+  if (chunkNumber == 1) FirstChunkPhases(pass, text);
+  if (textMode || o.removeComments) Apply(pass, lists.comment, text, "INFO: Removing comments");
+  if (textMode || o.removeStyleSheet || o.removeScript) {
+    Apply(pass, lists.style, text, "INFO: Removing style sheet");
+  }
+  if (textMode || o.removeForm) Apply(pass, lists.form, text, "INFO: Removing Form fields");
+  if ((textMode || o.removeFont || o.removeSpan || o.removeEmphasis) &&
+      Apply(pass, lists.inLine, text, "INFO: Removing in-line markup tags")) {
+    Apply(pass, lists.inLine, text, nullptr);
+  }
+  if (textMode) Apply(pass, lists.listTag, text, "INFO: Processing list tags");
+  if (textMode || o.removeImg) Apply(pass, lists.image, text, "INFO: Removing image tags");
+  if (textMode || o.replaceLinksByDisplayValue || o.omitLocalLinks || o.omitEmailLinks) {
+    Apply(pass, lists.link, text, "INFO: Removing hyperlink tags");
+  }
+  if (textMode) {
+    if (o.highlightBoldAndItalic) {
+      Apply(pass, lists.highlight, text, "INFO: Applying highlighting mods");
+    }
+    if (Apply(pass, lists.paragraph, text, nullptr)) pass.paragraphMarkersInserted = 1;
+    Apply(pass, lists.block, text, nullptr);
+    // A heading left open in an earlier chunk has no place in this one.
+    pass.headingStart = -1;
+    if (lists.heading.Search(text, &kListRunOptions) > 0) lists.heading.TakeResult(text);
+  }
+  FoldPunctuation(pass, text);
+  if (!textMode || o.preserveWhiteSpace || !o.lookForDialogue) return;
+  Apply(pass, lists.dialogue0, text, "INFO: Preparing Dialogue text (0)");
+  Apply(pass, lists.dialogue1, text, "INFO: Reformatting Dialogue text (1)");
+  if (o.breakDialogueLines) {
+    Apply(pass, lists.dialogue2, text, "INFO: Reformatting Dialogue text (2)");
+  }
+}
+
+namespace {
+
+void LayOutTables(PassState& pass, TextString& text) {
+  pass.nestedTableRequest = 0;
+  pass.deepestNesting = 0;
+  if (Apply(pass, pass.lists.table, text, "INFO: Parsed Table markup")) {
+    // Each pass renders the innermost tables; outer ones come in later passes.
+    bool handled = true;
+    for (int passes = 1; passes < kMaxTablePasses &&
+                         (handled || (pass.nestedTableRequest && passes < kNestedTablePasses));
+         ++passes) {
+      pass.nestedTableRequest = 0;
+      handled = Apply(pass, pass.lists.table, text, nullptr);
+    }
+  }
+  if (pass.deepestNesting > 0) {
+    TextString message("INFO: nested tables detected");
+    if (pass.deepestNesting > 1) {
+      message += " (";
+      message += pass.deepestNesting;
+      message += " levels)";
+    }
+    pass.Status(message.Data());
+  }
+}
+
+// Rebuilds the text from its source lines: the line breaks of the HTML source go, and only
+// markers make line breaks. Pre-formatted lines and marker lines keep theirs. Also measures
+// the average length of the long lines.
+void JoinLines(PassState& pass, TextString& text) {
+  const Markers& m = GetMarkers();
+  TextString joined;
+  joined.Reserve(text.Length());
+  TextString line;
+  long long total = 0;
+  int count = 0;
+  bool inPre = false;
+  bool ordinarySeen = false;
+  bool lastOrdinaryEmpty = true;
+  int number = 0;
+  for (int pos = 0; text.GetNextToken(pos, '\n', line);) {
+    ++number;
+    if (line.Length() > kLongLine) {
+      total += line.Length();
+      ++count;
+    }
+    if (line.View() == m.startPreformatted.View()) inPre = true;
+    if (inPre && line.View() == m.endPreformatted.View()) inPre = false;
+    if (inPre) {
+      if (number > 1) joined.AppendChar('\n');
+      joined += line;
+      continue;
+    }
+    if (line.StartsWith(kMarkerLinePrefix, 0)) {
+      if (number > 1) joined.AppendChar('\n');
+      joined += line;
+      joined.AppendChar('\n');
+      continue;
+    }
+    if (ordinarySeen && !lastOrdinaryEmpty) joined.AppendChar(' ');
+    ordinarySeen = true;
+    lastOrdinaryEmpty = line.IsEmpty();
+    if (!line.IsEmpty()) {
+      line.Trim(0, " ");
+      line.CollapseBlanks();
+      joined += line;
+    }
+  }
+  text.Swap(joined);
+  pass.averageLineLength = static_cast<int>(total / (count + 1) + 1);
+}
+
+// The first word ("By", "By:") or the first two words of a short line that names the
+// author, removed from it; empty when the line is no by-line.
+bool ByLine(const TextString& line, TextString& byLine) {
+  if (line.IsEmpty() || line.Length() >= kByLineLength) return false;
+  TextString first;
+  TextString second;
+  const auto isBy = [](const TextString& word) {
+    return word.Equals("By", 0, 0) || word.Equals("By:", 0, 0);
+  };
+  const bool hasFirst = line.GetToken(1, ' ', first) != 0;
+  const bool hasSecond = line.GetToken(2, ' ', second) != 0;
+  if (!hasFirst || (!isBy(first) && !(hasSecond && isBy(second)))) return false;
+  byLine = line;
+  byLine.Replace(0, first.Data(), "", 1, 1, nullptr, nullptr);
+  if (!isBy(first)) byLine.Replace(0, second.Data(), "", 1, 1, nullptr, nullptr);
+  byLine.Trim(0, " ");
+  return true;
+}
+
+// The last blank-separated word of the line holding an at sign.
+TextString EmailWord(const TextString& line) {
+  TextString word;
+  TextString email;
+  for (int n = 1; line.GetToken(n, ' ', word); ++n) {
+    if (word.CountChar('@') > 0) email = word;
+  }
+  return email;
+}
+
+void FindByLineAndEmail(PassState& pass, const TextString& text) {
+  DocumentInfo& info = pass.info;
+  const bool wantByLine = pass.options.byLineAsAuthor && DocumentInfo::IsUnknown(info.byLine);
+  const bool wantEmail = DocumentInfo::IsUnknown(info.authorEmail);
+  if (!wantByLine && !wantEmail) return;
+  bool foundByLine = false;
+  bool foundEmail = false;
+  TextString line;
+  int pos = 0;
+  for (int n = 0;
+       n < kByLineSearchLines && !(foundByLine && foundEmail) && text.GetNextToken(pos, '\n', line);
+       ++n) {
+    TextString byLine;
+    if (ByLine(line, byLine)) {
+      info.byLine = byLine;
+      foundByLine = true;
+    }
+    if (wantEmail && !foundEmail && line.CountChar('@') > 0) {
+      info.authorEmail = EmailWord(line);
+      foundEmail = true;
+    }
+  }
+}
+
+}  // namespace
+
+void RunSecondStage(PassState& pass, TextString& text) {
+  QuorlOptions& o = pass.options;
+  const bool textMode = o.convertToText != 0;
+  PatternLists& lists = pass.lists;
+  if (textMode && o.parseTables) LayOutTables(pass, text);
+  pass.Status("INFO: Removing all remaining tags");
+  pass.tagRemover.Run(pass.report, o, text, text);
+  if (textMode && pass.paragraphMarkersInserted && !o.preserveWhiteSpace) JoinLines(pass, text);
+  Apply(pass, lists.softBreak, text, nullptr);
+  if (textMode) pass.Status("INFO: Reinserting line/paragraph markers");
+  Apply(pass, lists.markerBlank, text, nullptr);
+  Apply(pass, lists.marker, text, nullptr);
+  FindByLineAndEmail(pass, text);
+  if (textMode && o.gapBetweenSentences) {
+    Apply(pass, lists.sentence, text, "INFO: Reformatting sentence text");
+  }
+}
+
+}  // namespace quorlex

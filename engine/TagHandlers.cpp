@@ -1,0 +1,443 @@
+#include "engine/TagHandlers.h"
+
+#include <cstring>
+
+#include "engine/PassState.h"
+#include "engine/PatternTable.h"
+#include "foundation/Utf8.h"
+#include "textformat/Markers.h"
+
+namespace quorlex {
+namespace {
+
+PassState& Pass(void* userData) { return *static_cast<HandlerDatum*>(userData)->pass; }
+
+TextString MatchText(const MatchState& state, const char* working) {
+  TextString match;
+  match.AssignBytes(working + state.start, state.end - state.start + 1);
+  return match;
+}
+
+void Emit(PatternEngine& engine, const MatchState& state, int& index, const TextString& text) {
+  static_cast<CopyPatternEngine&>(engine).EmitReplacement(state, index, text.Data());
+}
+
+bool StartsWithNoCase(const TextString& text, const char* prefix) {
+  return text.StartsWith(prefix, 0) != 0;
+}
+
+bool Contains(const TextString& text, const char* what) { return text.FindNoCase(what) != nullptr; }
+
+// Removes the first occurrence of `what` (exact case) from `text`.
+void RemoveFirst(TextString& text, const char* what) {
+  text.Replace(0, what, "", 1, 1, nullptr, nullptr);
+}
+
+// Removes `prefix` from the front of `text` (found ignoring case).
+void RemovePrefix(TextString& text, const char* prefix) {
+  if (StartsWithNoCase(text, prefix))
+    text.Mid(static_cast<int>(std::strlen(prefix)), text.Length());
+}
+
+// Drops one final "/".
+void DropFinalSlash(TextString& text) {
+  if (!text.IsEmpty() && text[text.Length() - 1] == '/') text.Mid(0, text.Length() - 1);
+}
+
+// The number of characters a text shows: bytes, except that a UTF-8 character counts once.
+int ShownLength(const TextString& text) {
+  int shown = 0;
+  for (int i = 0; i < text.Length();) {
+    const int sequence = Utf8SequenceLength(text.Data(), text.Length(), i);
+    i += sequence > 0 ? sequence : 1;
+    ++shown;
+  }
+  return shown;
+}
+
+}  // namespace
+
+// --- META and style-sheet links ---------------------------------------------------------
+
+HandlerResult MetaHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                          const char* working, int& index, void* userData) {
+  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  PassState& pass = Pass(userData);
+  Extractor& x = pass.extractor;
+  const TextString tag = MatchText(state, working);
+  TextString httpEquiv;
+  TextString name;
+  TextString content;
+  x.ExtractBetween(tag, "http-equiv**=**\"", "\"", httpEquiv);
+  x.ExtractBetween(tag, "name**=**\"", "\"", name);
+  x.ExtractBetween(tag, "content**=**\"", "\"", content);
+  if (name.Equals("Author", 0, 0)) pass.info.author = content;
+  TextString charset;
+  if (httpEquiv.Equals("Content-Type", 0, 0)) {
+    x.ExtractBetween(content + "^", "charset**=", "^", charset);
+    int semicolon = -1;
+    if (charset.FindChar(0, ';', semicolon, 1)) charset.Mid(0, semicolon);
+  } else {
+    // The short form of a document's own declaration: <meta charset="utf-8">.
+    x.GetAttribute("charset", tag, charset);
+  }
+  charset.Trim(0, " ");
+  if (!charset.IsEmpty()) pass.foundCharacterSet = charset;
+  Emit(engine, state, index, TextString());
+  return HandlerResult::kUnchanged;
+}
+
+HandlerResult StyleSheetLinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                                    const char* working, int& index, void* userData) {
+  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  PassState& pass = Pass(userData);
+  TextString rel;
+  pass.extractor.ExtractBetween(MatchText(state, working), "REL**=**\"", "\"", rel);
+  if (pass.options.removeStyleSheet && rel.Equals("StyleSheet", 0, 0)) {
+    Emit(engine, state, index, TextString());
+  }
+  return HandlerResult::kUnchanged;
+}
+
+// --- Lists ------------------------------------------------------------------------------
+
+namespace {
+
+// The style an ordered list's "type" attribute asks for (exact case).
+int OrderedStyle(const TextString& type) {
+  if (type.Equals("a", 1, 0)) return PassState::kLowerLetters;
+  if (type.Equals("A", 1, 0)) return PassState::kUpperLetters;
+  if (type.Equals("i", 1, 0)) return PassState::kLowerRoman;
+  if (type.Equals("I", 1, 0)) return PassState::kUpperRoman;
+  return PassState::kDecimal;
+}
+
+// The AppendNumber style of a numbered list style.
+char NumberStyle(int listStyle) {
+  switch (listStyle) {
+    case PassState::kLowerLetters:
+      return 'a';
+    case PassState::kUpperLetters:
+      return 'A';
+    case PassState::kLowerRoman:
+      return 'i';
+    case PassState::kUpperRoman:
+      return 'I';
+    default:
+      return '1';
+  }
+}
+
+TextString OpenList(PassState& pass, const TextString& tag) {
+  if (pass.listDepth < PassState::kMaxListDepth) {
+    ++pass.listDepth;
+  } else {
+    pass.Message("PROGRAM ERROR: Max list depth reached", 10);
+  }
+  const int depth = pass.listDepth;
+  if (StartsWithNoCase(tag, "<ol")) {
+    TextString type;
+    pass.extractor.GetAttribute("type", tag, type);
+    pass.listStyle[depth] = OrderedStyle(type);
+    TextString start;
+    int first = 0;
+    const bool readable =
+        pass.extractor.GetAttribute("start", tag, start) && start.ParseNumber('1', first);
+    pass.itemCounter[depth] = readable ? first - 1 : 0;
+  } else {
+    pass.listStyle[depth] = PassState::kBulleted;
+  }
+  return GetMarkers().startList;
+}
+
+TextString ListItem(PassState& pass, const TextString& tag) {
+  const int depth = pass.listDepth;
+  ++pass.itemCounter[depth];
+  TextString item = GetMarkers().listItem;
+  const int style = pass.listStyle[depth];
+  if (style == PassState::kBulleted) {
+    item += depth == 2 ? "* " : depth == 3 ? "+ " : "- ";
+    return item;
+  }
+  TextString value;
+  int number = pass.itemCounter[depth];
+  int given = 0;
+  if (pass.extractor.GetAttribute("value", tag, value) && value.ParseNumber('1', given)) {
+    number = given;
+  }
+  item.AppendNumber(NumberStyle(style), number, 0);
+  item += ") ";
+  return item;
+}
+
+TextString CloseList(PassState& pass) {
+  if (pass.listDepth == 0) {
+    pass.Message("PROGRAM ERROR: Too many end list tags", 10);
+  } else {
+    --pass.listDepth;
+  }
+  return GetMarkers().endList;
+}
+
+}  // namespace
+
+HandlerResult ListHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                          const char* working, int& index, void* userData) {
+  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  PassState& pass = Pass(userData);
+  const char* word = static_cast<HandlerDatum*>(userData)->word;
+  const TextString tag = MatchText(state, working);
+  TextString replacement;
+  if (std::strcmp(word, "open") == 0) {
+    replacement = OpenList(pass, tag);
+  } else if (std::strcmp(word, "item") == 0) {
+    replacement = ListItem(pass, tag);
+  } else {
+    replacement = CloseList(pass);
+  }
+  Emit(engine, state, index, replacement);
+  return HandlerResult::kUnchanged;
+}
+
+// --- Images -----------------------------------------------------------------------------
+
+HandlerResult ImageHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                           const char* working, int& index, void* userData) {
+  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  PassState& pass = Pass(userData);
+  const QuorlOptions& o = pass.options;
+  TextString replacement;
+  if (o.imgTextMarker || o.imgAltText) {
+    const TextString tag = MatchText(state, working);
+    TextString src;
+    TextString alt;
+    pass.extractor.GetAttribute("src", tag, src);
+    if (o.imgAltText) pass.extractor.GetAttribute("Alt", tag, alt);
+    if (!alt.IsEmpty()) {
+      replacement = "[" + alt + "]";
+    } else if (!src.IsEmpty() && src.FindNoCase(":/") == nullptr) {
+      replacement = "[Image " + src + "]";
+    } else if (!src.IsEmpty() && o.addUrlReferences) {
+      bool added = false;
+      replacement = "[Image {";
+      replacement += pass.urls.FindOrAdd(src, added) + 1;
+      replacement += "}]";
+    } else if (!src.IsEmpty()) {
+      replacement = "[Image]";
+    }
+  }
+  Emit(engine, state, index, replacement);
+  return HandlerResult::kUnchanged;
+}
+
+// --- Links ------------------------------------------------------------------------------
+
+namespace {
+
+// The schemes whose host often repeats the scheme ("ftp://ftp.x.org"), with that prefix.
+constexpr const char* kRepeatedSchemes[][2] = {{"ftp://", "ftp://ftp."},
+                                               {"gopher://", "gopher://gopher."},
+                                               {"telnet://", "telnet://telnet."},
+                                               {"news://", "news://news."}};
+
+// The link's href as the display is compared with it.
+TextString NormalisedHref(TextString href, const TextString& display) {
+  RemovePrefix(href, "mailto:");
+  if (StartsWithNoCase(href, "http://www")) RemovePrefix(href, "http://");
+  for (const auto& scheme : kRepeatedSchemes) {
+    if (StartsWithNoCase(href, scheme[1])) RemovePrefix(href, scheme[0]);
+  }
+  if (StartsWithNoCase(href, "news:") && !Contains(href, "://") &&
+      !StartsWithNoCase(display, "news:")) {
+    RemovePrefix(href, "news:");
+  }
+  DropFinalSlash(href);
+  return href;
+}
+
+// The display text as it is compared with the href.
+TextString NormalisedDisplay(TextString display) {
+  display.Trim(0, " ");
+  RemoveFirst(display, "URL:");
+  RemoveFirst(display, "mailto:");
+  if (StartsWithNoCase(display, "http://www.")) RemovePrefix(display, "http://");
+  for (const auto& scheme : kRepeatedSchemes) {
+    if (StartsWithNoCase(display, scheme[1])) RemovePrefix(display, scheme[0]);
+  }
+  DropFinalSlash(display);
+  display.RemoveChar(0, '>', 0);
+  return display;
+}
+
+bool IsEmailLink(const TextString& href) {
+  return StartsWithNoCase(href, "mailto:") && href.CountChar('@') == 1;
+}
+
+// The display text of an anchor element: its content without tags, breaks kept.
+TextString DisplayText(PassState& pass, const TextString& element) {
+  TextString withBreaks(element);
+  withBreaks.ReplaceAll("<br>", GetMarkers().lineBreak.Data(), 0, 1);
+  TextString display = pass.WithoutTags(withBreaks);
+  display.Trim(0, "\t\n");
+  display.CollapseBlanks();
+  return display;
+}
+
+}  // namespace
+
+HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                          const char* working, int& index, void* userData) {
+  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  PassState& pass = Pass(userData);
+  const QuorlOptions& o = pass.options;
+  const TextString element = MatchText(state, working);
+  TextString href;
+  TextString name;
+  pass.extractor.GetAttribute("href", element, href);
+  pass.extractor.GetAttribute("name", element, name);
+  ResolveUrl(href, pass.info.baseUrl, href);
+  const bool email = IsEmailLink(href);
+  bool known = false;
+  bool local = false;
+  if (!href.IsEmpty()) {
+    known = StartsWithNoCase(href, "http://") || StartsWithNoCase(href, "ftp://") ||
+            StartsWithNoCase(href, "gopher://") || StartsWithNoCase(href, "telnet://") ||
+            StartsWithNoCase(href, "news://");
+    local = !known && !email;
+    if (StartsWithNoCase(href, "news:") && !Contains(href, "://")) {
+      local = false;
+      known = true;
+    }
+  }
+
+  // An omitted link leaves no reference behind: the user asked for its address to go.
+  if (o.omitLocalLinks && !href.IsEmpty() && !Contains(href, "://") && !Contains(href, "news:") &&
+      !email) {
+    Emit(engine, state, index, o.removedLinkText);
+    return HandlerResult::kUnchanged;
+  }
+  if (o.omitEmailLinks && email) {
+    TextString address(href);
+    address.ReplaceAll("mailto:", "", 0, 1);
+    pass.info.linkEmail = address;
+    if (DocumentInfo::IsUnknown(pass.info.authorEmail)) pass.info.authorEmail = address;
+    Emit(engine, state, index, o.removedLinkText);
+    return HandlerResult::kUnchanged;
+  }
+
+  int ref = -1;
+  bool newlyAdded = false;
+  const bool referable = !href.IsEmpty() && !href.StartsWith("#", 1) &&
+                         ((known && Contains(href, ":/")) || Contains(href, "news:") || email) &&
+                         !href.Equals("http:///", 0, 0) && !href.Equals("http://", 0, 0);
+  if (referable && o.addUrlReferences) ref = pass.urls.FindOrAdd(href, newlyAdded);
+
+  if (!o.convertToText && !o.replaceLinksByDisplayValue) return HandlerResult::kUnchanged;
+
+  TextString display = DisplayText(pass, element);
+  const TextString normalHref = NormalisedHref(href, display);
+  const TextString normalDisplay = NormalisedDisplay(display);
+  const bool same = !href.IsEmpty() && normalDisplay.Length() == normalHref.Length() &&
+                    normalDisplay.Equals(normalHref.Data(), 0, 0);
+  if (!same) {
+    if (o.addUrlReferences && ref >= 0) {
+      display += " [";
+      display += ref + 1;
+      display += "] ";
+    } else if (o.displayLinkUrls && (!local || email) && name.IsEmpty()) {
+      display += " [";
+      display += normalHref;
+      display += "]";
+    }
+  } else if (newlyAdded) {
+    pass.urls.RemoveAt(ref);  // the text already shows the address
+  }
+  Emit(engine, state, index, display);
+  return HandlerResult::kUnchanged;
+}
+
+// --- Blocks and rules -------------------------------------------------------------------
+
+HandlerResult BlockHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                           const char* working, int& index, void* userData) {
+  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  PassState& pass = Pass(userData);
+  const Markers& m = GetMarkers();
+  const TextString* marker = static_cast<HandlerDatum*>(userData)->marker;
+  const TextString tag = MatchText(state, working);
+  TextString replacement(tag);
+  if (marker != nullptr) {
+    replacement += "\n";
+    replacement += *marker;
+    replacement += "\n";
+  } else {
+    // A rule, as wide as its "width" asks: a share of the page as written, or pixels
+    // scaled to the page (800 pixels to the page's width).
+    replacement += m.softBreak;
+    replacement += kRuleLine;
+    TextString width;
+    int pixels = 0;
+    if (pass.extractor.GetAttribute("width", tag, width)) {
+      if (width.CountChar('%') > 0) {
+        replacement += " ";
+        replacement += width;
+      } else if (width.ParseNumber('1', pixels)) {
+        const int page = pass.options.adjustTablesToPageWidth ? pass.options.pageWidth : 80;
+        const long long columns = static_cast<long long>(pixels) * page / 800;
+        if (columns != 0) {
+          replacement += " ";
+          replacement += static_cast<int>(columns);
+        }
+      }
+    }
+    replacement += m.softBreak;
+  }
+  Emit(engine, state, index, replacement);
+  return HandlerResult::kUnchanged;
+}
+
+// --- Headings ---------------------------------------------------------------------------
+
+HandlerResult HeadingHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                             const char* working, int& index, void* userData) {
+  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  PassState& pass = Pass(userData);
+  const bool opening = static_cast<HandlerDatum*>(userData)->variable == 1;
+  if (opening) {
+    pass.headingStart = state.start;
+    const char digit = working[state.start + 2];
+    if (digit >= '1' && digit <= '6') pass.headingLevel = digit - '0';
+    return engine.ReplaceRange(state, index, "");
+  }
+  if (pass.headingStart < 0 || pass.headingStart > state.start) {
+    return engine.ReplaceRange(state, index, "");
+  }
+  // The heading's own line breaks and runs of blanks make no sense once it stands on a
+  // line of its own: they become single blanks.
+  TextString heading;
+  heading.AssignBytes(working + pass.headingStart, state.start - pass.headingStart);
+  heading.ReplaceChar(0, '\n', ' ', 0);
+  heading.ReplaceChar(0, '\r', ' ', 0);
+  heading.ReplaceChar(0, '\t', ' ', 0);
+  heading.CollapseBlanks();
+  heading.Trim(0, " ");
+  if (DocumentInfo::IsUnknown(pass.info.title)) pass.info.title = heading;
+
+  const Markers& m = GetMarkers();
+  TextString replacement;
+  if (heading.Length() >= 120) {
+    replacement = m.lineBreak + heading + m.lineBreak;
+  } else {
+    const char stroke = pass.headingLevel <= 2 ? '=' : '-';
+    TextString underline;
+    for (int i = ShownLength(heading); i > 0; --i) underline.AppendChar(stroke);
+    replacement = m.lineBreak + m.lineBreak + m.startPreformatted + heading + m.lineBreak +
+                  underline + m.endPreformatted;
+  }
+  MatchState whole = state;
+  whole.start = pass.headingStart;
+  pass.headingStart = -1;
+  return engine.ReplaceRange(whole, index, replacement.Data());
+}
+
+}  // namespace quorlex

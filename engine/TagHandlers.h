@@ -1,0 +1,36 @@
+#pragma once
+
+// The handlers of the pattern lists. Each receives a HandlerDatum (engine/PassState.h) as
+// its user datum and, like every handler, leaves a match whose positions are not usable
+// unchanged. The copying-engine handlers emit their replacement and answer "unchanged"; the
+// heading handler edits the text in place.
+
+#include "foundation/PatternEngine.h"
+
+namespace quorlex {
+
+// "<meta ...>": takes the author and the character set, and deletes the tag.
+HandlerResult MetaHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
+                          const char* working, int& index, void* userData);
+// "<link ...>": deletes a style-sheet link when style sheets are removed.
+HandlerResult StyleSheetLinkHandler(PatternEngine& engine, WildcardPattern& pattern,
+                                    MatchState& state, const char* working, int& index,
+                                    void* userData);
+// List tags ("open", "item", "end"): list markers, numbered and bulleted item labels.
+HandlerResult ListHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
+                          const char* working, int& index, void* userData);
+// "<img ...>": the ALT text, a text marker, or nothing.
+HandlerResult ImageHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
+                           const char* working, int& index, void* userData);
+// "<a ...>...</a>": the display text with its reference, or the removed-link text.
+HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
+                          const char* working, int& index, void* userData);
+// Rules, pre-formatted and block tags: the tag stays, its marker follows on a line of its
+// own.
+HandlerResult BlockHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
+                           const char* working, int& index, void* userData);
+// "<hN ...>" and "</hN>" (in-place engine): the heading text framed and underlined.
+HandlerResult HeadingHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
+                             const char* working, int& index, void* userData);
+
+}  // namespace quorlex

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "foundation/MessageChannel.h"
+#include "foundation/PatternEngine.h"
+#include "policies/QuorlOptions.h"
+
+namespace quorlex {
+
+// Distinct message texts with a count each, in the order first added, so that a document
+// with a thousand odd tags gives one line per kind.
+class MessageTally {
+ public:
+  void Add(const TextString& message);
+  // Reports every text at `level`, followed by " (", the count, and " times)" when it was
+  // added more than once.
+  void Report(const MessageFunction& report, int level) const;
+  bool IsEmpty() const { return entries_.empty(); }
+
+ private:
+  std::vector<std::pair<TextString, int>> entries_;
+};
+
+// Deals with every tag still in a text after the specialised phases, then converts its
+// character entities. In text mode everything that looks like a tag is deleted; a mail
+// address or URL written in angle brackets ("<ann@example.org>", "<http://x.org/>") and a
+// lone "<", "<=" or "<<" are not tags and stay. (When the output stays HTML, tags are left
+// as they are until the markup-mode decisions are made here.) Entities are converted in
+// text mode or with "Replace entities by text".
+//
+// One object serves many texts: its pattern list is compiled once.
+class TagRemover {
+ public:
+  TagRemover();
+  TagRemover(const TagRemover&) = delete;
+  TagRemover& operator=(const TagRemover&) = delete;
+
+  // Returns the number of tags handled plus the number of entities converted. The tally of
+  // the call is reported at level 8. `options` gets its Unicode flag set when entities are
+  // written as UTF-8.
+  int Run(const MessageFunction& report, QuorlOptions& options, const TextString& in,
+          TextString& out);
+
+  struct Call {
+    QuorlOptions* options = nullptr;
+    MessageTally tally;
+  };
+
+ private:
+  CopyPatternEngine tags_;
+  Call call_;
+};
+
+// TagRemover().Run(...): for one-off texts.
+int RemoveRemainingTags(const MessageFunction& report, QuorlOptions& options, const TextString& in,
+                        TextString& out);
+
+}  // namespace quorlex

@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/PatternTable.h"
+#include "engine/TagHandlers.h"
+#include "textformat/Markers.h"
+
+namespace quorlex {
+namespace {
+
+// A text-mode pass with the built-in options, whose messages are recorded.
+class HandlerTest : public ::testing::Test {
+ protected:
+  HandlerTest() {
+    pass_.options = QuorlOptions::BuiltIn();
+    pass_.report = [this](const char* message, int level) {
+      messages_.push_back(std::to_string(level) + ": " + message);
+    };
+  }
+
+  // Runs one list of the pass over `text` (the lists built from the current options).
+  std::string Run(CopyPatternEngine PatternLists::*list, const std::string& text) {
+    BuildPatternLists(pass_);
+    CopyPatternEngine& engine = pass_.lists.*list;
+    if (engine.Run(text.data(), static_cast<int>(text.size()), &kListRunOptions) == 0) return text;
+    return std::string(engine.Result().View());
+  }
+
+  std::string Heading(const std::string& text) {
+    BuildPatternLists(pass_);
+    pass_.headingStart = -1;
+    PatternEngine& engine = pass_.lists.heading;
+    if (engine.Search(text.data(), static_cast<int>(text.size()), &kListRunOptions) == 0) {
+      return text;
+    }
+    return std::string(engine.Result().View());
+  }
+
+  PassState pass_;
+  std::vector<std::string> messages_;
+};
+
+// The markers written out readably: P, BR, CBR, TAB and the marker lines.
+std::string Readable(std::string text) {
+  const Markers& m = GetMarkers();
+  const std::pair<std::string, std::string> kNames[] = {
+      {std::string(m.startList.View()), "{LIST}"},
+      {std::string(m.endList.View()), "{/LIST}"},
+      {std::string(m.startPreformatted.View()), "{PRE}"},
+      {std::string(m.endPreformatted.View()), "{/PRE}"},
+      {std::string(m.startBlock.View()), "{BLOCK}"},
+      {std::string(m.endBlock.View()), "{/BLOCK}"},
+      {std::string(m.listItem.View()), "{LI}"},
+      {std::string(m.paragraph.View()), "{P}"},
+      {std::string(m.lineBreak.View()), "{BR}"},
+      {std::string(m.softBreak.View()), "{CBR}"},
+  };
+  for (const auto& [marker, name] : kNames) {
+    for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at)) {
+      text.replace(at, marker.size(), name);
+    }
+  }
+  return text;
+}
+
+TEST_F(HandlerTest, MetaTakesTheAuthorAndTheCharacterSet) {
+  EXPECT_EQ("ab",
+            Run(&PatternLists::meta,
+                "a<meta name=\"author\" content=\"Ann Lee\"><META http-equiv=\"Content-Type\" "
+                "content=\"text/html; charset=ISO-8859-5 \">b"));
+  EXPECT_EQ("Ann Lee", pass_.info.author.View());
+  EXPECT_EQ("ISO-8859-5", pass_.foundCharacterSet.View());
+  EXPECT_EQ("", Run(&PatternLists::meta, "<meta charset=\"utf-8\">"));
+  EXPECT_EQ("utf-8", pass_.foundCharacterSet.View());
+}
+
+TEST_F(HandlerTest, StyleSheetLinksGoOnlyWhenStyleSheetsAreRemoved) {
+  const std::string links = "<link rel=\"stylesheet\" href=\"s.css\"><link rel=\"icon\" href=i>";
+  EXPECT_EQ("<link rel=\"icon\" href=i>", Run(&PatternLists::styleSheetLink, links));
+  pass_.options.removeStyleSheet = 0;
+  EXPECT_EQ(links, Run(&PatternLists::styleSheetLink, links));
+}
+
+TEST_F(HandlerTest, ListsGetMarkersAndLabels) {
+  static const struct {
+    const char* name;
+    const char* html;
+    const char* result;
+  } kCases[] = {
+      {"roman from 3", "<ol type=\"i\" start=\"3\"><li>a<li>b</ol>",
+       "{LIST}{LI}iii) a{LI}iv) b{/LIST}"},
+      {"letters and a value", "<OL type=A><li>a<li value=\"5\">b<li>c</OL>",
+       "{LIST}{LI}A) a{LI}E) b{LI}C) c{/LIST}"},
+      {"unknown type counts in decimal", "<ol type=\"x\"><li>a</ol>", "{LIST}{LI}1) a{/LIST}"},
+      {"bullets by depth", "<ul><li>1<ul><li>2<ul><li>3<ul><li>4</ul></ul></ul></ul>",
+       "{LIST}{LI}- 1{LIST}{LI}* 2{LIST}{LI}+ 3{LIST}{LI}- 4{/LIST}{/LIST}{/LIST}{/LIST}"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    pass_.Reset();
+    EXPECT_EQ(c.result, Readable(Run(&PatternLists::listTag, c.html)));
+  }
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(HandlerTest, ListsReportTooManyEndsAndTooDeepNesting) {
+  EXPECT_EQ("{/LIST}", Readable(Run(&PatternLists::listTag, "</ul>")));
+  std::string deep;
+  for (int i = 0; i < 11; ++i) deep += "<ul>";
+  Run(&PatternLists::listTag, deep);
+  EXPECT_EQ(10, pass_.listDepth);
+  EXPECT_EQ((std::vector<std::string>{"10: PROGRAM ERROR: Too many end list tags",
+                                      "10: PROGRAM ERROR: Max list depth reached"}),
+            messages_);
+}
+
+TEST_F(HandlerTest, ImagesBecomeTheirAltTextOrAMarker) {
+  static const struct {
+    const char* name;
+    int marker, alt, references;
+    const char* html;
+    const char* result;
+  } kCases[] = {
+      {"alt text", 1, 1, 1, "<img src=\"a.png\" alt=\"A cat\">", "[A cat]"},
+      {"relative source", 1, 0, 1, "<img src=\"pics/a.png\" alt=\"A cat\">", "[Image pics/a.png]"},
+      {"absolute source with references", 1, 0, 1, "<img src=\"http://x.org/a.png\">",
+       "[Image {1}]"},
+      {"absolute source without references", 1, 0, 0, "<img src=\"http://x.org/a.png\">",
+       "[Image]"},
+      {"nothing to show", 1, 1, 1, "<img width=3>", ""},
+      {"both policies off", 0, 0, 1, "<img src=\"a.png\" alt=\"A cat\">", ""},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    pass_.Reset();
+    pass_.options.imgTextMarker = c.marker;
+    pass_.options.imgAltText = c.alt;
+    pass_.options.addUrlReferences = c.references;
+    EXPECT_EQ(std::string("x") + c.result + "y",
+              Run(&PatternLists::image, std::string("x") + c.html + "y"));
+  }
+}
+
+TEST_F(HandlerTest, LinksBecomeTheirTextWithAReference) {
+  static const struct {
+    const char* name;
+    int references, display, omitLocal, omitEmail;
+    const char* base;
+    const char* html;
+    const char* result;
+    int urls;
+  } kCases[] = {
+      {"reference number", 1, 0, 0, 0, "", "<a href=\"http://x.org/p\">The <b>page</b></a>",
+       "The page [1] ", 1},
+      {"text equal to the address", 1, 0, 0, 0, "", "<a href=\"http://www.x.org/\">www.x.org</a>",
+       "www.x.org", 0},
+      {"inline URL", 0, 1, 0, 0, "", "<a href=\"http://x.org/p\">Page</a>", "Page [http://x.org/p]",
+       0},
+      {"inline URL equal to the text", 0, 1, 0, 0, "",
+       "<a href=\"http://www.x.org/\">www.x.org</a>", "www.x.org", 0},
+      {"local link", 1, 0, 0, 0, "", "<a href=\"other.htm\">Other</a>", "Other", 0},
+      {"local link made absolute by the base", 1, 0, 0, 0, "http://x.org/d/",
+       "<a href=\"o.htm\">Other</a>", "Other [1] ", 1},
+      {"omitted local link", 1, 0, 1, 0, "", "<a href=\"other.htm\">Other</a>", "[link removed]",
+       0},
+      {"omitted mail link leaves no reference", 1, 0, 0, 1, "",
+       "<a href=\"mailto:ann@x.org\">Ann</a>", "[link removed]", 0},
+      {"mail link", 1, 0, 0, 0, "", "<a href=\"mailto:ann@x.org\">Write</a>", "Write [1] ", 1},
+      {"anchor without href", 1, 1, 0, 0, "", "<a name=\"top\">Top</a>", "Top", 0},
+      {"line break in the text", 0, 0, 0, 0, "", "<a href=\"#x\">a<br>b</a>", "a{BR}b", 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    pass_.Reset();
+    pass_.options.addUrlReferences = c.references;
+    pass_.options.displayLinkUrls = c.display;
+    pass_.options.omitLocalLinks = c.omitLocal;
+    pass_.options.omitEmailLinks = c.omitEmail;
+    pass_.info.baseUrl = c.base;
+    EXPECT_EQ(c.result, Readable(Run(&PatternLists::link, c.html)));
+    EXPECT_EQ(c.urls, pass_.urls.Count());
+  }
+}
+
+TEST_F(HandlerTest, OmittedMailLinksGiveTheAuthorsAddress) {
+  pass_.options.omitEmailLinks = 1;
+  EXPECT_EQ("[link removed] [link removed]",
+            Run(&PatternLists::link,
+                "<a href=\"mailto:ann@x.org\">Ann</a> <a href=\"mailto:bob@x.org\">Bob</a>"));
+  EXPECT_EQ("bob@x.org", pass_.info.linkEmail.View());
+  EXPECT_EQ("ann@x.org", pass_.info.authorEmail.View());
+}
+
+TEST_F(HandlerTest, RulesAndBlocksGetTheirMarkers) {
+  static const struct {
+    const char* name;
+    int adjust;
+    const char* html;
+    const char* result;
+  } kCases[] = {
+      {"rule scaled to the page", 1, "<hr width=\"400\">",
+       "<hr width=\"400\">{CBR}$_$_LINE 32{CBR}"},
+      {"rule scaled to 80 columns", 0, "<hr width=\"400\">",
+       "<hr width=\"400\">{CBR}$_$_LINE 40{CBR}"},
+      {"rule by share", 1, "<HR width=50%>", "<HR width=50%>{CBR}$_$_LINE 50%{CBR}"},
+      {"plain rule", 1, "<hr/>", "<hr/>{CBR}$_$_LINE{CBR}"},
+      {"width not a number", 1, "<hr width=wide>", "<hr width=wide>{CBR}$_$_LINE{CBR}"},
+      {"pre", 1, "<pre>x</pre>", "<pre>\n{PRE}\nx</pre>\n{/PRE}\n"},
+      {"quote", 1, "<blockquote cite=x>q</blockquote>",
+       "<blockquote cite=x>\n{BLOCK}\nq</blockquote>\n{/BLOCK}\n"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    pass_.options.adjustTablesToPageWidth = c.adjust;
+    EXPECT_EQ(c.result, Readable(Run(&PatternLists::block, c.html)));
+  }
+}
+
+TEST_F(HandlerTest, HeadingsAreFramedAndUnderlined) {
+  pass_.info.title = DocumentInfo::kUnknown;
+  EXPECT_EQ("{BR}{BR}{PRE}Intro{BR}====={/PRE}text", Readable(Heading("<h1 id=x>Intro</h1>text")));
+  EXPECT_EQ("Intro", pass_.info.title.View());
+  EXPECT_EQ("a{BR}{BR}{PRE}Two lines{BR}---------{/PRE}",
+            Readable(Heading("a<h3>\n  Two\n  lines </H3>")));
+  EXPECT_EQ("Intro", pass_.info.title.View()) << "the first heading stays the title";
+  EXPECT_EQ("x{BR}{BR}{PRE}\xC3\x89t\xC3\xA9{BR}==={/PRE}",
+            Readable(Heading("x<h2>\xC3\x89t\xC3\xA9</h2>")));
+  EXPECT_EQ("closing alone", Heading("closing</h2> alone"));
+
+  const std::string long119(119, 'x');
+  const std::string long120(120, 'x');
+  EXPECT_EQ("{BR}{BR}{PRE}" + long119 + "{BR}" + std::string(119, '-') + "{/PRE}",
+            Readable(Heading("<h4>" + long119 + "</h4>")));
+  EXPECT_EQ("{BR}" + long120 + "{BR}", Readable(Heading("<h4>" + long120 + "</h4>")));
+}
+
+}  // namespace
+}  // namespace quorlex
