@@ -1,5 +1,6 @@
 #include "engine/TagHandlers.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/PassState.h"
@@ -128,6 +129,13 @@ char NumberStyle(int listStyle) {
   }
 }
 
+// A "start" or "value" number kept far enough from the ends of int that counting on from it
+// cannot overflow.
+int ItemNumber(int given) {
+  constexpr int kLimit = 1000000000;
+  return std::clamp(given, -kLimit, kLimit);
+}
+
 TextString OpenList(PassState& pass, const TextString& tag) {
   if (pass.listDepth < PassState::kMaxListDepth) {
     ++pass.listDepth;
@@ -143,7 +151,7 @@ TextString OpenList(PassState& pass, const TextString& tag) {
     int first = 0;
     const bool readable =
         pass.extractor.GetAttribute("start", tag, start) && start.ParseNumber('1', first);
-    pass.itemCounter[depth] = readable ? first - 1 : 0;
+    pass.itemCounter[depth] = readable ? ItemNumber(first) - 1 : 0;
   } else {
     pass.listStyle[depth] = PassState::kBulleted;
   }
@@ -159,13 +167,13 @@ TextString ListItem(PassState& pass, const TextString& tag) {
     item += depth == 2 ? "* " : depth == 3 ? "+ " : "- ";
     return item;
   }
+  // A "value" attribute numbers its item and the items after it, as a browser counts.
   TextString value;
-  int number = pass.itemCounter[depth];
   int given = 0;
   if (pass.extractor.GetAttribute("value", tag, value) && value.ParseNumber('1', given)) {
-    number = given;
+    pass.itemCounter[depth] = ItemNumber(given);
   }
-  item.AppendNumber(NumberStyle(style), number, 0);
+  item.AppendNumber(NumberStyle(style), pass.itemCounter[depth], 0);
   item += ") ";
   return item;
 }

@@ -92,7 +92,11 @@ TEST_F(HandlerTest, ListsGetMarkersAndLabels) {
       {"roman from 3", "<ol type=\"i\" start=\"3\"><li>a<li>b</ol>",
        "{LIST}{LI}iii) a{LI}iv) b{/LIST}"},
       {"letters and a value", "<OL type=A><li>a<li value=\"5\">b<li>c</OL>",
-       "{LIST}{LI}A) a{LI}E) b{LI}C) c{/LIST}"},
+       "{LIST}{LI}A) a{LI}E) b{LI}F) c{/LIST}"},
+      {"numbers at the ends of int count on safely",
+       "<ol start=\"2147483647\"><li>a<li>b</ol><ol><li value=\"-2147483648\">c<li>d</ol>",
+       "{LIST}{LI}1000000000) a{LI}1000000001) b{/LIST}"
+       "{LIST}{LI}-1000000000) c{LI}-999999999) d{/LIST}"},
       {"unknown type counts in decimal", "<ol type=\"x\"><li>a</ol>", "{LIST}{LI}1) a{/LIST}"},
       {"bullets by depth", "<ul><li>1<ul><li>2<ul><li>3<ul><li>4</ul></ul></ul></ul>",
        "{LIST}{LI}- 1{LIST}{LI}* 2{LIST}{LI}+ 3{LIST}{LI}- 4{/LIST}{/LIST}{/LIST}{/LIST}"},
