@@ -71,6 +71,11 @@ class ConversionContext {
   int mailMessagesToContents = 0;
   // The stage the conversion has reached (1 reading and first stage, 3 writing).
   int stage = 0;
+  // Set by the output pass: the folders of the file being converted and of its output, and
+  // the first output path of the run (for viewing the results).
+  TextString inputFolder;
+  TextString outputFolder;
+  TextString firstOutputPath;
   // The number of the policy-file read in progress; repeats count within one read.
   int readNumber = 0;
 

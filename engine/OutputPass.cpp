@@ -1,0 +1,256 @@
+#include "engine/OutputPass.h"
+
+#include <sys/stat.h>
+
+#include "engine/LineWriter.h"
+#include "engine/PatternTable.h"
+#include "engine/Phases.h"
+#include "foundation/ASCIIFile.h"
+#include "foundation/FileNames.h"
+#include "foundation/LineSource.h"
+#include "policies/TextCommands.h"
+
+namespace quorlex {
+namespace {
+
+// The first stage runs on a chunk as soon as it holds more than this many characters.
+constexpr int kChunkLength = 200000;
+// The size the header shows counts every line end as two bytes and this much for the
+// header box itself.
+constexpr long long kHeaderAllowance = 742;
+
+bool StartsWithNoCase(const TextString& text, const char* prefix) {
+  return text.StartsWith(prefix, 0) != 0;
+}
+
+bool SameNameIgnoringCase(const TextString& a, const TextString& b) {
+  return a.Length() == b.Length() && a.Equals(b.Data(), 0, 0);
+}
+
+// Whether two paths name the very same file (links followed).
+bool SameFile(const TextString& a, const TextString& b) {
+  struct stat first {};
+  struct stat second {};
+  return stat(a.Data(), &first) == 0 && stat(b.Data(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// A group of three digits, padded with zeros when `padded`.
+void AppendGroup(TextString& text, long long group, bool padded) {
+  if (padded && group < 100) text.AppendChar('0');
+  if (padded && group < 10) text.AppendChar('0');
+  text += static_cast<int>(group);
+}
+
+}  // namespace
+
+TextString OutputSizeText(const std::vector<TextString>& lines) {
+  long long total = kHeaderAllowance;
+  for (const TextString& line : lines) total += line.Length() + 2;
+  const long long millions = total / 1000000;
+  const long long thousands = total / 1000 % 1000;
+  const long long units = total % 1000;
+  TextString text;
+  if (millions > 0) {
+    text += TextString(static_cast<int>(millions));
+    text += ",";
+  }
+  if (millions > 0 || thousands > 0) {
+    AppendGroup(text, thousands, millions > 0);
+    text += ",";
+  }
+  AppendGroup(text, units, millions > 0 || thousands > 0);
+  text += " bytes (approx)";
+  return text;
+}
+
+OutputPass::OutputPass(ConversionContext& context) : context_(context) {}
+
+void OutputPass::Error(const TextString& message) { context_.Message(message.Data(), 10); }
+
+FragmentSettings OutputPass::Settings() const {
+  FragmentSettings settings = MakeFragmentSettings(context_, pass_.info);
+  if (hasDate_) settings.date = date_;
+  return settings;
+}
+
+int OutputPass::Run(const TextString& inputPath, const TextString& outputPath,
+                    const std::vector<TextString>* memorySource,
+                    std::vector<TextString>* outputList) {
+  // 1. A fresh start.
+  pass_.Reset();
+  pass_.options = QuorlOptions::FromPolicies(context_.Detagging());
+  pass_.report = context_.Reporter();
+  pass_.status = [this](const char* line) { context_.Status(line); };
+  fragments_.Clear();
+  const QuorlOptions& o = pass_.options;
+  const bool text = o.convertToText != 0;
+
+  // 2. Names.
+  TextString name;
+  TextString extension;
+  SplitPath(inputPath, context_.inputFolder, name, extension);
+  pass_.info.inputFileName = name + extension;
+  SplitPath(outputPath, context_.outputFolder, name, extension);
+  pass_.info.outputFileName = name + extension;
+
+  // 3. The output never replaces the input.
+  if (memorySource == nullptr && outputList == nullptr &&
+      ((!mayOverwrite_ && SameNameIgnoringCase(inputPath, outputPath)) ||
+       SameFile(inputPath, outputPath))) {
+    Error("ERROR: Output file is overwriting input file - " + inputPath);
+    Error("ERROR: Choose a different output directory");
+    return 0;
+  }
+
+  // 4. to 8. Reading, the first stage per chunk, the second stage.
+  BuildPatternLists(pass_);
+  context_.stage = 1;
+  TextString result;
+  if (!ReadInput(inputPath, memorySource, result)) return 0;
+  RunSecondStage(pass_, result);
+  context_.stage = 3;
+
+  // 9. and 10. The output, and the UTF-8 mark a Unicode text file may start with.
+  ASCIIFile out;
+  if (outputList == nullptr) {
+    if (!out.OpenWriteWhole(outputPath.Data(), 0)) {
+      Error("ERROR: Error opening " + outputPath);
+      return 0;
+    }
+  }
+  const bool mark = o.unicodeTextProduced && text && o.unicodeMarker;
+  if (outputList == nullptr) {
+    const char* info = mark ? "INFO: Generating Unicode text file " : "INFO: Creating output file ";
+    pass_.Status((info + outputPath).Data());
+    if (context_.firstOutputPath.IsEmpty()) context_.firstOutputPath = outputPath;
+  }
+  if (mark) Error("WARNING: Unicode text detected.  Inserting UTF-8 file marker");
+
+  // 11. to 16.
+  std::vector<TextString> lines;
+  LayOut(result, lines);
+  AddReferencesAndFragments(lines);
+  if (mark) {
+    if (lines.empty()) lines.emplace_back();
+    lines.front().Insert(0, "\xEF\xBB\xBF");
+  }
+
+  // 17. Written whole, or not at all.
+  pass_.blocks.Clear();
+  if (outputList != nullptr) {
+    outputList->insert(outputList->end(), lines.begin(), lines.end());
+    return 1;
+  }
+  int written = 1;
+  for (const TextString& line : lines) written = out.WriteLine(line) && written;
+  if (!written || !out.Commit()) {
+    Error("ERROR: Error writing to file " + outputPath + " (" + out.ErrorText() + ")");
+    out.CloseAll();
+    return 0;
+  }
+  return 1;
+}
+
+int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextString>* memorySource,
+                          TextString& result) {
+  ASCIIFile file;
+  if (memorySource != nullptr) {
+    file.SetSourceList(memorySource);
+  } else if (!file.OpenRead(inputPath.Data())) {
+    Error("ERROR: Error opening " + inputPath);
+    return 0;
+  }
+  pass_.Status(("INFO: Reading input file " + inputPath).Data());
+  TextCommandFilter commands(context_.TextCommands());
+  LineSource source(file, &commands, {});
+  // In text mode the built-in header and footer come before the document, which may
+  // define its own instead.
+  if (pass_.options.convertToText) {
+    const FragmentSettings settings = Settings();
+    for (const TextString& line :
+         BuiltInFragmentDefinitions(settings.startDelimiter, settings.endDelimiter)) {
+      source.Queue(line);
+    }
+  }
+  TextString chunk;
+  int chunkNumber = 0;
+  bool capturing = false;
+  const auto processChunk = [&]() {
+    ++chunkNumber;
+    pass_.Status(("INFO: Processing chunk #" + TextString(chunkNumber)).Data());
+    RunFirstStage(chunkNumber, pass_, chunk);
+    result += chunk;
+    chunk.Clear();
+  };
+  TextString line;
+  while (source.NextLine(line)) {
+    // UTF-16 input arrives as UTF-8 text.
+    if (file.utf16Le || file.utf16Be) pass_.options.utf8Document = 1;
+    if (StartsWithNoCase(line, "$_$_DEFINE_TEXT_FRAGMENT")) {
+      line.CollapseBlanks();
+      line.Trim(0, " ");
+      TextString fragmentName;
+      if (line.GetToken(2, ' ', fragmentName)) fragments_.Begin(fragmentName);
+      capturing = true;
+    } else if (StartsWithNoCase(line, "$_$_END_BLOCK")) {
+      capturing = false;
+    } else if (capturing) {
+      fragments_.AddLine(line);
+    } else {
+      chunk += line;
+      chunk.AppendChar('\n');
+      if (chunk.Length() > kChunkLength) processChunk();
+    }
+  }
+  if (!chunk.IsEmpty()) processChunk();
+  file.CloseAll();
+  if (file.utf16Le || file.utf16Be) {
+    Error("WARNING: File " + inputPath + " is UNICODE.  Not all conversion options may work");
+  }
+  return 1;
+}
+
+void OutputPass::LayOut(const TextString& result, std::vector<TextString>& lines) {
+  const QuorlOptions& o = pass_.options;
+  const bool trim = o.convertToText && !o.preserveWhiteSpace;
+  LineWriter writer(pass_, lines);
+  TextString line;
+  TextString previous;
+  bool havePrevious = false;
+  bool inPre = false;
+  for (int pos = 0; result.GetNextToken(pos, '\n', line);) {
+    if (line.Equals("$_$_START_PRE", 0, 0) && line.Length() == 13) inPre = true;
+    if (line.Equals("$_$_END_PRE", 0, 0) && line.Length() == 11) inPre = false;
+    if (trim && !inPre) line.Trim(0, " ");
+    if (havePrevious) writer.WriteTextLine(1, previous, line);
+    previous.Swap(line);
+    havePrevious = true;
+  }
+  // Every line goes one step late, with the line after it to look at; the last has none.
+  writer.WriteTextLine(0, havePrevious ? previous : TextString(), TextString());
+}
+
+void OutputPass::AddReferencesAndFragments(std::vector<TextString>& lines) {
+  const bool text = pass_.options.convertToText != 0;
+  if (pass_.options.addUrlReferences && pass_.urls.Count() > 0) {
+    pass_.Status("INFO: Adding URL reference table");
+    if (lines.empty() || !lines.back().IsEmpty()) lines.emplace_back();
+    for (int i = 0; i < pass_.urls.Count(); ++i) {
+      TextString entry("[");
+      entry += i + 1;
+      entry += "] ";
+      entry += pass_.urls.At(i);
+      lines.push_back(entry);
+    }
+  }
+  if (text) fragments_.Emit("TEXT_FOOTER", lines, Settings());
+  pass_.info.outputSizeText = OutputSizeText(lines);
+  if (text) {
+    std::vector<TextString> header;
+    fragments_.Emit("TEXT_HEADER", header, Settings());
+    lines.insert(lines.begin(), header.begin(), header.end());
+  }
+}
+
+}  // namespace quorlex

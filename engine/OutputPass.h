@@ -1,0 +1,62 @@
+#pragma once
+
+#include <vector>
+
+#include "engine/PassState.h"
+#include "foundation/TextString.h"
+#include "policies/ConversionContext.h"
+#include "textformat/TextFragments.h"
+
+namespace quorlex {
+
+// Converts one HTML file into one text or HTML file: reads the input line by line (text
+// fragment definitions captured, other lines gathered into chunks of about 200,000
+// characters for the first stage), runs the second stage on the whole text, lays the lines
+// out with the line writer, adds the URL reference table, the footer and the header box
+// (text mode), and writes the output whole or not at all.
+class OutputPass {
+ public:
+  // The context supplies the policies and receives the messages; it must outlive the pass.
+  explicit OutputPass(ConversionContext& context);
+
+  // Converts `inputPath` to `outputPath`. With `memorySource` the input lines come from it
+  // instead of the file; with `outputList` the output lines go there instead of a file
+  // (neither is owned). Returns 1 on success; 0 after reporting why (the input cannot be
+  // read, the output would overwrite the input, the output cannot be written).
+  int Run(const TextString& inputPath, const TextString& outputPath,
+          const std::vector<TextString>* memorySource, std::vector<TextString>* outputList);
+
+  // "May overwrite existing files": when set, an output whose name equals the input's
+  // (ignoring case) is allowed, as long as it is not the very same file.
+  void SetMayOverwrite(bool on) { mayOverwrite_ = on; }
+  // What the header's TIMESTAMP prints (the current local date unless set).
+  void SetDate(const FragmentDate& date) {
+    date_ = date;
+    hasDate_ = true;
+  }
+
+  // The facts the last pass gathered about its document.
+  const DocumentInfo& Info() const { return pass_.info; }
+  const QuorlOptions& Options() const { return pass_.options; }
+
+ private:
+  int ReadInput(const TextString& inputPath, const std::vector<TextString>* memorySource,
+                TextString& result);
+  void LayOut(const TextString& result, std::vector<TextString>& lines);
+  void AddReferencesAndFragments(std::vector<TextString>& lines);
+  FragmentSettings Settings() const;
+  void Error(const TextString& message);
+
+  ConversionContext& context_;
+  PassState pass_;
+  TextFragmentStore fragments_;
+  bool mayOverwrite_ = false;
+  FragmentDate date_;
+  bool hasDate_ = false;
+};
+
+// Writes the size of an output of `lines` as the header shows it: the total with thousands
+// separators and " bytes (approx)" ("12,345 bytes (approx)").
+TextString OutputSizeText(const std::vector<TextString>& lines);
+
+}  // namespace quorlex

@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/OutputPass.h"
+#include "tests/support/CapturedStream.h"
+#include "tests/support/TempFolder.h"
+
+namespace quorlex {
+namespace {
+
+using testing::CapturedStream;
+using testing::TempFolder;
+
+// A pass with default policies whose messages a test can read.
+class OutputPassTest : public ::testing::Test {
+ protected:
+  OutputPassTest() : policies_(MakeDetaggingPolicies()), context_(policies_), pass_(context_) {
+    context_.SetStreams(out_.Stream(), err_.Stream());
+    pass_.SetDate(FragmentDate{2026, 12, 7});
+  }
+
+  void SetYesNo(int id, int on) { policies_.Find(id)->number = on; }
+
+  // Converts `html` from a file called input.htm into `outputName`; returns what Run did.
+  int Convert(const std::string& html, const std::string& outputName = "output.txt") {
+    input_ = work_.Write("input.htm", html);
+    output_ = work_ / outputName;
+    return pass_.Run(input_.c_str(), output_.c_str(), nullptr, nullptr);
+  }
+
+  PolicySet policies_;
+  ConversionContext context_;
+  OutputPass pass_;
+  CapturedStream out_;
+  CapturedStream err_;
+  TempFolder work_;
+  std::string input_;
+  std::string output_;
+};
+
+TEST_F(OutputPassTest, NeverWritesOverItsInput) {
+  const std::string html = "<p>Keep me</p>\n";
+  const std::string input = work_.Write("page.htm", html);
+  const std::string link = work_ / "link.htm";
+  std::filesystem::create_symlink(input, link);
+  struct Case {
+    const char* label;
+    std::string output;
+    bool mayOverwrite;
+  };
+  const Case cases[] = {
+      {"same name", input, false},
+      {"same name, overwriting allowed", input, true},
+      {"a link to the input, overwriting allowed", link, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    pass_.SetMayOverwrite(c.mayOverwrite);
+    EXPECT_EQ(0, pass_.Run(input.c_str(), c.output.c_str(), nullptr, nullptr));
+    EXPECT_EQ(html, TempFolder::ReadFile(input));
+  }
+  EXPECT_NE(std::string::npos,
+            err_.Text().find("ERROR: Output file is overwriting input file - " + input +
+                             "\nERROR: Choose a different output directory\n"));
+}
+
+TEST_F(OutputPassTest, OutputIntoAMissingFolderFailsWithAMessage) {
+  EXPECT_EQ(0, Convert("<p>Text</p>\n", "missing/output.txt"));
+  EXPECT_NE(std::string::npos, err_.Text().find("ERROR: Error opening " + output_));
+  EXPECT_FALSE(std::filesystem::exists(work_ / "missing"));
+}
+
+TEST_F(OutputPassTest, MissingInputFailsWithAMessage) {
+  const std::string output = work_ / "output.txt";
+  EXPECT_EQ(0, pass_.Run((work_ / "absent.htm").c_str(), output.c_str(), nullptr, nullptr));
+  EXPECT_NE(std::string::npos, err_.Text().find("ERROR: Error opening " + work_ / "absent.htm"));
+  EXPECT_FALSE(std::filesystem::exists(output));
+}
+
+TEST_F(OutputPassTest, MemorySourceAndOutputListTouchNoFile) {
+  SetYesNo(kRemoveAllTags, 0);
+  SetYesNo(kRemoveComments, 1);
+  const std::vector<TextString> source = {"<p>One</p>", "<!-- gone -->two"};
+  std::vector<TextString> lines = {"kept"};
+  const std::string output = work_ / "output.htm";
+  ASSERT_EQ(1, pass_.Run((work_ / "absent.htm").c_str(), output.c_str(), &source, &lines));
+  ASSERT_EQ(3u, lines.size());
+  EXPECT_STREQ("kept", lines[0].Data());
+  EXPECT_STREQ("<p>One</p>", lines[1].Data());
+  EXPECT_STREQ("two", lines[2].Data());
+  EXPECT_FALSE(std::filesystem::exists(output));
+}
+
+TEST_F(OutputPassTest, LongInputIsProcessedInChunks) {
+  std::string html =
+      "<html><head><title>Big Title</title>"
+      "<meta name=\"author\" content=\"A. Writer\"></head><body>\n";
+  const std::string paragraph = "<p>" + std::string(96, 'x') + "</p>\n";
+  while (html.size() < 460000) html += paragraph;
+  html += "<p>Before<!-- a late comment --> after</p>\n</body></html>\n";
+  ASSERT_EQ(1, Convert(html));
+
+  const std::string status = out_.Text();
+  EXPECT_NE(std::string::npos, status.find("INFO: Processing chunk #1\n"));
+  EXPECT_NE(std::string::npos, status.find("INFO: Processing chunk #3\n"));
+  EXPECT_EQ(std::string::npos, status.find("INFO: Processing chunk #4\n"));
+  EXPECT_STREQ("Big Title", pass_.Info().title.Data());
+  EXPECT_STREQ("A. Writer", pass_.Info().author.Data());
+  const std::string text = TempFolder::ReadFile(output_);
+  EXPECT_NE(std::string::npos, text.find("| Title        : Big Title"));
+  EXPECT_NE(std::string::npos, text.find("\nBefore after\n"));
+  EXPECT_EQ(std::string::npos, text.find("late comment"));
+}
+
+TEST_F(OutputPassTest, EmptyMarkupInputGivesOneEmptyLine) {
+  SetYesNo(kRemoveAllTags, 0);
+  ASSERT_EQ(1, Convert("", "output.htm"));
+  EXPECT_EQ("\n", TempFolder::ReadFile(output_));
+}
+
+TEST_F(OutputPassTest, UnicodeTextStartsWithAMarkOnlyWhenAllowed) {
+  const std::string mark = "\xEF\xBB\xBF";
+  for (const int allowed : {0, 1}) {
+    SCOPED_TRACE(allowed);
+    SetYesNo(kUnicodeMarker, allowed);
+    ASSERT_EQ(1, Convert("<p>Price: 5 &#8364;</p>\n"));
+    const std::string text = TempFolder::ReadFile(output_);
+    EXPECT_EQ(allowed == 1, text.compare(0, mark.size(), mark) == 0);
+    EXPECT_NE(std::string::npos, text.find("Price: 5 \xE2\x82\xAC"));
+  }
+  EXPECT_NE(std::string::npos, out_.Text().find("INFO: Generating Unicode text file " + output_));
+  EXPECT_NE(std::string::npos,
+            err_.Text().find("WARNING: Unicode text detected.  Inserting UTF-8 file marker"));
+}
+
+TEST(OutputSizeText, CountsTheHeaderAndTwoBytesPerLineEnd) {
+  struct Case {
+    int lines;
+    int lineLength;
+    const char* expected;
+  };
+  // The header box itself counts 742 bytes.
+  const Case cases[] = {
+      {0, 0, "742 bytes (approx)"},
+      {1, 8, "752 bytes (approx)"},
+      {1, 11601, "12,345 bytes (approx)"},
+      {1, 257, "1,001 bytes (approx)"},
+      {1, 999261, "1,000,005 bytes (approx)"},
+      {2, 499627, "1,000,000 bytes (approx)"},
+  };
+  for (const Case& c : cases) {
+    std::vector<TextString> lines;
+    for (int i = 0; i < c.lines; ++i) lines.emplace_back(std::string(c.lineLength, 'a').c_str());
+    EXPECT_STREQ(c.expected, OutputSizeText(lines).Data()) << c.lines << " x " << c.lineLength;
+  }
+}
+
+}  // namespace
+}  // namespace quorlex
