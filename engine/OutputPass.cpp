@@ -74,7 +74,7 @@ FragmentSettings OutputPass::Settings() const {
   return settings;
 }
 
-int OutputPass::Run(const TextString& inputPath, const TextString& outputPath,
+int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& outputPath,
                     const std::vector<TextString>* memorySource,
                     std::vector<TextString>* outputList) {
   // 1. A fresh start.

@@ -23,8 +23,9 @@ class OutputPass {
   // instead of the file; with `outputList` the output lines go there instead of a file
   // (neither is owned). Returns 1 on success; 0 after reporting why (the input cannot be
   // read, the output would overwrite the input, the output cannot be written).
-  int Run(const TextString& inputPath, const TextString& outputPath,
-          const std::vector<TextString>* memorySource, std::vector<TextString>* outputList);
+  int RunOutputPass(const TextString& inputPath, const TextString& outputPath,
+                    const std::vector<TextString>* memorySource,
+                    std::vector<TextString>* outputList);
 
   // "May overwrite existing files": when set, an output whose name equals the input's
   // (ignoring case) is allowed, as long as it is not the very same file.

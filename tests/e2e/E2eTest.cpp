@@ -50,7 +50,7 @@ TEST_P(E2eTest, ConvertsAsExpected) {
   }
   OutputPass pass(context);
   pass.SetDate(FragmentDate{2026, 12, 7});
-  ASSERT_EQ(1, pass.Run(input.c_str(), output.c_str(), nullptr, nullptr));
+  ASSERT_EQ(1, pass.RunOutputPass(input.c_str(), output.c_str(), nullptr, nullptr));
 
   const std::string actual = testing::TempFolder::ReadFile(output);
   const fs::path expectedPath = folder / "expected.txt";

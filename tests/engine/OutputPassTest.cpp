@@ -29,7 +29,7 @@ class OutputPassTest : public ::testing::Test {
   int Convert(const std::string& html, const std::string& outputName = "output.txt") {
     input_ = work_.Write("input.htm", html);
     output_ = work_ / outputName;
-    return pass_.Run(input_.c_str(), output_.c_str(), nullptr, nullptr);
+    return pass_.RunOutputPass(input_.c_str(), output_.c_str(), nullptr, nullptr);
   }
 
   PolicySet policies_;
@@ -60,7 +60,7 @@ TEST_F(OutputPassTest, NeverWritesOverItsInput) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     pass_.SetMayOverwrite(c.mayOverwrite);
-    EXPECT_EQ(0, pass_.Run(input.c_str(), c.output.c_str(), nullptr, nullptr));
+    EXPECT_EQ(0, pass_.RunOutputPass(input.c_str(), c.output.c_str(), nullptr, nullptr));
     EXPECT_EQ(html, TempFolder::ReadFile(input));
   }
   EXPECT_NE(std::string::npos,
@@ -74,9 +74,20 @@ TEST_F(OutputPassTest, OutputIntoAMissingFolderFailsWithAMessage) {
   EXPECT_FALSE(std::filesystem::exists(work_ / "missing"));
 }
 
+TEST_F(OutputPassTest, UnwritableOutputFolderLeavesTheOldFile) {
+  if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
+  const std::string old = work_.Write("out/output.txt", "earlier output\n");
+  std::filesystem::permissions(
+      work_ / "out", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  EXPECT_EQ(0, Convert("<p>Text</p>\n", "out/output.txt"));
+  EXPECT_NE(std::string::npos, err_.Text().find("ERROR: Error opening " + old));
+  EXPECT_EQ("earlier output\n", TempFolder::ReadFile(old));
+}
+
 TEST_F(OutputPassTest, MissingInputFailsWithAMessage) {
   const std::string output = work_ / "output.txt";
-  EXPECT_EQ(0, pass_.Run((work_ / "absent.htm").c_str(), output.c_str(), nullptr, nullptr));
+  EXPECT_EQ(0,
+            pass_.RunOutputPass((work_ / "absent.htm").c_str(), output.c_str(), nullptr, nullptr));
   EXPECT_NE(std::string::npos, err_.Text().find("ERROR: Error opening " + work_ / "absent.htm"));
   EXPECT_FALSE(std::filesystem::exists(output));
 }
@@ -87,7 +98,8 @@ TEST_F(OutputPassTest, MemorySourceAndOutputListTouchNoFile) {
   const std::vector<TextString> source = {"<p>One</p>", "<!-- gone -->two"};
   std::vector<TextString> lines = {"kept"};
   const std::string output = work_ / "output.htm";
-  ASSERT_EQ(1, pass_.Run((work_ / "absent.htm").c_str(), output.c_str(), &source, &lines));
+  ASSERT_EQ(1,
+            pass_.RunOutputPass((work_ / "absent.htm").c_str(), output.c_str(), &source, &lines));
   ASSERT_EQ(3u, lines.size());
   EXPECT_STREQ("kept", lines[0].Data());
   EXPECT_STREQ("<p>One</p>", lines[1].Data());

@@ -84,7 +84,9 @@ TEST_F(FileListTree, ReportsFoldersItCannotRead) {
   const Listing listing = List(Top() + "*.htm", 1);
   std::filesystem::permissions(folder_ / "top/Sub2", std::filesystem::perms::owner_all);
   EXPECT_EQ(3u, listing.files.size());
-  EXPECT_EQ("7: WARNING: Cannot read folder " + Top() + "Sub2/", listing.messages.back());
+  EXPECT_EQ((std::vector<std::string>{"7: WARNING: Cannot read folder " + Top() + "Sub2/",
+                                      "7: WARNING: File is empty " + Top() + "c.htm"}),
+            listing.messages);
 }
 
 TEST(FileList, ListsTheCurrentFolderForASpecWithoutFolder) {
