@@ -45,17 +45,6 @@ void DropFinalSlash(TextString& text) {
   if (!text.IsEmpty() && text[text.Length() - 1] == '/') text.Mid(0, text.Length() - 1);
 }
 
-// The number of characters a text shows: bytes, except that a UTF-8 character counts once.
-int ShownLength(const TextString& text) {
-  int shown = 0;
-  for (int i = 0; i < text.Length();) {
-    const int sequence = Utf8SequenceLength(text.Data(), text.Length(), i);
-    i += sequence > 0 ? sequence : 1;
-    ++shown;
-  }
-  return shown;
-}
-
 }  // namespace
 
 // --- META and style-sheet links ---------------------------------------------------------
@@ -293,9 +282,23 @@ TextString DisplayText(PassState& pass, const TextString& element) {
 
 }  // namespace
 
-HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+// An anchor written as an empty element ("<a id=x/>", as XHTML pages mark targets) holds
+// nothing: the match narrows to its own tag, so the text up to the next "</a>" keeps its
+// paragraphs and headings.
+MatchState WithoutEmptyAnchorContent(const MatchState& state, const char* working) {
+  MatchState narrowed = state;
+  const char* tagEnd = static_cast<const char*>(
+      std::memchr(working + state.start, '>', static_cast<size_t>(state.end - state.start + 1)));
+  if (tagEnd != nullptr && tagEnd > working + state.start && tagEnd[-1] == '/') {
+    narrowed.end = static_cast<int>(tagEnd - working);
+  }
+  return narrowed;
+}
+
+HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& match,
                           const char* working, int& index, void* userData) {
-  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  if (!match.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  const MatchState state = WithoutEmptyAnchorContent(match, working);
   PassState& pass = Pass(userData);
   const QuorlOptions& o = pass.options;
   const TextString element = MatchText(state, working);
@@ -438,7 +441,8 @@ HandlerResult HeadingHandler(PatternEngine& engine, WildcardPattern&, MatchState
   } else {
     const char stroke = pass.headingLevel <= 2 ? '=' : '-';
     TextString underline;
-    for (int i = ShownLength(heading); i > 0; --i) underline.AppendChar(stroke);
+    for (int i = ShownLength(heading.Data(), heading.Length()); i > 0; --i)
+      underline.AppendChar(stroke);
     replacement = m.lineBreak + m.lineBreak + m.startPreformatted + heading + m.lineBreak +
                   underline + m.endPreformatted;
   }

@@ -44,4 +44,14 @@ bool IsInUtf8Sequence(const char* text, int length, int pos) {
   return false;
 }
 
+int ShownLength(const char* text, int length) {
+  int shown = 0;
+  for (int i = 0; i < length;) {
+    const int sequence = Utf8SequenceLength(text, length, i);
+    i += sequence > 0 ? sequence : 1;
+    ++shown;
+  }
+  return shown;
+}
+
 }  // namespace quorlex

@@ -23,4 +23,8 @@ namespace quorlex {
 // one of its continuation bytes (the lead byte may stand up to three bytes earlier).
 [[nodiscard]] bool IsInUtf8Sequence(const char* text, int length, int pos);
 
+// The number of characters the text shows on a page: one per valid multi-byte sequence and
+// one per other byte (so 8-bit text counts its bytes).
+[[nodiscard]] int ShownLength(const char* text, int length);
+
 }  // namespace quorlex

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <string_view>
 
+#include "foundation/Utf8.h"
 #include "policies/ConversionContext.h"
 #include "policies/PolicyCatalogue.h"
 
@@ -25,6 +26,8 @@ constexpr const char* kHtmlOutputKinds[] = {
     "RULEWIDTH", "RULEWIDTHPC",  "RULEHEIGHT", "RULEALIGN",    "NOFRAMES_URL"};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+int Shown(std::string_view text) { return ShownLength(text.data(), static_cast<int>(text.size())); }
 
 bool SameWord(const TextString& word, const char* name) { return word.Equals(name, 0, 0) == 1; }
 
@@ -95,32 +98,31 @@ void AppendFramed(std::string_view prefix, std::string_view text, int width, Tex
   out.Append("| ");
   AppendView(out, prefix);
   AppendView(out, text);
-  AppendRepeated(out, ' ', width - 4 - static_cast<int>(prefix.size() + text.size()));
+  AppendRepeated(out, ' ', width - 4 - Shown(prefix) - Shown(text));
   out.Append(" |");
 }
 
-// Frames one line (no line feeds) into the box, breaking it at blanks while it is wider than
-// W - 4; a line of W - 4 characters fits. A first line may break at any blank; a
-// continuation line only at a blank after its prefix, so every continuation is shorter than
-// the one before and the loop ends (breaking inside the prefix would give back the same line
-// for ever). A line that cannot be broken is framed whole.
+// Frames one line (no line feeds) into the box, breaking it at blanks while it shows more
+// than W - 4 characters; a line of W - 4 characters fits. A first line may break at any
+// blank; a continuation line only at a blank after its prefix, so every continuation is
+// shorter than the one before and the loop ends (breaking inside the prefix would give back
+// the same line for ever). A line that cannot be broken is framed whole.
 void FrameLine(std::string_view line, int width, TextString& out) {
   const int fit = width - 4;
   std::string_view prefix;
   std::string_view rest = line;
-  for (;;) {
-    const int prefixLength = static_cast<int>(prefix.size());
-    const int length = prefixLength + static_cast<int>(rest.size());
-    if (length <= fit) break;
-    int blank = -1;  // index in prefix + rest
-    for (int i = std::min(fit, length - 1); i >= prefixLength; --i) {
-      if (IsBlank(rest[static_cast<size_t>(i - prefixLength)])) {
-        blank = i;
-        break;
-      }
+  while (Shown(prefix) + Shown(rest) > fit) {
+    // The last blank with at most `fit` characters before it.
+    int shown = Shown(prefix);
+    size_t cut = std::string_view::npos;
+    for (size_t i = 0; i < rest.size() && shown <= fit;) {
+      if (IsBlank(rest[i])) cut = i;
+      const int sequence =
+          Utf8SequenceLength(rest.data(), static_cast<int>(rest.size()), static_cast<int>(i));
+      i += sequence > 0 ? static_cast<size_t>(sequence) : 1;
+      ++shown;
     }
-    if (blank < 0) break;
-    const size_t cut = static_cast<size_t>(blank - prefixLength);
+    if (cut == std::string_view::npos) break;
     AppendFramed(prefix, rest.substr(0, cut), width, out);
     rest = TrimBlanks(rest.substr(cut + 1));
     // Only blanks stood past the break: a continuation would show nothing but its ": ".

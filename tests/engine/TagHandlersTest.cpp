@@ -174,6 +174,9 @@ TEST_F(HandlerTest, LinksBecomeTheirTextWithAReference) {
       {"mail link", 1, 0, 0, 0, "", "<a href=\"mailto:ann@x.org\">Write</a>", "Write [1] ", 1},
       {"anchor without href", 1, 1, 0, 0, "", "<a name=\"top\">Top</a>", "Top", 0},
       {"line break in the text", 0, 0, 0, 0, "", "<a href=\"#x\">a<br>b</a>", "a{BR}b", 0},
+      {"an empty anchor holds nothing", 1, 0, 0, 0, "",
+       "<a id=\"s1\"/>Heading<p>Text <a href=\"http://x.org/p\">page</a>",
+       "Heading<p>Text page [1] ", 1},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);

@@ -154,6 +154,7 @@ TEST(TextFragmentHeader, AuthorFallsBackToTheByLine) {
 }
 
 TEST(TextFragmentHeader, LongLinesContinueInsideTheFrame) {
+  const std::string accents = "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9";  // four characters, eight bytes
   static const struct {
     const char* name;
     int width;
@@ -179,6 +180,15 @@ TEST(TextFragmentHeader, LongLinesContinueInsideTheFrame) {
        "[[TEXT_HEADER TITLE]]",
        {Row("Title        : [[TEXT_HEADER TITLE]]")}},
       {"wide box keeps its right edge", 100, "Ab cd", {Row("Title        : Ab cd", 100)}},
+      {"UTF-8 characters count once",
+       40,
+       "Caf\xC3\xA9 \xE2\x80\x93 Z\xC3\xBCrich",
+       {"| Title        : Caf\xC3\xA9 \xE2\x80\x93 Z\xC3\xBCrich" + std::string(8, ' ') + " |"}},
+      {"UTF-8 text breaks by characters",
+       40,
+       accents + " " + accents + " " + accents + " " + accents + " " + accents,
+       {"| Title        : " + accents + " " + accents + " " + accents + " " + accents + "   |",
+        "|              : " + accents + std::string(17, ' ') + " |"}},
       {"zero width", 0, "Ab cd", {"| Title        : Ab cd |"}},
       {"negative width", INT_MIN, "Ab cd", {"| Title        : Ab cd |"}},
   };
