@@ -235,12 +235,12 @@ void JoinLines(PassState& pass, TextString& text) {
     }
     if (ordinarySeen && !lastOrdinaryEmpty) joined.AppendChar(' ');
     ordinarySeen = true;
+    // A line of blanks (the indentation left of a removed tag) counts as empty, or it
+    // would put a second blank between the words around it.
+    line.Trim(0, " \t");
     lastOrdinaryEmpty = line.IsEmpty();
-    if (!line.IsEmpty()) {
-      line.Trim(0, " ");
-      line.CollapseBlanks();
-      joined += line;
-    }
+    line.CollapseBlanks();
+    joined += line;
   }
   text.Swap(joined);
   pass.averageLineLength = static_cast<int>(total / (count + 1) + 1);

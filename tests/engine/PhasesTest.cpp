@@ -132,6 +132,8 @@ TEST_F(PhasesTest, JoinsSourceLinesAndMeasuresThem) {
   EXPECT_EQ("\n\none two " + longLine + " three",
             Convert("<p>one\ntwo\n" + longLine + "\n   three  \n"));
   EXPECT_EQ(60 / 2 + 1, pass_.averageLineLength);
+  // Indentation left of removed tags joins with a single blank.
+  EXPECT_EQ("\n\nA B C", Convert("<p>A</p>\n  <span>\n  B\n\t<dt>  \n  </dt>\nC\n"));
 }
 
 TEST_F(PhasesTest, BreaksLinesAtEveryFormOfBreak) {
