@@ -75,8 +75,8 @@ FragmentSettings OutputPass::Settings() const {
 }
 
 int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& outputPath,
-                    const std::vector<TextString>* memorySource,
-                    std::vector<TextString>* outputList) {
+                              const std::vector<TextString>* memorySource,
+                              std::vector<TextString>* outputList) {
   // 1. A fresh start.
   pass_.Reset();
   pass_.options = QuorlOptions::FromPolicies(context_.Detagging());

@@ -27,7 +27,7 @@ struct HandlerDatum {
   PassState* pass = nullptr;
   const char* word = nullptr;          // list handler: "open", "item" or "end"
   const TextString* marker = nullptr;  // block handler: the marker it inserts
-  int variable = 0;                    // heading handler: 1 opening, 0 closing
+  int variable = 0;  // heading handler: 1 opening, 0 closing; in-line tags: 1, -1 pre tags
 };
 
 // Finds the text between two wildcard patterns, keeping every pattern it compiled for the
@@ -119,6 +119,9 @@ struct PassState {
   // The heading handler: where the open heading starts (-1: none) and its level.
   int headingStart = -1;
   int headingLevel = 0;
+  // The in-line tag handler: whether the text it has reached is pre-formatted.
+  bool inLinePreformatted = false;
+  int preformattedTagsSeen = 0;
   // The character set the META handler found.
   TextString foundCharacterSet;
 

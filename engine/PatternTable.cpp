@@ -23,6 +23,7 @@ void PassState::Reset() {
   }
   headingStart = -1;
   headingLevel = 0;
+  inLinePreformatted = false;
   foundCharacterSet.Clear();
   paragraphMarkersInserted = 0;
   punctuationFold = 1;
@@ -279,9 +280,15 @@ void BuildPatternLists(PassState& pass) {
   // In text mode with highlighting, b, i, strong and em stay for the highlight list, which
   // turns them into *bold* and _italic_.
   const bool emphasis = (text || o.removeEmphasis) && !(text && o.highlightBoldAndItalic);
+  const bool font = text || o.removeFont;
+  const bool span = text || o.removeSpan;
   ListBuilder(lists.inLine)
-      .Add(text || o.removeFont, rep, {"<font%W**>", "</font>"}, " ")
-      .Add(text || o.removeSpan, rep, {"<span%W**>", "</span>"}, " ")
+      .Handle(font || span, copy, {"<pre>", "<pre%W**>", "<xmp>", "<listing>", "<plaintext>"},
+              InLineTagHandler, datum(nullptr, nullptr, 1))
+      .Handle(font || span, copy, {"</pre>", "</xmp>", "</listing>"}, InLineTagHandler,
+              datum(nullptr, nullptr, -1))
+      .Handle(font, copy, {"<font%W**>", "</font>"}, InLineTagHandler, datum(nullptr, nullptr, 0))
+      .Handle(span, copy, {"<span%W**>", "</span>"}, InLineTagHandler, datum(nullptr, nullptr, 0))
       .Add(emphasis, del, {"<b>", "</b>", "<i>", "</i>", "<strong>", "</strong>", "<em>", "</em>"},
            "")
       .Add(text, rep, {"<u>", "</u>", "<s>", "</s>", "<strike>", "</strike>"}, "")

@@ -146,9 +146,17 @@ void RunFirstStage(int chunkNumber, PassState& pass, TextString& text) {
     Apply(pass, lists.style, text, "INFO: Removing style sheet");
   }
   if (textMode || o.removeForm) Apply(pass, lists.form, text, "INFO: Removing Form fields");
-  if ((textMode || o.removeFont || o.removeSpan || o.removeEmphasis) &&
-      Apply(pass, lists.inLine, text, "INFO: Removing in-line markup tags")) {
-    Apply(pass, lists.inLine, text, nullptr);
+  if (textMode || o.removeFont || o.removeSpan || o.removeEmphasis) {
+    // The pre-formatted tags match without changing anything; the second run starts where
+    // the first did, pre-formatted or not.
+    const bool preformatted = pass.inLinePreformatted;
+    pass.preformattedTagsSeen = 0;
+    if (lists.inLine.Run(text, &kListRunOptions) > pass.preformattedTagsSeen) {
+      lists.inLine.TakeResult(text);
+      pass.Status("INFO: Removing in-line markup tags");
+      pass.inLinePreformatted = preformatted;
+      Apply(pass, lists.inLine, text, nullptr);
+    }
   }
   if (textMode) Apply(pass, lists.listTag, text, "INFO: Processing list tags");
   if (textMode || o.removeImg) Apply(pass, lists.image, text, "INFO: Removing image tags");

@@ -47,6 +47,22 @@ void DropFinalSlash(TextString& text) {
 
 }  // namespace
 
+// --- In-line tags -------------------------------------------------------------------------
+
+HandlerResult InLineTagHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                               const char*, int& index, void* userData) {
+  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  const HandlerDatum& datum = *static_cast<HandlerDatum*>(userData);
+  PassState& pass = *datum.pass;
+  if (datum.variable != 0) {
+    pass.inLinePreformatted = datum.variable > 0;
+    ++pass.preformattedTagsSeen;
+    return HandlerResult::kUnchanged;
+  }
+  Emit(engine, state, index, pass.inLinePreformatted ? "" : " ");
+  return HandlerResult::kUnchanged;
+}
+
 // --- META and style-sheet links ---------------------------------------------------------
 
 HandlerResult MetaHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,

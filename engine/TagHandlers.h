@@ -16,6 +16,11 @@ HandlerResult MetaHandler(PatternEngine& engine, WildcardPattern& pattern, Match
 HandlerResult StyleSheetLinkHandler(PatternEngine& engine, WildcardPattern& pattern,
                                     MatchState& state, const char* working, int& index,
                                     void* userData);
+// Font and span tags: a blank in running text, nothing inside pre-formatted text, where a
+// blank would shift the columns. The pre-formatted tags of the same list (variable 1
+// opening, -1 closing) stay and only say where such text begins and ends.
+HandlerResult InLineTagHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
+                               const char* working, int& index, void* userData);
 // List tags ("open", "item", "end"): list markers, numbered and bulleted item labels.
 HandlerResult ListHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
                           const char* working, int& index, void* userData);

@@ -83,6 +83,17 @@ TEST_F(HandlerTest, StyleSheetLinksGoOnlyWhenStyleSheetsAreRemoved) {
   EXPECT_EQ(links, Run(&PatternLists::styleSheetLink, links));
 }
 
+TEST_F(HandlerTest, InLineTagsLeaveNoBlanksInPreformattedText) {
+  pass_.options.convertToText = 1;
+  EXPECT_EQ("a b c<pre>if(x)  y</pre> d  e <PRE class=c>f</PRE>g h",
+            Run(&PatternLists::inLine,
+                "a<span id=1>b</span>c<pre><span class=k>if</span>(x)  y</pre><font size=2>d</font>"
+                "<span id=2>e</span><PRE class=c><span id=3>f</span></PRE>g<span id=4>h"));
+  // A chunk that ends inside pre-formatted text leaves the next one starting there.
+  EXPECT_EQ("<pre>a", Run(&PatternLists::inLine, "<pre>a"));
+  EXPECT_EQ("bc</pre> d", Run(&PatternLists::inLine, "b<span id=1>c</span></pre><span id=2>d"));
+}
+
 TEST_F(HandlerTest, ListsGetMarkersAndLabels) {
   static const struct {
     const char* name;
