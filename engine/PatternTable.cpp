@@ -280,13 +280,16 @@ void BuildPatternLists(PassState& pass) {
   // In text mode with highlighting, b, i, strong and em stay for the highlight list, which
   // turns them into *bold* and _italic_.
   const bool emphasis = (text || o.removeEmphasis) && !(text && o.highlightBoldAndItalic);
+  // Pre-formatted text: its tags, with attributes or without.
+  const std::initializer_list<const char*> preOpening = {"<pre>", "<pre%W**>", "<xmp>", "<listing>",
+                                                         "<plaintext>"};
+  const std::initializer_list<const char*> preClosing = {"</pre>", "</xmp>", "</listing>",
+                                                         "</plaintext>"};
   const bool font = text || o.removeFont;
   const bool span = text || o.removeSpan;
   ListBuilder(lists.inLine)
-      .Handle(font || span, copy, {"<pre>", "<pre%W**>", "<xmp>", "<listing>", "<plaintext>"},
-              InLineTagHandler, datum(nullptr, nullptr, 1))
-      .Handle(font || span, copy, {"</pre>", "</xmp>", "</listing>"}, InLineTagHandler,
-              datum(nullptr, nullptr, -1))
+      .Handle(font || span, copy, preOpening, InLineTagHandler, datum(nullptr, nullptr, 1))
+      .Handle(font || span, copy, preClosing, InLineTagHandler, datum(nullptr, nullptr, -1))
       .Handle(font, copy, {"<font%W**>", "</font>"}, InLineTagHandler, datum(nullptr, nullptr, 0))
       .Handle(span, copy, {"<span%W**>", "</span>"}, InLineTagHandler, datum(nullptr, nullptr, 0))
       .Add(emphasis, del, {"<b>", "</b>", "<i>", "</i>", "<strong>", "</strong>", "<em>", "</em>"},
@@ -315,10 +318,8 @@ void BuildPatternLists(PassState& pass) {
       .Add(text, after, {"</li>", "</div>"}, m.softBreak.Data());
   ListBuilder(lists.block)
       .Handle(text, copy, {"<hr>", "<hr%W**>", "<hr/>"}, BlockHandler, datum(nullptr, nullptr, 0))
-      .Handle(text, copy, {"<pre>", "<xmp>", "<listing>", "<plaintext>"}, BlockHandler,
-              datum(nullptr, &m.startPreformatted, 0))
-      .Handle(text, copy, {"</pre>", "</xmp>", "</listing>", "</plaintext>"}, BlockHandler,
-              datum(nullptr, &m.endPreformatted, 0))
+      .Handle(text, copy, preOpening, BlockHandler, datum(nullptr, &m.startPreformatted, 0))
+      .Handle(text, copy, preClosing, BlockHandler, datum(nullptr, &m.endPreformatted, 0))
       .Handle(text, copy, {"<blockquote**>", "<dir>"}, BlockHandler,
               datum(nullptr, &m.startBlock, 0))
       .Handle(text, copy, {"</blockquote>", "</dir>"}, BlockHandler,

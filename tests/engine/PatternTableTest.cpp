@@ -122,11 +122,11 @@ TEST(BuildPatternLists, AddsEntriesWhoseConditionHolds) {
   EXPECT_EQ(2, l.head.PatternCount());  // HEAD, and office XML with office tags removed
   EXPECT_EQ(4, l.style.PatternCount());
   EXPECT_EQ(9, l.form.PatternCount());
-  EXPECT_EQ(20, l.inLine.PatternCount());  // b, i, strong and em stay for highlighting; 8 pre tags
+  EXPECT_EQ(21, l.inLine.PatternCount());  // b, i, strong and em stay for highlighting; 9 pre tags
   EXPECT_EQ(4, l.highlight.PatternCount());
   EXPECT_EQ(8, l.listTag.PatternCount());
   EXPECT_EQ(7, l.paragraph.PatternCount());
-  EXPECT_EQ(15, l.block.PatternCount());
+  EXPECT_EQ(16, l.block.PatternCount());
   EXPECT_EQ(2, l.heading.PatternCount());
   EXPECT_EQ(0, l.table.PatternCount());
   EXPECT_EQ(0, l.sentence.PatternCount());
@@ -134,7 +134,7 @@ TEST(BuildPatternLists, AddsEntriesWhoseConditionHolds) {
   pass.options.highlightBoldAndItalic = 0;
   pass.options.gapBetweenSentences = 1;
   BuildPatternLists(pass);
-  EXPECT_EQ(28, l.inLine.PatternCount());
+  EXPECT_EQ(29, l.inLine.PatternCount());
   EXPECT_EQ(0, l.highlight.PatternCount());
   EXPECT_EQ(1, l.sentence.PatternCount());
 }

@@ -226,6 +226,8 @@ TEST_F(HandlerTest, RulesAndBlocksGetTheirMarkers) {
       {"plain rule", 1, "<hr/>", "<hr/>{CBR}$_$_LINE{CBR}"},
       {"width not a number", 1, "<hr width=wide>", "<hr width=wide>{CBR}$_$_LINE{CBR}"},
       {"pre", 1, "<pre>x</pre>", "<pre>\n{PRE}\nx</pre>\n{/PRE}\n"},
+      {"pre with attributes", 1, "<pre class=\"code\">x</pre>",
+       "<pre class=\"code\">\n{PRE}\nx</pre>\n{/PRE}\n"},
       {"quote", 1, "<blockquote cite=x>q</blockquote>",
        "<blockquote cite=x>\n{BLOCK}\nq</blockquote>\n{/BLOCK}\n"},
   };
