@@ -253,10 +253,21 @@ constexpr const char* kRepeatedSchemes[][2] = {{"ftp://", "ftp://ftp."},
                                                {"telnet://", "telnet://telnet."},
                                                {"news://", "news://news."}};
 
+// The web schemes; a display "www.x.org" matches the href "http://www.x.org/" or the same
+// with "https://", which nearly every link of today's pages uses.
+constexpr const char* kWebSchemes[] = {"http://", "https://"};
+
+// Removes a web scheme that is followed by `host` ("www" or "www.").
+void RemoveWebScheme(TextString& text, const char* host) {
+  for (const char* scheme : kWebSchemes) {
+    if (StartsWithNoCase(text, (TextString(scheme) + host).Data())) RemovePrefix(text, scheme);
+  }
+}
+
 // The link's href as the display is compared with it.
 TextString NormalisedHref(TextString href, const TextString& display) {
   RemovePrefix(href, "mailto:");
-  if (StartsWithNoCase(href, "http://www")) RemovePrefix(href, "http://");
+  RemoveWebScheme(href, "www");
   for (const auto& scheme : kRepeatedSchemes) {
     if (StartsWithNoCase(href, scheme[1])) RemovePrefix(href, scheme[0]);
   }
@@ -273,7 +284,7 @@ TextString NormalisedDisplay(TextString display) {
   display.Trim(0, " ");
   RemoveFirst(display, "URL:");
   RemoveFirst(display, "mailto:");
-  if (StartsWithNoCase(display, "http://www.")) RemovePrefix(display, "http://");
+  RemoveWebScheme(display, "www.");
   for (const auto& scheme : kRepeatedSchemes) {
     if (StartsWithNoCase(display, scheme[1])) RemovePrefix(display, scheme[0]);
   }
@@ -327,9 +338,9 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
   bool known = false;
   bool local = false;
   if (!href.IsEmpty()) {
-    known = StartsWithNoCase(href, "http://") || StartsWithNoCase(href, "ftp://") ||
-            StartsWithNoCase(href, "gopher://") || StartsWithNoCase(href, "telnet://") ||
-            StartsWithNoCase(href, "news://");
+    known = StartsWithNoCase(href, "http://") || StartsWithNoCase(href, "https://") ||
+            StartsWithNoCase(href, "ftp://") || StartsWithNoCase(href, "gopher://") ||
+            StartsWithNoCase(href, "telnet://") || StartsWithNoCase(href, "news://");
     local = !known && !email;
     if (StartsWithNoCase(href, "news:") && !Contains(href, "://")) {
       local = false;
@@ -356,7 +367,8 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
   bool newlyAdded = false;
   const bool referable = !href.IsEmpty() && !href.StartsWith("#", 1) &&
                          ((known && Contains(href, ":/")) || Contains(href, "news:") || email) &&
-                         !href.Equals("http:///", 0, 0) && !href.Equals("http://", 0, 0);
+                         !href.Equals("http:///", 0, 0) && !href.Equals("http://", 0, 0) &&
+                         !href.Equals("https:///", 0, 0) && !href.Equals("https://", 0, 0);
   if (referable && o.addUrlReferences) ref = pass.urls.FindOrAdd(href, newlyAdded);
 
   if (!o.convertToText && !o.replaceLinksByDisplayValue) return HandlerResult::kUnchanged;
