@@ -1,11 +1,17 @@
 # Sourced by test.sh and run.sh. Installs, with apt-get, the Debian packages that the
 # build needs and that are not there yet; does nothing when everything is present.
+# "install_missing_deps program" asks only for what building the programs needs;
+# without an argument the test and benchmark libraries come too.
 
 missing_deps() {
   local missing=()
   command -v cmake >/dev/null 2>&1 || missing+=(cmake)
   command -v make >/dev/null 2>&1 || missing+=(make)
   command -v g++ >/dev/null 2>&1 || missing+=(g++)
+  if [ "${1:-}" = program ]; then
+    echo "${missing[@]}"
+    return
+  fi
   [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
   [ -f /usr/include/gmock/gmock.h ] || missing+=(libgmock-dev)
   [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
@@ -14,7 +20,7 @@ missing_deps() {
 
 install_missing_deps() {
   local missing
-  missing=$(missing_deps)
+  missing=$(missing_deps "${1:-}")
   [ -z "$missing" ] && return 0
   echo "==> installing missing packages: $missing"
   local sudo=""

@@ -128,7 +128,13 @@ TEST_F(OutputPassTest, LongInputIsProcessedInChunks) {
   EXPECT_EQ(std::string::npos, text.find("late comment"));
 }
 
-TEST_F(OutputPassTest, EmptyMarkupInputGivesOneEmptyLine) {
+TEST_F(OutputPassTest, EmptyInputGivesTheHeaderOrOneEmptyLine) {
+  ASSERT_EQ(1, Convert(""));
+  const std::string text = TempFolder::ReadFile(output_);
+  EXPECT_EQ(0u, text.find("/---"));
+  EXPECT_NE(std::string::npos, text.find("| File size    : 742 bytes (approx)"));
+  EXPECT_EQ("---/\n\n", text.substr(text.size() - 6));
+
   SetYesNo(kRemoveAllTags, 0);
   ASSERT_EQ(1, Convert("", "output.htm"));
   EXPECT_EQ("\n", TempFolder::ReadFile(output_));

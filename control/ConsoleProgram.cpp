@@ -1,0 +1,98 @@
+#include "control/ConsoleProgram.h"
+
+#include "control/Arguments.h"
+#include "control/Driver.h"
+#include "control/Qualifiers.h"
+#include "foundation/Version.h"
+
+namespace quorlex {
+namespace {
+
+// Reads `in` whole as lines (line feeds, and carriage returns before them, removed).
+std::vector<TextString> ReadAllLines(std::FILE* in) {
+  std::vector<TextString> lines;
+  TextString line;
+  bool pending = false;
+  char buffer[65536];
+  size_t count = 0;
+  while ((count = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+    for (size_t i = 0; i < count; ++i) {
+      if (buffer[i] != '\n') {
+        line.AppendChar(buffer[i]);
+        pending = true;
+        continue;
+      }
+      if (line.Length() > 0 && line[line.Length() - 1] == '\r') line.Mid(0, line.Length() - 1);
+      lines.push_back(line);
+      line.Clear();
+      pending = false;
+    }
+  }
+  if (pending) lines.push_back(line);
+  return lines;
+}
+
+void WriteLines(std::FILE* out, const std::vector<TextString>& lines) {
+  for (const TextString& line : lines) {
+    std::fwrite(line.Data(), 1, static_cast<size_t>(line.Length()), out);
+    std::fputc('\n', out);
+  }
+  std::fflush(out);
+}
+
+// The qualifiers and files of the command line in the run's settings. Returns 0 when the
+// help text was asked for (it has been printed).
+int ReadCommandLine(const Arguments& arguments, RunSettings& run, RunLog& log, std::FILE* out) {
+  ParseCommandLine(arguments.qualifierLine, run, log, out);
+  if (run.help) return 0;
+  run.fileSpecs.insert(run.fileSpecs.begin(), arguments.fileSpecs.begin(),
+                       arguments.fileSpecs.end());
+  if (!arguments.policyFile.IsEmpty()) run.policyFile = arguments.policyFile;
+  run.includeSubFolders = arguments.includeSubFolders;
+  return 1;
+}
+
+}  // namespace
+
+int RunConsoleProgram(const std::vector<TextString>& words, std::FILE* in, std::FILE* out,
+                      std::FILE* err) {
+  const Arguments arguments = ClassifyArguments(words);
+  if (arguments.version) {
+    std::fprintf(out, "quorlexrun (%s) %s\n", kProgramName, kProgramVersion);
+    return kExitConverted;
+  }
+  RunSettings run;
+  RunLog log;
+  log.consoleEcho = 1;
+  log.SetEchoStream(err);
+  log.Channel().SetStreams(out, err);
+  if (!ReadCommandLine(arguments, run, log, out)) return kExitConverted;
+  if (run.fileSpecs.empty() && arguments.steeringFiles.empty()) {
+    std::fprintf(err,
+                 "quorlexrun: nothing to convert: name files, folders, - (standard input) or "
+                 "@steering-file; \"quorlexrun --help\" lists the qualifiers\n");
+    return kExitUnusable;
+  }
+
+  ConversionDriver driver(run, log);
+  if (arguments.standardInput) driver.SetStandardInput(ReadAllLines(in));
+  driver.SetConsoleSink([out](const std::vector<TextString>& lines) { WriteLines(out, lines); });
+  // Standard output carries the text: status lines stay off it (they still reach the log).
+  const bool textToOutput =
+      run.outputToConsole || (arguments.standardInput && run.output.IsEmpty());
+  if (textToOutput) log.Channel().SetStatusCallback([](const char*) {});
+
+  if (!driver.LoadPolicies()) return kExitUnusable;
+  driver.OpenLog();
+  for (const TextString& spec : run.fileSpecs) {
+    ProcessFileSpecs(0, spec, run.policyFile, run, log, 0);
+  }
+  for (const TextString& steering : arguments.steeringFiles) {
+    ProcessFileSpecs(1, steering, run.policyFile, run, log, 0);
+  }
+  const RunResult result = driver.ConvertQueue();
+  if (result.failed || result.queued == 0) return kExitFailed;
+  return kExitConverted;
+}
+
+}  // namespace quorlex

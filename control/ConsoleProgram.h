@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdio>
+#include <vector>
+
+#include "foundation/TextString.h"
+
+namespace quorlex {
+
+// Exit statuses of the console program.
+enum ExitStatus : int {
+  kExitConverted = 0,  // every queued file converted
+  kExitFailed = 1,     // a conversion failed, or nothing matched
+  kExitUnusable = 2,   // the arguments cannot be used (nothing named, no policy file)
+};
+
+// The console program: classifies its arguments, parses the qualifiers, queues the files,
+// runs the conversions and returns the exit status. Standard input is read from `in` when
+// "-" is named; converted text written to the console goes to `out`, as do status lines
+// and the help text; messages go to `err`.
+int RunConsoleProgram(const std::vector<TextString>& words, std::FILE* in, std::FILE* out,
+                      std::FILE* err);
+
+}  // namespace quorlex

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "control/RunSettings.h"
+#include "foundation/RunLog.h"
+#include "foundation/TextString.h"
+#include "policies/ConversionContext.h"
+
+namespace quorlex {
+
+// The extension an output gets when nothing names one: ".txt" for text; for HTML the
+// input's own extension, or ".html" when it has none.
+void DefaultExtension(const TextString& inputExtension, OutputFormat format, TextString& extension);
+
+// The output folder, name and extension for `inputPath`: the input's folder and name,
+// replaced by what the run's output specification names (a name of "*" and an extension
+// of ".*" keep the input's), then by what the entry's own `outputSpec` names (parts holding
+// '*' keep what they replace); the default extension when none is left. The input
+// "in.asc" gives the name "out"; standard input ("-") is named "stdin".
+void ComputeOutputName(const TextString& inputPath, const TextString& outputSpec,
+                       const RunSettings& run, TextString& folder, TextString& name,
+                       TextString& extension);
+
+// Takes the qualifiers' settings over into `context` (the command-line context), each
+// policy marked as set: "Create a log file" and "Output log filename", "Display messages"
+// off for SILENT, "Output policy file", "Output directory" from an output folder, and the
+// rule set (an unknown one is reported and forgotten). CONSOLE leaves "Display messages"
+// alone: the program keeps status lines off the standard output that carries the text,
+// while messages still reach the error stream.
+void ApplyRunSettings(RunSettings& run, ConversionContext& context);
+
+// Appends the files `spec` names to the queue, each with `policyFile` and `outputSpec`, in
+// sorted order (through sub-folders with `includeSubFolders`). "-" queues standard input
+// when the run reads it. A specification that names no file is reported; nothing is queued
+// when the first file cannot be opened.
+void QueueFiles(RunSettings& run, RunLog& log, const TextString& spec, const TextString& policyFile,
+                const TextString& outputSpec, int includeSubFolders);
+
+// Fills the queue from one specification. With `steering`, `specs` names a steering file
+// whose every line (a command line: file specifications, a policy file, qualifiers) queues
+// its files with the line's policy file (else `policyFile`) and the line's output
+// specification; comment lines are reported and skipped. Otherwise a specification holding
+// double quotes queues each quoted name after the text before the first quote; with
+// `splitAtBlanks` each blank-separated word is one specification. Returns 0 only when the
+// steering file cannot be opened.
+int ProcessFileSpecs(int steering, const TextString& specs, const TextString& policyFile,
+                     RunSettings& run, RunLog& log, int splitAtBlanks);
+
+// How a run ended.
+struct RunResult {
+  int queued = 0;
+  int converted = 0;
+  int failed = 0;    // a conversion failed and ended the walk
+  int unusable = 0;  // the run's policy file could not be read; nothing was converted
+};
+
+// Runs a conversion: loads the policies, opens the log file, walks the queue converting one
+// file after the other (a failed file ends the walk), and closes with the completion line.
+// The program fills the run's settings and queue first.
+class ConversionDriver {
+ public:
+  // Neither is owned; both must outlive the driver.
+  ConversionDriver(RunSettings& run, RunLog& log);
+
+  // Where the output lines of a file go when the run writes to the console (the program
+  // prints them; the library never does).
+  void SetConsoleSink(std::function<void(const std::vector<TextString>&)> sink) {
+    consoleSink_ = std::move(sink);
+  }
+  // The lines of standard input, for the queue entry "-".
+  void SetStandardInput(std::vector<TextString> lines) { standardInput_ = std::move(lines); }
+
+  // Loads the run's policy file (reporting "ERROR: Can't find master policy file " when it
+  // is missing) and sets the qualifiers' policies. Returns 0 when the run cannot go on.
+  int LoadPolicies();
+  // Makes the output folder named by /OUTPUT when it is missing, and opens the log file
+  // when "Create a log file" is set.
+  void OpenLog();
+  // Walks the queue and ends the run with the completion line.
+  RunResult ConvertQueue();
+
+  // Converts one queued file into its output (a missing output folder is made first).
+  // Returns 1, or 0 when the conversion failed (reported).
+  int ConvertFile(const QueueEntry& entry);
+
+  // The context with every policy for the file being converted.
+  ConversionContext& WorkContext() { return work_; }
+
+ private:
+  // Reads `policyFile` into the base context after setting every policy to its default
+  // (empty: the defaults alone). Returns 0 after reporting when it cannot be read.
+  int UsePolicyFile(const TextString& policyFile, const char* missingMessage);
+  // Whether the output of this entry goes to the console instead of a file.
+  bool ToConsole(const QueueEntry& entry) const;
+  void GeneratePolicyFile(const TextString& inputPath);
+
+  RunSettings& run_;
+  RunLog& log_;
+  PolicySet detagging_;
+  ConversionContext base_;
+  ConversionContext commandLine_;
+  ConversionContext work_;
+  TextString loadedPolicyFile_;
+  std::vector<TextString> standardInput_;
+  std::function<void(const std::vector<TextString>&)> consoleSink_;
+  // The files this run has written: a second conversion into one of them would lose the
+  // first one's output.
+  std::set<std::string> written_;
+};
+
+}  // namespace quorlex
