@@ -5,17 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/FileNames.h"
+
 namespace quorlex {
 namespace {
 
 bool Exists(std::string_view path) {
   struct stat info {};
   return stat(std::string(path).c_str(), &info) == 0;
-}
-
-bool IsFolder(std::string_view path) {
-  struct stat info {};
-  return stat(std::string(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -62,7 +59,7 @@ TextString QualifierText(std::string_view name, std::string_view value, bool has
   std::string text = "/" + std::string(name);
   if (!hasValue) return TextString(text.c_str());
   std::string written(value);
-  if (IsOutputQualifier(name) && !written.empty() && written.back() != '/' && IsFolder(written)) {
+  if (IsOutputQualifier(name) && !written.empty() && written.back() != '/' && IsFolder(written.c_str())) {
     written += '/';
   }
   const bool needsQuotes =

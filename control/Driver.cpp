@@ -1,7 +1,5 @@
 #include "control/Driver.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -27,11 +25,6 @@ bool HasStar(const TextString& text) { return text.CountChar('*') > 0; }
 
 bool SameNoCase(const TextString& a, const char* b) {
   return a.Length() == static_cast<int>(std::char_traits<char>::length(b)) && a.Equals(b, 0, 0);
-}
-
-bool IsFolder(const TextString& path) {
-  struct stat info {};
-  return stat(path.Data(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool CanRead(const TextString& path) {

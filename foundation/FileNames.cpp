@@ -1,5 +1,7 @@
 #include "foundation/FileNames.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <vector>
 
@@ -142,6 +144,11 @@ int FileNameMatcher::Matches(const TextString& fileName) {
 
 int FileNameMatches(const TextString& spec, const TextString& fileName) {
   return FileNameMatcher(spec).Matches(fileName);
+}
+
+bool IsFolder(const TextString& path) {
+  struct stat info {};
+  return stat(path.Data(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 }  // namespace quorlex

@@ -22,6 +22,8 @@ int IsRelative(const TextString& path);
 // appended. Otherwise a relative path is appended to `baseFolder` and an absolute one stays
 // as it is. A separator is put between the two when `baseFolder` does not end with one.
 void ResolvePath(const TextString& baseFolder, const TextString& path, TextString& result);
+// Whether `path` names an existing folder (links followed).
+[[nodiscard]] bool IsFolder(const TextString& path);
 
 // Matches file names against the name and extension of a file specification, in which '*'
 // stands for any run of characters and '%' for any one character, ignoring case; folders
