@@ -235,11 +235,9 @@ bool IsWritableCodePoint(int c) {
 }
 
 // How characters beyond ASCII may be written.
-struct Writing {
-  bool allow8Bit;
-  bool alternatives;
-  bool utf8Document;
-};
+using Writing = EntityWriting;
+
+bool IsMarkupCharacter(int c) { return c == '<' || c == '>' || c == '&' || c == '"'; }
 
 // What an entity becomes: one to three bytes, UTF-8 or not.
 struct Replacement {
@@ -330,7 +328,8 @@ class DecodingCache {
       std::copy(candidate.begin(), candidate.end(), slot.text.begin());
       slot.textLength = candidate.size();
       int codePoint = -1;
-      slot.isEntity = EntityValue(candidate, codePoint) == 1;
+      slot.isEntity = EntityValue(candidate, codePoint) == 1 &&
+                      !(writing_.keepMarkup && IsMarkupCharacter(codePoint));
       if (slot.isEntity) slot.replacement = ReplacementFor(codePoint, writing_);
     }
     return slot.isEntity ? &slot.replacement : nullptr;
@@ -419,8 +418,8 @@ int EntityValue(std::string_view entity, int& codePoint) {
   return 1;
 }
 
-int ConvertEntities(const TextString& in, TextString& out, bool allow8Bit, bool alternatives,
-                    bool utf8Document, int& unicodeTextProduced) {
+int ConvertEntities(const TextString& in, TextString& out, const EntityWriting& writing,
+                    int& unicodeTextProduced) {
   const std::string_view whole = in.View();
   if (whole.find('&') == std::string_view::npos || whole.find(';') == std::string_view::npos) {
     if (&out != &in) out = in;
@@ -431,7 +430,7 @@ int ConvertEntities(const TextString& in, TextString& out, bool allow8Bit, bool 
   // what the scan reads ("&#&nbsp;65;" becomes "&# 65;", which reads as 65).
   TextString spaced;
   std::string_view text = whole;
-  if (alternatives && whole.find("&nbsp;") != std::string_view::npos) {
+  if (writing.alternatives && whole.find("&nbsp;") != std::string_view::npos) {
     spaced = in;
     spaced.Replace(0, "&nbsp;", " ", 0, 1, nullptr, &count);
     text = spaced.View();
@@ -439,7 +438,7 @@ int ConvertEntities(const TextString& in, TextString& out, bool allow8Bit, bool 
   // Every entity is longer than what replaces it, so the result never outgrows the text.
   TextString result;
   result.Reserve(static_cast<int>(text.size()));
-  DecodingCache cache(Writing{allow8Bit, alternatives, utf8Document});
+  DecodingCache cache(writing);
   count += ReplaceEntities(text, cache, result, unicodeTextProduced);
   out.Swap(result);
   return count;

@@ -57,7 +57,16 @@ struct EntityRow {
 //
 // The work is linear in the length of the text: an entity repeated throughout it is found in a
 // small cache of recent decodings rather than decoded at every occurrence.
-int ConvertEntities(const TextString& in, TextString& out, bool allow8Bit, bool alternatives,
-                    bool utf8Document, int& unicodeTextProduced);
+//
+// With `keepMarkup` (output that stays HTML) the entities of '<', '>', '&' and '"' stay as
+// written: decoded, "&lt;script&gt;" would become a live tag.
+struct EntityWriting {
+  bool allow8Bit = false;
+  bool alternatives = false;
+  bool utf8Document = false;
+  bool keepMarkup = false;
+};
+int ConvertEntities(const TextString& in, TextString& out, const EntityWriting& writing,
+                    int& unicodeTextProduced);
 
 }  // namespace quorlex

@@ -1,9 +1,152 @@
 #include "engine/TagRemover.h"
 
+#include <vector>
+
 #include "engine/Entities.h"
+#include "engine/TagKnowledge.h"
 
 namespace quorlex {
 namespace {
+
+bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) { return Lower(a) == Lower(b); }
+
+// One attribute of a tag as written: the white space before it, its name, and its value
+// text ("=" and the value, quotes included; empty when it has no value).
+struct TagAttribute {
+  std::string_view space;
+  std::string_view name;
+  std::string value;
+};
+
+// A tag taken apart: its name, its attributes, and whether it was closed by '>'.
+struct ParsedTag {
+  std::string_view name;
+  bool nameEndedBySpace = false;
+  std::vector<TagAttribute> attributes;
+  bool closed = false;
+};
+
+// Reads an attribute value from `pos` (just after '=' and the white space after it): a
+// quoted value to the same quote, both included (or to the end of the tag when the quote
+// is never closed), an unquoted one to white space or '>', without the quotes inside it.
+std::string ReadValue(std::string_view tag, size_t& pos) {
+  std::string value = "=";
+  if (pos < tag.size() && (tag[pos] == '"' || tag[pos] == '\'')) {
+    const size_t close = tag.find(tag[pos], pos + 1);
+    size_t end = close == std::string_view::npos ? tag.size() : close + 1;
+    if (close == std::string_view::npos && tag.back() == '>') --end;
+    value += tag.substr(pos, end - pos);
+    pos = end;
+    return value;
+  }
+  for (; pos < tag.size() && !IsWhiteSpace(tag[pos]) && tag[pos] != '>'; ++pos) {
+    if (tag[pos] != '"' && tag[pos] != '\'') value += tag[pos];
+  }
+  return value;
+}
+
+ParsedTag ParseTag(std::string_view tag) {
+  ParsedTag parsed;
+  size_t pos = tag.find('<');
+  pos = pos == std::string_view::npos ? tag.size() : pos + 1;
+  // Tabs belong to the name; blanks and line ends end it.
+  const size_t nameStart = pos;
+  while (pos < tag.size() && tag[pos] != ' ' && tag[pos] != '\n' && tag[pos] != '\r' &&
+         tag[pos] != '>') {
+    ++pos;
+  }
+  parsed.name = tag.substr(nameStart, pos - nameStart);
+  parsed.nameEndedBySpace = pos < tag.size() && tag[pos] != '>';
+  while (pos < tag.size() && tag[pos] != '>') {
+    TagAttribute attribute;
+    const size_t spaceStart = pos;
+    while (pos < tag.size() && IsWhiteSpace(tag[pos])) ++pos;
+    attribute.space = tag.substr(spaceStart, pos - spaceStart);
+    // White space before the end is no attribute.
+    if (pos >= tag.size() || tag[pos] == '>') break;
+    const size_t attributeStart = pos;
+    while (pos < tag.size() && !IsWhiteSpace(tag[pos]) && tag[pos] != '=' && tag[pos] != '>') ++pos;
+    attribute.name = tag.substr(attributeStart, pos - attributeStart);
+    size_t next = pos;
+    while (next < tag.size() && IsWhiteSpace(tag[next])) ++next;
+    if (next < tag.size() && tag[next] == '=') {
+      pos = next + 1;
+      while (pos < tag.size() && IsWhiteSpace(tag[pos])) ++pos;
+      attribute.value = ReadValue(tag, pos);
+    }
+    parsed.attributes.push_back(std::move(attribute));
+  }
+  parsed.closed = pos < tag.size() && tag[pos] == '>';
+  return parsed;
+}
+
+// The name in the case the options ask for (lower case wins when both are on).
+std::string CasedName(const QuorlOptions& options, std::string_view name) {
+  std::string cased(name);
+  if (options.upperCaseTags) cased = Upper(cased);
+  if (options.lowerCaseTags) cased = Lower(cased);
+  return cased;
+}
+
+bool IsStyleAttribute(std::string_view name) {
+  return EqualsNoCase(name, "id") || EqualsNoCase(name, "style") || EqualsNoCase(name, "class");
+}
+
+// Whether an attribute goes, with the line it adds to the tally.
+bool DropsAttribute(const QuorlOptions& options, MessageTally& tally, std::string_view tag,
+                    std::string_view attribute) {
+  // The '/' that closes an XHTML element ("<br />") is no attribute.
+  if (attribute == "/") return false;
+  const TextString tagAndAttribute((Upper(tag) + "/" + Upper(attribute)).c_str());
+  if (options.removeNonStandardAttributes) {
+    const AttributeClass kind = TagKnowledge::Html40().ClassifyAttribute(tag, attribute);
+    if (kind == AttributeClass::kDeprecated && !options.keepDeprecatedAttributes) {
+      tally.Add("INFO: Removing deprecated tag/attr " + tagAndAttribute);
+      return true;
+    }
+    if (kind == AttributeClass::kUnknown) {
+      tally.Add("INFO: Removing unknown tag/attr " + tagAndAttribute);
+      return true;
+    }
+  }
+  if (options.removeOfficeTags && attribute.find(':') != std::string_view::npos) {
+    tally.Add("INFO: Removing unknown tag/attr " + tagAndAttribute);
+    return true;
+  }
+  return options.removeStyleSheet && IsStyleAttribute(attribute);
+}
+
+// The tag written anew: its name and the attributes that stay, in the asked-for case.
+void RebuildTag(const QuorlOptions& options, MessageTally& tally, const ParsedTag& parsed,
+                TextString& out) {
+  std::string text = "<" + CasedName(options, parsed.name);
+  for (const TagAttribute& attribute : parsed.attributes) {
+    if (DropsAttribute(options, tally, parsed.name, attribute.name)) continue;
+    text += attribute.space.empty() ? std::string(" ") : std::string(attribute.space);
+    text += CasedName(options, attribute.name);
+    text += attribute.value;
+  }
+  if (parsed.closed) text += '>';
+  out.AssignBytes(text.data(), static_cast<int>(text.size()));
+}
 
 // Whether a match "<...>" is a tag. `first` is the match up to its first blank, tab or line
 // feed. A long first word holding an at sign, a full stop or "://" is a mail address or URL
@@ -17,10 +160,40 @@ bool LooksLikeTag(const TextString& first) {
   return !(first.Length() >= 8 && addressLike);
 }
 
+// The name a tag is looked up by in the name lists: "</p>", "<p class=x>" and "<br/>" give
+// "p", "p" and "br"; "<!--[if" gives "!--[if".
+std::string ListKey(std::string_view first) {
+  std::string key(first);
+  const size_t closing = key.find("</");
+  if (closing != std::string::npos) {
+    key.erase(closing, 2);
+  } else if (const size_t open = key.find('<'); open != std::string::npos) {
+    key.erase(open, 1);
+  }
+  if (const size_t end = key.find('>'); end != std::string::npos) key.erase(end, 1);
+  return key.substr(0, key.find('/'));
+}
+
+// Whether markup mode deletes a tag whose list key is `key`: a tag on a name list goes when
+// the policy for that list is on, a comment with "Remove HTML-style comments".
+bool DeletesInMarkupMode(const QuorlOptions& options, const std::string& key) {
+  if (IsListed(NameList::kHtmlTags, key)) return options.removeAllHtmlTags != 0;
+  if (IsListed(NameList::kMailXTags, key)) return options.removeMailXTags != 0;
+  if (IsListed(NameList::kOfficeTags, key)) return options.removeOfficeTags != 0;
+  if (key.compare(0, 3, "!--") == 0) return options.removeComments != 0;
+  return false;
+}
+
+bool RewritesTags(const QuorlOptions& options) {
+  return options.removeNonStandardTags || options.removeNonStandardAttributes ||
+         options.removeStyleSheet || options.lowerCaseTags || options.upperCaseTags;
+}
+
 HandlerResult TagHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
                          const char* working, int& index, void* userData) {
   if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
-  const TagRemover::Call& call = *static_cast<TagRemover::Call*>(userData);
+  TagRemover::Call& call = *static_cast<TagRemover::Call*>(userData);
+  const QuorlOptions& options = *call.options;
   int firstEnd = state.start;
   while (firstEnd <= state.end && working[firstEnd] != ' ' && working[firstEnd] != '\n' &&
          working[firstEnd] != '\t') {
@@ -28,15 +201,65 @@ HandlerResult TagHandler(PatternEngine& engine, WildcardPattern&, MatchState& st
   }
   TextString first;
   first.AssignBytes(working + state.start, firstEnd - state.start);
-  // In text mode every tag goes. When the output stays HTML, the tags that stay are kept
-  // as they are for now.
-  if (call.options->convertToText && LooksLikeTag(first)) {
-    static_cast<CopyPatternEngine&>(engine).EmitReplacement(state, index, "");
+  // What does not look like a tag ("a < b and c > d", "<ann@example.org>") stays as it is.
+  if (!LooksLikeTag(first)) return HandlerResult::kUnchanged;
+  auto& copier = static_cast<CopyPatternEngine&>(engine);
+  if (options.convertToText || DeletesInMarkupMode(options, ListKey(first.View()))) {
+    copier.EmitReplacement(state, index, "");
+    return HandlerResult::kUnchanged;
   }
+  if (!RewritesTags(options)) return HandlerResult::kUnchanged;
+  TextString rewritten;
+  RewriteTag(
+      options, call.tally,
+      std::string_view(working + state.start, static_cast<size_t>(state.end - state.start + 1)),
+      rewritten);
+  copier.EmitReplacement(state, index, rewritten.Data());
   return HandlerResult::kUnchanged;
 }
 
 }  // namespace
+
+void RewriteTag(const QuorlOptions& options, MessageTally& tally, std::string_view tag,
+                TextString& out) {
+  const ParsedTag parsed = ParseTag(tag);
+  const std::string_view name = parsed.name;
+  const auto copy = [&]() { out.AssignBytes(tag.data(), static_cast<int>(tag.size())); };
+  if (parsed.nameEndedBySpace && (name.substr(0, 3) == "!--" || EqualsNoCase(name, "!DOCTYPE"))) {
+    copy();
+    return;
+  }
+  const TextString upperName(Upper(name).c_str());
+  out.Clear();
+  if (options.removeOfficeTags && name.find(':') != std::string_view::npos) {
+    tally.Add("INFO: Removing unknown tag " + upperName);
+    return;
+  }
+  switch (TagKnowledge::Html40().ClassifyTag(name)) {
+    case TagClass::kStandard:
+      break;
+    case TagClass::kDeprecated:
+      // Only "Remove non-standard tags" treats deprecated tags apart; "Keep deprecated tags"
+      // then keeps them, rebuilt like the others.
+      if (!options.removeNonStandardTags) break;
+      if (!options.keepDeprecatedTags) {
+        tally.Add("INFO: Removing deprecated tag " + upperName);
+        return;
+      }
+      tally.Add("WARNING: Deprecated tag " + upperName);
+      break;
+    case TagClass::kSpecial:
+    case TagClass::kUnknown:
+      // A custom element (or <?xml ...>) stays as written unless non-standard tags go.
+      if (options.removeNonStandardTags) {
+        tally.Add("INFO: Removing unknown tag " + upperName);
+      } else {
+        copy();
+      }
+      return;
+  }
+  RebuildTag(options, tally, parsed, out);
+}
 
 void MessageTally::Add(const TextString& message) {
   for (auto& entry : entries_) {
@@ -81,9 +304,9 @@ int TagRemover::Run(const MessageFunction& report, QuorlOptions& options, const 
   if ((options.convertToText || options.replaceEntities) && text.CountChar('&') > 0 &&
       text.CountChar(';') > 0) {
     TextString converted;
-    handled += ConvertEntities(text, converted, options.allow8BitAnsi != 0,
-                               options.allowAnsiAlternatives != 0, options.utf8Document != 0,
-                               options.unicodeTextProduced);
+    const EntityWriting writing{options.allow8BitAnsi != 0, options.allowAnsiAlternatives != 0,
+                                options.utf8Document != 0, options.convertToText == 0};
+    handled += ConvertEntities(text, converted, writing, options.unicodeTextProduced);
     text.Swap(converted);
   }
   out.Swap(text);

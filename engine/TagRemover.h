@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,12 +25,23 @@ class MessageTally {
   std::vector<std::pair<TextString, int>> entries_;
 };
 
+// Rebuilds one tag ("<...>") for markup mode: a comment or <!DOCTYPE> is copied; tags
+// that are not standard HTML 4.0 go with "Remove non-standard tags" (a deprecated one
+// stays, with a warning, when "Keep deprecated tags" is on) and are otherwise copied as
+// they stand; names with ':' go with "Remove office tags". A tag that stays is written with
+// its name and attribute names in the asked-for case, without the attributes the policies
+// remove (non-standard and deprecated ones, office ones, and "id", "class" and "style" with
+// "Remove style sheet"), its values unchanged. Removals are added to `tally`.
+void RewriteTag(const QuorlOptions& options, MessageTally& tally, std::string_view tag,
+                TextString& out);
+
 // Deals with every tag still in a text after the specialised phases, then converts its
 // character entities. In text mode everything that looks like a tag is deleted; a mail
 // address or URL written in angle brackets ("<ann@example.org>", "<http://x.org/>") and a
-// lone "<", "<=" or "<<" are not tags and stay. (When the output stays HTML, tags are left
-// as they are until the markup-mode decisions are made here.) Entities are converted in
-// text mode or with "Replace entities by text".
+// lone "<", "<=" or "<<" are not tags and stay. When the output stays HTML, a tag is
+// deleted when its name is on a list the policies remove (HTML tags, mail x-tags, office
+// tags, comments); one that stays is rebuilt by RewriteTag when a policy changes tags or
+// attributes. Entities are converted in text mode or with "Replace entities by text".
 //
 // One object serves many texts: its pattern list is compiled once.
 class TagRemover {

@@ -11,7 +11,7 @@ namespace quorlex {
 namespace {
 
 // How characters beyond ASCII may be written, combined with |.
-enum Mode : unsigned { kPlain = 0, k8Bit = 1, kAlt = 2, kUtf8Doc = 4 };
+enum Mode : unsigned { kPlain = 0, k8Bit = 1, kAlt = 2, kUtf8Doc = 4, kKeepMarkup = 8 };
 
 struct Converted {
   std::string text;
@@ -24,7 +24,9 @@ Converted Convert(std::string_view in, unsigned mode) {
   text.AssignBytes(in.data(), static_cast<int>(in.size()));
   TextString out("left over");
   int unicode = 0;
-  const int count = ConvertEntities(text, out, mode & k8Bit, mode & kAlt, mode & kUtf8Doc, unicode);
+  const EntityWriting writing{(mode & k8Bit) != 0, (mode & kAlt) != 0, (mode & kUtf8Doc) != 0,
+                              (mode & kKeepMarkup) != 0};
+  const int count = ConvertEntities(text, out, writing, unicode);
   return {std::string(out.View()), count, unicode};
 }
 
@@ -121,6 +123,8 @@ TEST(ConvertEntities, WritesEachCharacterAsTheModeAllows) {
       {"Eacute is its own row", "&Eacute;", k8Bit, "\xC9", 1, 0},
       {"capitals are no entity", "&EACUTE;", k8Bit, "&EACUTE;", 0, 0},
       {"ascii", "&lt;&gt;&amp;&quot;&#65;", kPlain, "<>&\"A", 5, 0},
+      {"markup characters kept for HTML output", "&lt;b&gt;&amp;&quot;&#60;&#65;",
+       kKeepMarkup, "&lt;b&gt;&amp;&quot;&#60;A", 1, 0},
       {"nbsp alternative", "a&nbsp;&NBSP;b", kAlt | k8Bit, "a  b", 2, 0},
       {"nbsp 8-bit", "&nbsp;", k8Bit, "\xA0", 1, 0},
       {"nbsp UTF-8", "&nbsp;", kPlain, "\xC2\xA0", 1, 1},
@@ -181,7 +185,7 @@ TEST(ConvertEntities, NeverDecodesDecodedText) {
 TEST(ConvertEntities, WritesIntoItsOwnInputAndNeverClearsTheUnicodeFlag) {
   TextString text("x &lt; y");
   int unicode = 1;
-  EXPECT_EQ(1, ConvertEntities(text, text, true, true, false, unicode));
+  EXPECT_EQ(1, ConvertEntities(text, text, {true, true, false, false}, unicode));
   EXPECT_EQ("x < y", text.View());
   EXPECT_EQ(1, unicode);
 }

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "engine/TagKnowledge.h"
 #include "engine/TagRemover.h"
+#include "policies/PolicyCatalogue.h"
 
 namespace quorlex {
 namespace {
@@ -44,13 +47,15 @@ TEST(TagRemover, CountsTagsAndEntities) {
 TEST(TagRemover, LeavesTagsButConvertsEntitiesOnRequestInMarkupMode) {
   QuorlOptions options = QuorlOptions::BuiltIn();
   options.convertToText = 0;
+  options.removeAllHtmlTags = 0;
   options.replaceEntities = 0;
   TextString out;
-  RemoveRemainingTags(nullptr, options, "<p>a &amp; b</p>", out);
-  EXPECT_EQ("<p>a &amp; b</p>", out.View());
+  RemoveRemainingTags(nullptr, options, "<p>caf&eacute; &amp; &lt;b&gt;</p>", out);
+  EXPECT_EQ("<p>caf&eacute; &amp; &lt;b&gt;</p>", out.View());
+  // The markup characters stay entities: the output is still HTML.
   options.replaceEntities = 1;
-  RemoveRemainingTags(nullptr, options, "<p>a &amp; b</p>", out);
-  EXPECT_EQ("<p>a & b</p>", out.View());
+  RemoveRemainingTags(nullptr, options, "<p>caf&eacute; &amp; &lt;b&gt;</p>", out);
+  EXPECT_EQ("<p>caf\xE9 &amp; &lt;b&gt;</p>", out.View());
 }
 
 TEST(TagRemover, WritesEntitiesOfAUtf8DocumentAsUtf8) {
@@ -61,6 +66,151 @@ TEST(TagRemover, WritesEntitiesOfAUtf8DocumentAsUtf8) {
   options.utf8Document = 1;
   RemoveRemainingTags(nullptr, options, "caf&eacute;", out);
   EXPECT_EQ("caf\xC3\xA9", out.View());
+}
+
+TEST(TagRemover, DecidesTagByTagInMarkupMode) {
+  using Adjust = std::function<void(QuorlOptions&)>;
+  static const struct {
+    const char* name;
+    Adjust adjust;
+    const char* in;
+    const char* out;
+    std::vector<std::string> tally;
+  } kCases[] = {
+      {"upper case only",
+       [](QuorlOptions& o) { o.upperCaseTags = 1; },
+       "<p align=center>x</p><br/>",
+       "<P ALIGN=center>x</P><BR/>",
+       {}},
+      {"lower case wins",
+       [](QuorlOptions& o) { o.upperCaseTags = o.lowerCaseTags = 1; },
+       "<Td CLASS=\"a\">",
+       "<td class=\"a\">",
+       {}},
+      {"deprecated attributes counted",
+       [](QuorlOptions& o) {
+         o.removeNonStandardAttributes = 1;
+         o.keepDeprecatedAttributes = 0;
+       },
+       "<BODY BGCOLOR=x onload=f()><body bgcolor=y>",
+       "<BODY onload=f()><body>",
+       {"INFO: Removing deprecated tag/attr BODY/BGCOLOR (2 times)"}},
+      {"unknown attributes",
+       [](QuorlOptions& o) { o.removeNonStandardAttributes = 1; },
+       "<a data-x=1 href=h>",
+       "<a href=h>",
+       {"INFO: Removing unknown tag/attr A/DATA-X"}},
+      {"style sheet attributes go silently",
+       [](QuorlOptions& o) { o.removeStyleSheet = 1; },
+       "<div class=a ID=b style='c: d' title=t>",
+       "<div title=t>",
+       {}},
+      {"office tags, XML and conditional comments",
+       nullptr,
+       "<xml><o:p>a</o:p></xml><!--[if gte mso 9]>b<![endif]-->",
+       "ab",
+       {}},
+      {"office attributes",
+       [](QuorlOptions& o) { o.lowerCaseTags = 1; },
+       "<HTML xmlns:o=\"urn\" lang=en>",
+       "<html lang=en>",
+       {"INFO: Removing unknown tag/attr HTML/XMLNS:O"}},
+      {"mail x-tags", nullptr, "<x-sigsep><x-tab>a</x-tab></x-sigsep>", "a", {}},
+      {"all HTML tags, XHTML too",
+       [](QuorlOptions& o) { o.removeAllHtmlTags = 1; },
+       "<p>a<br/>b</p><my-el>c</my-el>",
+       "ab<my-el>c</my-el>",
+       {}},
+      {"a custom element stays as written",
+       [](QuorlOptions& o) { o.upperCaseTags = 1; },
+       "<my-el x=1><?xml version=\"1.0\"?>",
+       "<my-el x=1><?xml version=\"1.0\"?>",
+       {}},
+      {"non-standard tags go",
+       [](QuorlOptions& o) { o.removeNonStandardTags = 1; },
+       "<section>a</section><?xml x?><!DOCTYPE html>",
+       "a<!DOCTYPE html>",
+       {"INFO: Removing unknown tag SECTION", "INFO: Removing unknown tag /SECTION",
+        "INFO: Removing unknown tag ?XML"}},
+      {"deprecated tags kept and rebuilt",
+       [](QuorlOptions& o) { o.removeNonStandardTags = o.removeNonStandardAttributes = 1; },
+       "<FONT color=red>a</FONT>",
+       "<FONT>a</FONT>",
+       {"WARNING: Deprecated tag FONT", "INFO: Removing unknown tag/attr FONT/COLOR",
+        "WARNING: Deprecated tag /FONT"}},
+      {"deprecated tags removed",
+       [](QuorlOptions& o) {
+         o.removeNonStandardTags = 1;
+         o.keepDeprecatedTags = 0;
+       },
+       "<center>a</center>",
+       "a",
+       {"INFO: Removing deprecated tag CENTER", "INFO: Removing deprecated tag /CENTER"}},
+      {"text that is no tag stays",
+       [](QuorlOptions& o) { o.removeNonStandardTags = 1; },
+       "if a < b and c > d <ann@example.org>",
+       "if a < b and c > d <ann@example.org>",
+       {}},
+      {"attribute values as written",
+       [](QuorlOptions& o) { o.upperCaseTags = 1; },
+       "<p title = \"a b\" lang='x y'\n  dir=a\"b id=\"open>",
+       "<P TITLE=\"a b\" LANG='x y'\n  DIR=ab ID=\"open>",
+       {}},
+      {"closing slash of an XHTML element",
+       [](QuorlOptions& o) { o.removeNonStandardAttributes = 1; },
+       "<img src=a.png />",
+       "<img src=a.png />",
+       {}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    QuorlOptions options = QuorlOptions::FromPolicies(MakeDetaggingPolicies());
+    options.convertToText = 0;
+    if (c.adjust) c.adjust(options);
+    std::vector<std::string> tally;
+    TextString out;
+    RemoveRemainingTags([&tally](const char* m, int) { tally.emplace_back(m); }, options, c.in,
+                        out);
+    EXPECT_EQ(c.out, out.View());
+    EXPECT_EQ(c.tally, tally);
+  }
+}
+
+TEST(TagKnowledge, ClassifiesHtml40TagsAndAttributes) {
+  const TagKnowledge& k = TagKnowledge::Html40();
+  static const struct {
+    const char* tag;
+    TagClass kind;
+  } kTags[] = {
+      {"p", TagClass::kStandard},         {"/P", TagClass::kStandard},
+      {" caption ", TagClass::kStandard}, {"font", TagClass::kDeprecated},
+      {"/Strike", TagClass::kDeprecated}, {"?XML", TagClass::kSpecial},
+      {"!doctype", TagClass::kSpecial},   {"section", TagClass::kUnknown},
+      {"o:p", TagClass::kUnknown},        {"", TagClass::kUnknown},
+  };
+  for (const auto& c : kTags) EXPECT_EQ(c.kind, k.ClassifyTag(c.tag)) << c.tag;
+  static const struct {
+    const char* tag;
+    const char* attribute;
+    AttributeClass kind;
+  } kAttributes[] = {
+      {"body", "BGCOLOR", AttributeClass::kDeprecated},
+      {"BODY", "onClick", AttributeClass::kStandard},
+      {"td", "nowrap", AttributeClass::kDeprecated},
+      {"param", "id", AttributeClass::kStandard},
+      {"br", "onclick", AttributeClass::kUnknown},
+      {"font", "color", AttributeClass::kUnknown},
+      {"/h1", "align", AttributeClass::kDeprecated},
+      {"base", "id", AttributeClass::kUnknown},
+  };
+  for (const auto& c : kAttributes) {
+    EXPECT_EQ(c.kind, k.ClassifyAttribute(c.tag, c.attribute)) << c.tag << " " << c.attribute;
+  }
+  EXPECT_TRUE(IsListed(NameList::kHtmlTags, "MARQUEE"));
+  EXPECT_TRUE(IsListed(NameList::kMailXTags, "X-Sigsep"));
+  EXPECT_TRUE(IsListed(NameList::kOfficeTags, "O:P"));
+  EXPECT_TRUE(IsListed(NameList::kOfficeTags, "!--[if"));
+  EXPECT_FALSE(IsListed(NameList::kHtmlTags, "section"));
 }
 
 TEST(MessageTally, FoldsRepeatsIntoACount) {
