@@ -146,7 +146,9 @@ TagKnowledge::TagKnowledge() {
   AddTags("li", "all", "", "type value");
   AddTags("link", "all", "charset href hreflang type rel rev media", "");
   AddTags("map", "all", "", "name");
-  AddTags("meta", "i18n", "http-equiv name content scheme", "");
+  // charset is HTML5's way to declare the encoding; without it a UTF-8 page would be read
+  // in the wrong character set, so it counts as standard.
+  AddTags("meta", "i18n", "http-equiv name content scheme charset", "");
   AddTags("object", "all",
           "declare classid codebase data type codetype archive standby height width usemap name "
           "tabindex",

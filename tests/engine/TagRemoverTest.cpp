@@ -202,6 +202,7 @@ TEST(TagKnowledge, ClassifiesHtml40TagsAndAttributes) {
       {"font", "color", AttributeClass::kUnknown},
       {"/h1", "align", AttributeClass::kDeprecated},
       {"base", "id", AttributeClass::kUnknown},
+      {"meta", "charset", AttributeClass::kStandard},
   };
   for (const auto& c : kAttributes) {
     EXPECT_EQ(c.kind, k.ClassifyAttribute(c.tag, c.attribute)) << c.tag << " " << c.attribute;
