@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "engine/TagHandlers.h"
+#include "engine/Tables.h"
 #include "textformat/DialogueLists.h"
 #include "textformat/Markers.h"
 
@@ -335,9 +336,8 @@ void BuildPatternLists(PassState& pass) {
     ListBuilder dialogue2(lists.dialogue2);
     AddDialogueList2(static_cast<CopyPatternEngine&>(dialogue2.List()));
   }
-  // Tables are laid out by their own handler; until it exists the list stays empty and a
-  // table comes out as the text of its cells.
-  ListBuilder(lists.table);
+  ListBuilder(lists.table)
+      .Handle(text, copy, {"<table**</table>"}, TableHandler, datum(nullptr, nullptr, 0));
   const TextString between = m.softBreak + "*W";
   ListBuilder(lists.softBreak)
       .Add(true, rep, {(between + m.softBreak).Data()}, m.lineBreak.Data())

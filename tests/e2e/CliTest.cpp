@@ -261,5 +261,15 @@ TEST_F(CliTest, KeepsMarkupWhenThePoliciesSaySoButNeverOverTheInput) {
   EXPECT_EQ("<p>Kept</p>\n", work_.Read("clean/a.htm"));
 }
 
+TEST_F(CliTest, ReportsNestedTables) {
+  work_.Write("nested.htm",
+              "<table><tr><td><table><tr><td><table><tr><td>in</td></tr></table></td></tr>"
+              "</table></td></tr></table>\n");
+  const ProgramResult run = Run({"nested.htm"});
+  EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_TRUE(Contains(run.out, "INFO: Parsed Table markup\n"));
+  EXPECT_TRUE(Contains(run.out, "INFO: nested tables detected (3 levels)\n"));
+}
+
 }  // namespace
 }  // namespace quorlex

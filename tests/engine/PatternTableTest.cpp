@@ -128,7 +128,7 @@ TEST(BuildPatternLists, AddsEntriesWhoseConditionHolds) {
   EXPECT_EQ(7, l.paragraph.PatternCount());
   EXPECT_EQ(16, l.block.PatternCount());
   EXPECT_EQ(2, l.heading.PatternCount());
-  EXPECT_EQ(0, l.table.PatternCount());
+  EXPECT_EQ(1, l.table.PatternCount());
   EXPECT_EQ(0, l.sentence.PatternCount());
 
   pass.options.highlightBoldAndItalic = 0;

@@ -1,0 +1,798 @@
+#include "engine/Tables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
+#include "engine/LineWriter.h"
+#include "foundation/Utf8.h"
+#include "textformat/Markers.h"
+
+namespace quorlex {
+namespace {
+
+// The longest word a column is made to hold whole.
+constexpr int kLongestWord = 78;
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// The first place at or after `from` where `word` (lower case) starts, ignoring case;
+// npos when there is none. With `wholeName`, a letter right after the word does not count
+// ("<th" is not found in "<thead").
+size_t FindNoCase(std::string_view text, std::string_view word, size_t from,
+                  bool wholeName = false) {
+  for (size_t i = from; i + word.size() <= text.size(); ++i) {
+    size_t k = 0;
+    while (k < word.size() && Lower(text[i + k]) == word[k]) ++k;
+    if (k < word.size()) continue;
+    if (wholeName && i + k < text.size() && IsLetter(text[i + k])) continue;
+    return i;
+  }
+  return std::string_view::npos;
+}
+
+int Shown(std::string_view text) { return ShownLength(text.data(), static_cast<int>(text.size())); }
+
+// The longest start of `text` that shows at most `width` characters, never cutting a
+// UTF-8 character.
+size_t FittingBytes(std::string_view text, int width) {
+  size_t end = 0;
+  for (int shown = 0; end < text.size() && shown < width; ++shown) {
+    const int sequence =
+        Utf8SequenceLength(text.data(), static_cast<int>(text.size()), static_cast<int>(end));
+    end += sequence > 0 ? static_cast<size_t>(sequence) : 1;
+  }
+  return end;
+}
+
+TextString Text(std::string_view text) {
+  TextString result;
+  result.AssignBytes(text.data(), static_cast<int>(text.size()));
+  return result;
+}
+
+// The attributes of the tag that starts at `start`: the text after its name up to ">".
+TextString TagAttributes(std::string_view text, size_t start, size_t nameLength) {
+  const size_t end = text.find('>', start);
+  const size_t from = std::min(start + nameLength, text.size());
+  return Text(text.substr(from, (end == std::string_view::npos ? text.size() : end) - from));
+}
+
+bool EqualsNoCase(const TextString& text, const char* word) {
+  return text.Length() == static_cast<int>(std::char_traits<char>::length(word)) &&
+         text.Equals(word, 0, 0);
+}
+
+int VerticalAlignment(PassState& pass, const TextString& tag) {
+  TextString value;
+  if (!pass.extractor.GetAttribute("valign", tag, value)) return 0;
+  if (EqualsNoCase(value, "top")) return 1;
+  if (EqualsNoCase(value, "bottom")) return 2;
+  if (EqualsNoCase(value, "middle") || EqualsNoCase(value, "center")) return 3;
+  return 0;
+}
+
+int HorizontalAlignment(PassState& pass, const TextString& tag) {
+  TextString value;
+  if (!pass.extractor.GetAttribute("align", tag, value)) return 1;
+  if (EqualsNoCase(value, "right")) return 3;
+  if (EqualsNoCase(value, "center")) return 2;
+  return 1;
+}
+
+// A number attribute of at least 1 (1 when missing or no number).
+int SpanAttribute(PassState& pass, const TextString& tag, const char* name) {
+  TextString value;
+  int span = 1;
+  if (!pass.extractor.GetAttribute(name, tag, value) || !value.ParseNumber('1', span)) return 1;
+  return std::clamp(span, 1, 1000);
+}
+
+// A width attribute as columns: a percentage of `whole`, or pixels scaled to the page or
+// to 80 columns. Returns -1 when there is none.
+int WidthAttribute(PassState& pass, const TextString& tag, int whole, bool& percent) {
+  TextString value;
+  int number = 0;
+  percent = false;
+  if (!pass.extractor.GetAttribute("width", tag, value) || !value.ParseNumber('1', number) ||
+      number < 0) {
+    return -1;
+  }
+  number = std::min(number, 100000);
+  if (value.CountChar('%') > 0) {
+    percent = true;
+    return static_cast<int>(static_cast<long long>(whole) * number / 100);
+  }
+  const int page = pass.options.adjustTablesToPageWidth ? pass.options.pageWidth : 80;
+  return static_cast<int>(static_cast<long long>(page) * number / 800);
+}
+
+// Replaces every occurrence of `from` by `to`.
+void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
+  if (from.empty()) return;
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (true) {
+    const size_t end = text.find('\n', start);
+    lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) return lines;
+    start = end + 1;
+  }
+}
+
+// Collapses runs of blanks to one and turns carriage returns, tabs and (with
+// `joinLines`) line feeds into blanks.
+std::string CollapseWhiteSpace(std::string_view text, bool joinLines) {
+  std::string result;
+  for (char c : text) {
+    if (c == '\r' || c == '\t' || (joinLines && c == '\n')) c = ' ';
+    if (c == ' ' && !result.empty() && result.back() == ' ') continue;
+    result += c;
+  }
+  return result;
+}
+
+std::string Trim(std::string_view text) {
+  const size_t start = text.find_first_not_of(' ');
+  if (start == std::string_view::npos) return {};
+  return std::string(text.substr(start, text.find_last_not_of(' ') - start + 1));
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+// The words of `text` and the longest of them, counted up to kLongestWord.
+int LongestWord(std::string_view line) {
+  int longest = 0;
+  size_t start = 0;
+  while (start < line.size()) {
+    size_t end = line.find(' ', start);
+    if (end == std::string_view::npos) end = line.size();
+    longest = std::max(longest, std::min(Shown(line.substr(start, end - start)), kLongestWord));
+    start = end + 1;
+  }
+  return longest;
+}
+
+// Breaks `line` at blanks into lines of at most `width` characters, each keeping the line's
+// leading blanks; a word longer than the width is cut between characters.
+void Rewrap(const std::string& line, int width, std::vector<std::string>& out) {
+  if (Shown(line) <= width || width < 1) {
+    out.push_back(line);
+    return;
+  }
+  const size_t indentLength = line.find_first_not_of(' ');
+  const std::string indent = line.substr(0, indentLength == std::string::npos ? 0 : indentLength);
+  const int room = std::max(width - Shown(indent), 1);
+  std::string_view rest = std::string_view(line).substr(indent.size());
+  bool first = true;
+  while (!rest.empty()) {
+    size_t cut = FittingBytes(rest, room);
+    if (cut < rest.size()) {
+      const size_t blank = rest.substr(0, cut + 1).find_last_of(' ');
+      if (blank != std::string_view::npos && blank > 0) cut = blank;
+    }
+    out.push_back((first || !indent.empty() ? indent : std::string()) + Trim(rest.substr(0, cut)));
+    first = false;
+    rest = rest.substr(cut);
+    while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+  }
+}
+
+bool IsRuleCell(const std::vector<std::string>& lines) {
+  return lines.size() == 1 && (StartsWith(lines[0], kRuleLine) || IsRuleLine(Text(lines[0])));
+}
+
+}  // namespace
+
+int ColumnWidth(PassState& pass, const TextString& tag, int widthIn) {
+  bool percent = false;
+  const int width = WidthAttribute(pass, tag, widthIn, percent);
+  return width < 0 ? widthIn : width;
+}
+
+// --- TableLayout -------------------------------------------------------------------------
+
+void TableLayout::Start(PassState& pass, const TextString& tableTag, int availableWidth,
+                        bool nested, bool hasBlocks) {
+  pass_ = &pass;
+  const QuorlOptions& o = pass.options;
+  pageWidth_ = o.pageWidth;
+  nested_ = nested;
+  hasBlocks_ = hasBlocks;
+  bool percent = false;
+  const int width = WidthAttribute(pass, tableTag, pageWidth_, percent);
+  // A nested table without a width of its own takes what its cells need, and no more than
+  // the cell around it can give: filling the page, it would push the outer table past it.
+  availableWidth_ = availableWidth;
+  if (width > 0 && !(percent && nested)) {
+    tableWidth_ = width;
+  } else {
+    tableWidth_ = nested ? 0 : availableWidth;
+  }
+  TextString align;
+  centred_ = pass.extractor.GetAttribute("align", tableTag, align) && EqualsNoCase(align, "center");
+  // "Suppress borders on nested tables" concerns nested tables only: a table of its own
+  // asking for a border gets one.
+  TextString value;
+  int borderWidth = 0;
+  const bool asked = pass.extractor.GetAttribute("border", tableTag, value) &&
+                     value.ParseNumber('1', borderWidth) && borderWidth > 0;
+  const bool suppressed = nested && o.suppressNestedTableBorders;
+  border_ = !suppressed && (o.borderOnAllTables || asked);
+  format_ = o.tableFormat == 2 ? Format::kComma : o.tableFormat == 3 ? Format::kTab : Format::kText;
+}
+
+void TableLayout::SetRow(int row, int verticalAlignment, int horizontalAlignment) {
+  if (row > static_cast<int>(rows_.size())) rows_.resize(static_cast<size_t>(row));
+  rows_[static_cast<size_t>(row - 1)].verticalAlignment = verticalAlignment;
+  rows_[static_cast<size_t>(row - 1)].horizontalAlignment = horizontalAlignment;
+  for (int& span : rowSpans_) {
+    if (span > 0) --span;
+  }
+}
+
+int TableLayout::FreeColumn(int column) const {
+  while (column >= 1 && column <= kTrackedColumns && rowSpans_[column] > 0) ++column;
+  return column;
+}
+
+TableLayout::Column& TableLayout::ColumnAt(int column) {
+  if (column > static_cast<int>(columns_.size())) columns_.resize(static_cast<size_t>(column));
+  return columns_[static_cast<size_t>(column - 1)];
+}
+
+int TableLayout::RequestedWidth(const TextString& cellTag, bool& percent) const {
+  const int whole = tableWidth_ != 0 ? tableWidth_ : nested_ ? availableWidth_ : pageWidth_;
+  const int width = WidthAttribute(*pass_, cellTag, whole, percent);
+  return width >= 2 ? width - 1 : 0;
+}
+
+std::vector<std::string> TableLayout::CellLines(const TextString& text, int requested,
+                                                int& rigid) const {
+  const Markers& m = GetMarkers();
+  const std::string softBreak(m.softBreak.View());
+  const std::string lineBreak(m.lineBreak.View());
+  const std::string paragraph(m.paragraph.View());
+  // White space collapses outside pre-formatted parts; source line ends only count in a
+  // cell that has such parts. The structural markers then stand on lines of their own, and
+  // a list item starts a line.
+  const std::string_view raw = text.View();
+  const std::string_view startPre = m.startPreformatted.View();
+  const std::string_view endPre = m.endPreformatted.View();
+  const bool hasPre = raw.find(startPre) != std::string_view::npos;
+  std::string cell;
+  for (size_t pos = 0; pos < raw.size();) {
+    const size_t preStart = std::min(raw.find(startPre, pos), raw.size());
+    cell += CollapseWhiteSpace(raw.substr(pos, preStart - pos), !hasPre);
+    if (preStart == raw.size()) break;
+    const size_t preEnd = std::min(raw.find(endPre, preStart), raw.size());
+    cell += raw.substr(preStart, preEnd - preStart);
+    pos = preEnd;
+  }
+  const std::pair<const TextString*, const char*> kLines[] = {
+      {&m.startPreformatted, kStartPreLine}, {&m.endPreformatted, kEndPreLine},
+      {&m.startList, kStartListLine},        {&m.endList, kEndListLine},
+      {&m.startBlock, kStartBlockLine},      {&m.endBlock, kEndBlockLine}};
+  for (const auto& [marker, word] : kLines) {
+    ReplaceAll(cell, marker->View(), std::string("\n") + word + "\n");
+  }
+  ReplaceAll(cell, m.listItem.View(), "\n");
+  cell = Trim(cell);
+  // One leading break goes; the others become line feeds.
+  for (const std::string* marker : {&softBreak, &lineBreak, &paragraph}) {
+    if (StartsWith(cell, *marker)) {
+      cell.erase(0, marker->size());
+      break;
+    }
+  }
+  ReplaceAll(cell, paragraph, "\n\n");
+  ReplaceAll(cell, softBreak, "\n");
+  ReplaceAll(cell, lineBreak, "\n");
+
+  std::vector<std::string> lines;
+  int indent = 0;
+  bool inPre = false;
+  bool afterMarker = false;  // the line before was a marker line
+  for (std::string line : SplitLines(cell)) {
+    if (!inPre) line = Trim(line);
+    // A marker and a list item each start a line: together they start one.
+    const bool skip = afterMarker && line.empty() && !inPre;
+    afterMarker = StartsWith(line, kMarkerLinePrefix) && !StartsWith(line, kRuleLine);
+    if (skip) continue;
+    if (line == kStartPreLine || line == kEndPreLine) {
+      inPre = line == kStartPreLine;
+      continue;
+    }
+    if (StartsWith(line, kTextBlockLine)) {
+      int n = 0;
+      if (Text(std::string_view(line).substr(std::string_view(kTextBlockLine).size()))
+              .ParseNumber('1', n) &&
+          n >= 1 && n <= pass_->blocks.Count()) {
+        for (const std::string& blockLine :
+             SplitLines(std::string(pass_->blocks.Block(n).View()))) {
+          if (blockLine.empty()) continue;
+          rigid = std::max(rigid, Shown(blockLine));
+          lines.push_back(blockLine);
+        }
+      }
+      continue;
+    }
+    if (line == kStartListLine || line == kStartBlockLine) {
+      indent += 2;
+      continue;
+    }
+    if (line == kEndListLine || line == kEndBlockLine) {
+      indent = std::max(indent - 2, 0);
+      continue;
+    }
+    if (StartsWith(line, kRuleLine)) {
+      TextString width = Text(std::string_view(line).substr(std::string_view(kRuleLine).size()));
+      width.Trim(0, " ");
+      int asked = 0;
+      if (!width.IsEmpty() && width.ParseNumber('1', asked) && asked >= 0) {
+        asked = std::min(asked, 1000);
+        const int length =
+            width.CountChar('%') > 0 ? std::max(requested, 5) * std::min(asked, 100) / 100 : asked;
+        line.assign(static_cast<size_t>(length), '-');
+      }
+    } else if (inPre) {
+      rigid = std::max(rigid, Shown(line));  // pre-formatted lines are never broken
+    } else if (indent > 0 && !line.empty()) {
+      line.insert(0, static_cast<size_t>(indent), ' ');
+    }
+    // A cell never shows two empty lines in a row, nor one at its start.
+    if (!inPre && line.empty() && (lines.empty() || lines.back().empty())) continue;
+    lines.push_back(line);
+  }
+  while (!lines.empty() && lines.back().empty()) lines.pop_back();
+  return lines;
+}
+
+void TableLayout::AddCell(int row, int& column, const TextString& cellTag,
+                          const TextString& cellText) {
+  PassState& pass = *pass_;
+  Cell cell;
+  cell.row = row;
+  cell.column = column;
+  bool percent = false;
+  cell.requested = RequestedWidth(cellTag, percent);
+  cell.lines = CellLines(cellText, cell.requested, cell.rigid);
+  for (const std::string& line : cell.lines) {
+    cell.minimum = std::max(cell.minimum, LongestWord(line));
+    cell.natural = std::max(cell.natural, Shown(line));
+  }
+  // An inner table is never broken.
+  cell.minimum = std::max(cell.minimum, cell.rigid);
+  cell.columnSpan = SpanAttribute(pass, cellTag, "colspan");
+  cell.rowSpan = SpanAttribute(pass, cellTag, "rowspan");
+  if (cell.rowSpan > 1 && column >= 1 && column <= kTrackedColumns) {
+    rowSpans_[column] = cell.rowSpan;
+  }
+  const Row& rowFacts = rows_[static_cast<size_t>(row - 1)];
+  const int vertical = VerticalAlignment(pass, cellTag);
+  cell.verticalAlignment = vertical != 0 ? vertical : rowFacts.verticalAlignment;
+  TextString align;
+  cell.horizontalAlignment = pass.extractor.GetAttribute("align", cellTag, align)
+                                 ? HorizontalAlignment(pass, cellTag)
+                                 : rowFacts.horizontalAlignment;
+  cell.rule = IsRuleCell(cell.lines);
+  WidenColumns(cell);
+  if (percent && cell.columnSpan == 1) ColumnAt(cell.column).percent = true;
+  Row& rowLines = rows_[static_cast<size_t>(row - 1)];
+  rowLines.height = std::max(rowLines.height, static_cast<int>(cell.lines.size()));
+  column += cell.columnSpan;
+  cells_.push_back(std::move(cell));
+}
+
+void TableLayout::WidenColumns(const Cell& cell) {
+  const int span = cell.columnSpan;
+  const auto share = [span](int value) { return (value + span - 1) / span; };
+  ColumnAt(cell.column + span - 1);  // every spanned column exists
+  for (int c = cell.column; c < cell.column + span; ++c) {
+    Column& column = ColumnAt(c);
+    column.minimum = std::max(column.minimum, share(cell.minimum));
+    column.natural = std::max(column.natural, share(cell.natural));
+    column.rigid = std::max(column.rigid, share(cell.rigid));
+    column.width =
+        std::max({column.width, share(cell.minimum), share(cell.requested), column.minimum});
+  }
+}
+
+int TableLayout::Total(bool minimums) const {
+  int total = border_ ? 1 : 0;
+  for (const Column& column : columns_) total += (minimums ? column.minimum : column.width) + 1;
+  return total;
+}
+
+int TableLayout::SpanWidth(const Cell& cell) const {
+  int width = cell.columnSpan - 1;
+  for (int c = cell.column; c < cell.column + cell.columnSpan; ++c) {
+    width += columns_[static_cast<size_t>(c - 1)].width;
+  }
+  return width;
+}
+
+void TableLayout::GrowSpanningClaims(int tableWidth) {
+  const int total = Total(false);
+  std::vector<long long> claims(columns_.size(), 0);
+  for (const Cell& cell : cells_) {
+    const int span = cell.columnSpan;
+    if (span < 2) continue;
+    long long spanned = 0;
+    for (int c = cell.column; c < cell.column + span; ++c)
+      spanned += columns_[static_cast<size_t>(c - 1)].width;
+    const long long wanted = cell.natural - spanned;
+    for (int c = cell.column; c < cell.column + span; ++c) {
+      const long long claim = spanned == 0
+                                  ? wanted / span
+                                  : columns_[static_cast<size_t>(c - 1)].width * wanted / spanned;
+      claims[static_cast<size_t>(c - 1)] = std::max(claims[static_cast<size_t>(c - 1)], claim);
+    }
+  }
+  long long claimed = 0;
+  for (const long long claim : claims) claimed += claim;
+  if (claimed <= 0) return;
+  for (size_t c = 0; c < columns_.size(); ++c) {
+    columns_[c].width += static_cast<int>(claims[c] * (tableWidth - total) / claimed);
+  }
+}
+
+void TableLayout::GrowTowardsNatural(int tableWidth) {
+  const int total = Total(false);
+  long long slack = 0;
+  for (const Column& column : columns_) slack += std::max(column.natural - column.minimum, 0);
+  if (slack <= 0) return;
+  for (Column& column : columns_) {
+    if (column.natural > column.minimum) {
+      column.width += static_cast<int>(static_cast<long long>(tableWidth - total) *
+                                       (column.natural - column.minimum) / slack);
+    }
+  }
+}
+
+void TableLayout::ShrinkToPage() {
+  const int page = nested_ ? std::min(availableWidth_, pageWidth_) : pageWidth_;
+  const int before = Total(false);  // B
+  if (before <= page) return;
+  // First the columns sized by a percentage (or holding nothing) give up room.
+  long long percentSlack = 0;
+  for (const Column& column : columns_) {
+    if (column.percent) percentSlack += column.width - column.minimum;
+  }
+  for (Column& column : columns_) {
+    if (!column.percent && column.minimum != 0) continue;
+    const double share = static_cast<double>(column.width) / static_cast<double>(percentSlack + 1);
+    const int given = static_cast<int>(std::floor(share * (before - page)));
+    column.width = std::max(column.width - given, column.minimum);
+  }
+  // Then every column gives up room in proportion to what it has above its minimum, until
+  // the table fits, cannot shrink further or stops shrinking.
+  const int minimumTotal = Total(true);
+  long long running = 0;
+  long long given = 0;
+  int previous = -1;
+  for (int total = Total(false); total > page && minimumTotal < before && total != previous;
+       total = Total(false)) {
+    previous = total;
+    const long long excess = total - page;
+    for (Column& column : columns_) {
+      running += column.width + 1;
+      long long give = (excess + 1) * (column.width - column.minimum) / (before - minimumTotal + 1);
+      const long long due = (excess + 1) * (running + 1) / total;
+      if (given + give < due) give = due - given;
+      if (column.width - give <= column.minimum) give = column.width - column.minimum;
+      column.width -= static_cast<int>(give);
+      given += give;
+      running -= give;
+    }
+  }
+}
+
+void TableLayout::RewrapCells() {
+  for (Cell& cell : cells_) {
+    if (cell.rule) continue;
+    const int width = SpanWidth(cell) - (cell.columnSpan - 1);
+    std::vector<std::string> wrapped;
+    for (const std::string& line : cell.lines) {
+      if (StartsWith(line, kMarkerLinePrefix)) {
+        wrapped.push_back(line);
+      } else {
+        Rewrap(line, width, wrapped);
+      }
+    }
+    cell.lines.swap(wrapped);
+    Row& row = rows_[static_cast<size_t>(cell.row - 1)];
+    row.height = std::max(row.height, static_cast<int>(cell.lines.size()));
+  }
+}
+
+void TableLayout::SettleWidths() {
+  if (tableWidth_ == 0 && nested_) {
+    int needed = border_ ? 1 : 0;
+    for (const Column& column : columns_) needed += std::max(column.natural, column.width) + 1;
+    tableWidth_ = std::min(needed, std::max(availableWidth_, Total(false)));
+  }
+  if (tableWidth_ == 0) tableWidth_ = Total(false);
+  if (tableWidth_ > Total(false)) GrowSpanningClaims(tableWidth_);
+  if (tableWidth_ > Total(false)) GrowTowardsNatural(tableWidth_);
+  if (pass_->options.adjustTablesToPageWidth) ShrinkToPage();
+  RewrapCells();
+  for (size_t r = 0; r < rows_.size(); ++r) {
+    Row& row = rows_[r];
+    bool allRules = row.height == 1;
+    bool any = false;
+    for (const Cell& cell : cells_) {
+      if (cell.row != static_cast<int>(r + 1)) continue;
+      any = true;
+      allRules = allRules && cell.rule;
+    }
+    row.rule = any && allRules;
+    hasRuleRows_ = hasRuleRows_ || row.rule;
+  }
+}
+
+const TableLayout::Cell* TableLayout::CellAt(int row, int column) const {
+  for (const Cell& cell : cells_) {
+    if (cell.row == row && cell.column == column) return &cell;
+  }
+  return nullptr;
+}
+
+std::string TableLayout::CellLine(const Cell& cell, const Row& row, int line, int width) const {
+  if (cell.rule) return std::string(static_cast<size_t>(width), '-');
+  const int count = static_cast<int>(cell.lines.size());
+  int index = line;
+  if (cell.verticalAlignment == 2) index = line - (row.height - count);
+  if (cell.verticalAlignment == 3) index = line - (row.height - count) / 2;
+  std::string text = index >= 0 && index < count ? cell.lines[static_cast<size_t>(index)] : "";
+  if (StartsWith(text, kRuleLine)) return std::string(static_cast<size_t>(width), '-');
+  if (StartsWith(text, kMarkerLinePrefix)) return text;
+  int padding = width - Shown(text);
+  if (padding < 0) return text.substr(0, FittingBytes(text, width));
+  switch (cell.horizontalAlignment) {
+    case 2:
+      for (bool right = true; padding > 0; --padding, right = !right) {
+        if (right) {
+          text += ' ';
+        } else {
+          text.insert(0, 1, ' ');
+        }
+      }
+      return text;
+    case 3:
+      return std::string(static_cast<size_t>(padding), ' ') + text;
+    default:
+      return text + std::string(static_cast<size_t>(padding), ' ');
+  }
+}
+
+void TableLayout::RenderText(TextString& out) const {
+  const bool bordered = border_ && !hasRuleRows_;
+  std::string borderLine = "+";
+  std::string ruleLine = "-";
+  for (size_t c = 0; c < columns_.size(); ++c) {
+    borderLine += std::string(static_cast<size_t>(columns_[c].width), '-') + "+";
+    ruleLine += std::string(static_cast<size_t>(columns_[c].width), '-');
+    if (c + 1 < columns_.size()) ruleLine += '-';
+  }
+  std::vector<std::string> lines;
+  if (bordered) lines.push_back(borderLine);
+  const int columnCount = static_cast<int>(columns_.size());
+  for (size_t r = 0; r < rows_.size(); ++r) {
+    const Row& row = rows_[r];
+    if (row.rule) {
+      lines.push_back(ruleLine);
+      continue;
+    }
+    for (int k = 0; k < row.height; ++k) {
+      std::string line = bordered ? "|" : nested_ ? "" : " ";
+      for (int c = 1; c <= columnCount;) {
+        const Cell* cell = CellAt(static_cast<int>(r + 1), c);
+        int next = c + 1;
+        if (cell != nullptr) {
+          line += CellLine(*cell, row, k, SpanWidth(*cell));
+          next = c + cell->columnSpan;
+        } else {
+          line += std::string(static_cast<size_t>(columns_[static_cast<size_t>(c - 1)].width), ' ');
+        }
+        if (bordered) {
+          line += '|';
+        } else if (next <= columnCount) {
+          line += ' ';
+        }
+        c = next;
+      }
+      lines.push_back(line);
+    }
+    if (bordered) lines.push_back(borderLine);
+  }
+  std::string text;
+  for (const std::string& line : lines) {
+    const int indent = centred_ ? (pageWidth_ - Shown(line)) / 2 : 0;
+    if (indent > 0) text.append(static_cast<size_t>(indent), ' ');
+    text += line;
+    text += '\n';
+  }
+  out = Text(text);
+}
+
+void TableLayout::RenderDelimited(TextString& out) const {
+  const char delimiter = format_ == Format::kComma ? ',' : '\t';
+  const int columnCount = static_cast<int>(columns_.size());
+  std::string text;
+  if (!hasBlocks_) {
+    text += format_ == Format::kComma ? "$_$_BEGIN_COMMA_DELIMITED_TABLE\n"
+                                      : "$_$_BEGIN_DELIMITED_TABLE\n";
+  }
+  for (size_t r = 0; r < rows_.size(); ++r) {
+    for (int k = 0; k < rows_[r].height; ++k) {
+      for (int c = 1; c <= columnCount;) {
+        const Cell* cell = CellAt(static_cast<int>(r + 1), c);
+        const int span = cell != nullptr ? cell->columnSpan : 1;
+        if (cell != nullptr) {
+          std::string value = k < static_cast<int>(cell->lines.size())
+                                  ? cell->lines[static_cast<size_t>(k)]
+                                  : std::string();
+          if (!hasBlocks_) {
+            ReplaceAll(value, "\"", "\"\"");
+            value = "\"" + value + "\"";
+          }
+          text += value;
+        }
+        // One delimiter after each spanned column but the last of the table.
+        if (!hasBlocks_) {
+          text.append(static_cast<size_t>(std::max(std::min(c + span, columnCount) - c, 0)),
+                      delimiter);
+        }
+        c += span;
+      }
+      text += '\n';
+    }
+  }
+  if (!hasBlocks_) text += "$_$_END_TABLE";
+  out = Text(text);
+}
+
+void TableLayout::Render(TextString& out) {
+  // Columns a cell spans past the last one seen exist too.
+  for (const Cell& cell : cells_) ColumnAt(cell.column + cell.columnSpan - 1);
+  if (format_ != Format::kText) {
+    RenderDelimited(out);
+    return;
+  }
+  SettleWidths();
+  RenderText(out);
+}
+
+// --- The table handler ---------------------------------------------------------------------
+
+namespace {
+
+struct Piece {
+  size_t start;
+  size_t end;
+};
+
+// The rows of a table: from each "<tr" to the next (the last to "</table").
+std::vector<Piece> Rows(std::string_view table) {
+  std::vector<Piece> rows;
+  size_t end = FindNoCase(table, "</table", 0);
+  if (end == std::string_view::npos) end = table.size();
+  for (size_t start = FindNoCase(table, "<tr", 0, true); start < end;) {
+    size_t next = FindNoCase(table, "<tr", start + 3, true);
+    if (next == std::string_view::npos || next > end) next = end;
+    rows.push_back({start, next});
+    start = next;
+  }
+  return rows;
+}
+
+// The pieces of a row between cell boundaries: the nearest "<th", "<td", "</tr" or "</td".
+std::vector<Piece> CellPieces(std::string_view row) {
+  const auto nextBoundary = [row](size_t from) {
+    size_t nearest = row.size();
+    for (const std::string_view boundary : {"<th", "<td", "</tr", "</td"}) {
+      nearest = std::min(nearest, FindNoCase(row, boundary, from, true));
+    }
+    return nearest;
+  };
+  std::vector<Piece> pieces;
+  for (size_t start = nextBoundary(0); start < row.size();) {
+    const size_t next = nextBoundary(start + 1);
+    pieces.push_back({start, next});
+    start = next;
+  }
+  return pieces;
+}
+
+// The available width of the innermost table of a match holding nested tables: narrowed
+// through every table around it and the cell that holds the next one.
+int NestedAvailableWidth(PassState& pass, std::string_view match,
+                         const std::vector<size_t>& tables) {
+  int width = pass.options.pageWidth;
+  for (size_t i = 0; i + 1 < tables.size(); ++i) {
+    const std::string_view outer = match.substr(tables[i], tables[i + 1] - tables[i]);
+    width = ColumnWidth(pass, TagAttributes(outer, 0, 6), width);
+    size_t cell = std::string_view::npos;
+    for (size_t at = FindNoCase(outer, "<td", 0, true); at != std::string_view::npos;
+         at = FindNoCase(outer, "<td", at + 3, true)) {
+      cell = at;
+    }
+    if (cell != std::string_view::npos)
+      width = ColumnWidth(pass, TagAttributes(outer, cell, 3), width);
+  }
+  return width;
+}
+
+}  // namespace
+
+HandlerResult TableHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                           const char* working, int& index, void* userData) {
+  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  PassState& pass = *static_cast<HandlerDatum*>(userData)->pass;
+  const std::string_view match(working + state.start,
+                               static_cast<size_t>(state.end - state.start + 1));
+  // 1. Only the innermost table is laid out now; the text before it waits for the next run.
+  std::vector<size_t> tables;
+  for (size_t at = FindNoCase(match, "<table", 0, true); at != std::string_view::npos;
+       at = FindNoCase(match, "<table", at + 6, true)) {
+    tables.push_back(at);
+  }
+  const bool nested = tables.size() > 1;
+  int available = pass.options.pageWidth;
+  size_t innermost = 0;
+  if (nested) {
+    available = NestedAvailableWidth(pass, match, tables);
+    innermost = tables.back();
+    pass.nestedTableRequest = 1;
+    pass.deepestNesting = std::max(pass.deepestNesting, static_cast<int>(tables.size()));
+  }
+  const std::string_view table = match.substr(innermost);
+
+  // 2. to 4. The layout, row by row and cell by cell.
+  TableLayout layout;
+  layout.Start(pass, TagAttributes(table, 0, 6), available, nested,
+               table.find(kTextBlockLine) != std::string_view::npos);
+  int rowNumber = 0;
+  for (const Piece& rowPiece : Rows(table)) {
+    const std::string_view row = table.substr(rowPiece.start, rowPiece.end - rowPiece.start);
+    const TextString rowTag = TagAttributes(row, 0, 3);
+    ++rowNumber;
+    layout.SetRow(rowNumber, VerticalAlignment(pass, rowTag), HorizontalAlignment(pass, rowTag));
+    int column = 1;
+    for (const Piece& piece : CellPieces(row)) {
+      const std::string_view cell = row.substr(piece.start, piece.end - piece.start);
+      if (cell[1] == '/') continue;  // "</tr" or "</td": no cell
+      const size_t tagEnd = cell.find('>');
+      const std::string_view text =
+          tagEnd == std::string_view::npos ? std::string_view() : cell.substr(tagEnd + 1);
+      column = layout.FreeColumn(column);
+      layout.AddCell(rowNumber, column, TagAttributes(cell, 0, 3), pass.WithoutTags(Text(text)));
+    }
+  }
+
+  // 5. The block and its line between pre-formatted markers.
+  TextString rendered;
+  layout.Render(rendered);
+  const int number = pass.blocks.Add(rendered);
+  const Markers& m = GetMarkers();
+  TextString replacement = Text(match.substr(0, innermost));
+  replacement += m.startPreformatted;
+  replacement += kTextBlockLine;
+  replacement += number;
+  replacement += m.endPreformatted;
+  static_cast<CopyPatternEngine&>(engine).EmitReplacement(state, index, replacement.Data());
+  // 6.
+  return nested ? HandlerResult::kStop : HandlerResult::kUnchanged;
+}
+
+}  // namespace quorlex
