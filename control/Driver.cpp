@@ -238,7 +238,8 @@ ConversionDriver::ConversionDriver(RunSettings& run, RunLog& log)
       detagging_(MakeDetaggingPolicies()),
       base_(detagging_),
       commandLine_(detagging_),
-      work_(detagging_) {
+      work_(detagging_),
+      pass_(work_) {
   for (ConversionContext* context : {&base_, &commandLine_, &work_}) context->SetRun(&log_);
 }
 
@@ -329,10 +330,9 @@ int ConversionDriver::ConvertFile(const QueueEntry& entry) {
     return 0;
   }
   work_.Status("---- Starting Output pass ----");
-  OutputPass pass(work_);
   std::vector<TextString> lines;
   const std::vector<TextString>* source = IsStandardInput(entry.input) ? &standardInput_ : nullptr;
-  if (!pass.RunOutputPass(entry.input, outputPath, source, toConsole ? &lines : nullptr)) {
+  if (!pass_.RunOutputPass(entry.input, outputPath, source, toConsole ? &lines : nullptr)) {
     work_.Message("ERROR: Failed to complete output pass", 10);
     return 0;
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "control/RunSettings.h"
+#include "engine/OutputPass.h"
 #include "foundation/RunLog.h"
 #include "foundation/TextString.h"
 #include "policies/ConversionContext.h"
@@ -104,6 +105,8 @@ class ConversionDriver {
   ConversionContext base_;
   ConversionContext commandLine_;
   ConversionContext work_;
+  // One pass for every file: its pattern lists are built once for each set of policies.
+  OutputPass pass_;
   TextString loadedPolicyFile_;
   std::vector<TextString> standardInput_;
   std::function<void(const std::vector<TextString>&)> consoleSink_;

@@ -212,7 +212,7 @@ void LineWriter::WriteRule(const TextString& piece, int width) {
   int length = width;
   int asked = 0;
   if (!rest.IsEmpty() && rest.ParseNumber('1', asked) && asked >= 0) {
-    const bool share = rest.CountChar('%') > 0;
+    const bool share = rest.Contains('%');
     length = std::min(
         share ? static_cast<int>(static_cast<long long>(width) * std::min(asked, 100) / 100)
               : asked,

@@ -132,11 +132,16 @@ struct PassState {
   int averageLineLength = 80;
 
   PatternLists lists;
+  // The options the lists were built for (BuildPatternLists keeps lists built for equal
+  // options).
+  QuorlOptions listsOptions;
+  bool listsBuilt = false;
   Extractor extractor;
   TagRemover tagRemover;
 
  private:
   std::deque<HandlerDatum> data_;
+  QuorlOptions builtInOptions_;  // WithoutTags's options, kept to spare their allocation
 };
 
 }  // namespace quorlex

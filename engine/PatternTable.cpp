@@ -2,8 +2,8 @@
 
 #include <initializer_list>
 
-#include "engine/TagHandlers.h"
 #include "engine/Tables.h"
+#include "engine/TagHandlers.h"
 #include "textformat/DialogueLists.h"
 #include "textformat/Markers.h"
 
@@ -34,11 +34,13 @@ void PassState::Reset() {
 }
 
 TextString PassState::WithoutTags(const TextString& text) {
-  QuorlOptions builtIn = QuorlOptions::BuiltIn();
-  builtIn.utf8Document = options.utf8Document;
+  // Made once per pass: titles and link texts ask for it thousands of times.
+  static const QuorlOptions kBuiltIn = QuorlOptions::BuiltIn();
+  builtInOptions_ = kBuiltIn;
+  builtInOptions_.utf8Document = options.utf8Document;
   TextString out;
-  tagRemover.Run(report, builtIn, text, out);
-  options.unicodeTextProduced |= builtIn.unicodeTextProduced;
+  tagRemover.Run(report, builtInOptions_, text, out);
+  options.unicodeTextProduced |= builtInOptions_.unicodeTextProduced;
   return out;
 }
 
@@ -110,16 +112,58 @@ int Extractor::ExtractBetween(const TextString& text, const char* startPattern,
   return 1;
 }
 
+namespace {
+
+bool IsPatternBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+
+// Where the value of attribute `name` begins in " " + tag + ">": just after the "=" of the
+// first place where white space, the name (ignoring case), optional white space and "="
+// follow one another, as the wildcard patterns "?W<name>*W=" and ">" find it. -1 when none.
+int AttributeValueStart(std::string_view wrapped, std::string_view name) {
+  enum { kIdle, kBlanks, kName, kBeforeEquals } state = kIdle;
+  size_t matched = 0;
+  for (size_t i = 0; i < wrapped.size(); ++i) {
+    const char c = wrapped[i];
+    if (state == kName) {
+      if (UpperAscii(c) == UpperAscii(name[matched])) {
+        if (++matched == name.size()) state = kBeforeEquals;
+        continue;
+      }
+      state = kIdle;  // the character that broke the match may start the next one
+    } else if (state == kBeforeEquals) {
+      if (c == '=') return static_cast<int>(i + 1);
+      if (IsPatternBlank(c)) continue;
+      state = kIdle;
+    } else if (state == kBlanks) {
+      if (!name.empty() && UpperAscii(c) == UpperAscii(name[0])) {
+        matched = 1;
+        state = matched == name.size() ? kBeforeEquals : kName;
+        continue;
+      }
+      if (!IsPatternBlank(c)) state = kIdle;
+      continue;
+    }
+    if (IsPatternBlank(c)) state = kBlanks;
+  }
+  return -1;
+}
+
+}  // namespace
+
 int Extractor::GetAttribute(const char* name, const TextString& tag, TextString& out) {
-  TextString wrapped(" ");
-  wrapped += tag;
-  wrapped += ">";
-  TextString pattern("?W");
-  pattern += name;
-  pattern += "*W=";
-  TextString value;
   out.Clear();
-  if (!ExtractBetween(wrapped, pattern.Data(), ">", value)) return 0;
+  // The tag as the attribute is looked for in: a blank before it, its end after it.
+  std::string wrapped;
+  wrapped.reserve(static_cast<size_t>(tag.Length()) + 2);
+  wrapped += ' ';
+  wrapped += tag.View();
+  wrapped += '>';
+  const int start = AttributeValueStart(wrapped, name);
+  if (start < 0) return 0;
+  TextString value;
+  value.AssignBytes(wrapped.data() + start,
+                    static_cast<int>(wrapped.find('>', static_cast<size_t>(start))) - start);
   value.Trim(0, " \n\r");
   if (value.IsEmpty()) return 0;
   const char quote = value[0];
@@ -151,7 +195,7 @@ int GetAttribute(const char* name, const TextString& tag, TextString& out) {
 void ResolveUrl(const TextString& link, const TextString& base, TextString& out) {
   const bool absolute = link.FindNoCase("://") || link.FindNoCase("javascript:") ||
                         link.FindNoCase("news:") || link.FindNoCase("mailto:") ||
-                        link.CountChar('@') > 0;
+                        link.Contains('@');
   if (absolute || base.IsEmpty()) {
     out = link;
     return;
@@ -254,6 +298,9 @@ void BuildPatternLists(PassState& pass) {
   const auto del = PatternType::kDelete;
   const auto rep = PatternType::kReplace;
   const auto after = PatternType::kInsertAfter;
+  if (pass.listsBuilt && pass.listsOptions == o) return;
+  pass.listsOptions = o;
+  pass.listsBuilt = true;
   pass.ForgetData();
 
   ListBuilder(lists.meta)

@@ -7,7 +7,9 @@ namespace quorlex {
 
 // Empties every list of the pass and adds the entries of the pattern table whose condition
 // holds for the pass's options, in table order. Each list is locked while it is built and
-// unlocked at the end; handler entries get data that point back to the pass.
+// unlocked at the end; handler entries get data that point back to the pass. Lists built
+// for the same options before are kept: a run of many files with the same policies
+// compiles them once.
 void BuildPatternLists(PassState& pass);
 
 // `out` becomes the text between the end of the first match of `startPattern` and the

@@ -75,7 +75,7 @@ void DecideUtf8(QuorlOptions& o, const TextString& text) {
 // Every 0x85 byte (an ellipsis in Windows-1252) becomes three full stops; with `keepUtf8`
 // a byte that belongs to a UTF-8 sequence (the second byte of "Å", say) stays.
 void ExpandEllipses(TextString& text, bool keepUtf8) {
-  if (text.CountChar(static_cast<char>(0x85)) == 0) return;
+  if (!text.Contains(static_cast<char>(0x85))) return;
   TextString out;
   out.Reserve(text.Length() + 16);
   for (int i = 0; i < text.Length();) {
@@ -278,7 +278,7 @@ TextString EmailWord(const TextString& line) {
   TextString word;
   TextString email;
   for (int n = 1; line.GetToken(n, ' ', word); ++n) {
-    if (word.CountChar('@') > 0) email = word;
+    if (word.Contains('@')) email = word;
   }
   return email;
 }
@@ -300,7 +300,7 @@ void FindByLineAndEmail(PassState& pass, const TextString& text) {
       info.byLine = byLine;
       foundByLine = true;
     }
-    if (wantEmail && !foundEmail && line.CountChar('@') > 0) {
+    if (wantEmail && !foundEmail && line.Contains('@')) {
       info.authorEmail = EmailWord(line);
       foundEmail = true;
     }

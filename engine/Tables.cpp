@@ -100,7 +100,7 @@ int WidthAttribute(PassState& pass, const TextString& tag, int whole, bool& perc
     return -1;
   }
   number = std::min(number, 100000);
-  if (value.CountChar('%') > 0) {
+  if (value.Contains('%')) {
     percent = true;
     return static_cast<int>(static_cast<long long>(whole) * number / 100);
   }
@@ -341,7 +341,7 @@ std::vector<std::string> TableLayout::CellLines(const TextString& text, int requ
       if (!width.IsEmpty() && width.ParseNumber('1', asked) && asked >= 0) {
         asked = std::min(asked, 1000);
         const int length =
-            width.CountChar('%') > 0 ? std::max(requested, 5) * std::min(asked, 100) / 100 : asked;
+            width.Contains('%') ? std::max(requested, 5) * std::min(asked, 100) / 100 : asked;
         line.assign(static_cast<size_t>(length), '-');
       }
     } else if (inPre) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "engine/PassState.h"
 #include "engine/PatternTable.h"
@@ -22,6 +23,8 @@ TextString MatchText(const MatchState& state, const char* working) {
 void Emit(PatternEngine& engine, const MatchState& state, int& index, const TextString& text) {
   static_cast<CopyPatternEngine&>(engine).EmitReplacement(state, index, text.Data());
 }
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool StartsWithNoCase(const TextString& text, const char* prefix) {
   return text.StartsWith(prefix, 0) != 0;
@@ -258,9 +261,17 @@ constexpr const char* kRepeatedSchemes[][2] = {{"ftp://", "ftp://ftp."},
 constexpr const char* kWebSchemes[] = {"http://", "https://"};
 
 // Removes a web scheme that is followed by `host` ("www" or "www.").
-void RemoveWebScheme(TextString& text, const char* host) {
+void RemoveWebScheme(TextString& text, std::string_view host) {
   for (const char* scheme : kWebSchemes) {
-    if (StartsWithNoCase(text, (TextString(scheme) + host).Data())) RemovePrefix(text, scheme);
+    const std::string_view prefix(scheme);
+    const std::string_view view = text.View();
+    if (view.size() < prefix.size() + host.size()) continue;
+    bool same = true;
+    for (size_t i = 0; same && i < prefix.size() + host.size(); ++i) {
+      const char wanted = i < prefix.size() ? prefix[i] : host[i - prefix.size()];
+      same = Lower(view[i]) == wanted;
+    }
+    if (same) RemovePrefix(text, scheme);
   }
 }
 
@@ -417,7 +428,7 @@ HandlerResult BlockHandler(PatternEngine& engine, WildcardPattern&, MatchState& 
     TextString width;
     int pixels = 0;
     if (pass.extractor.GetAttribute("width", tag, width)) {
-      if (width.CountChar('%') > 0) {
+      if (width.Contains('%')) {
         replacement += " ";
         replacement += width;
       } else if (width.ParseNumber('1', pixels)) {

@@ -156,7 +156,7 @@ bool LooksLikeTag(const TextString& first) {
     return false;
   }
   const bool addressLike =
-      first.CountChar('@') > 0 || first.CountChar('.') > 0 || first.FindNoCase("://") != nullptr;
+      first.Contains('@') || first.Contains('.') || first.FindNoCase("://") != nullptr;
   return !(first.Length() >= 8 && addressLike);
 }
 
@@ -294,22 +294,32 @@ int TagRemover::Run(const MessageFunction& report, QuorlOptions& options, const 
   call_ = Call();
   call_.options = &options;
   int handled = 0;
-  TextString text(in);
-  if (text.CountChar('<') > 0 && text.CountChar('>') > 0) {
+  // The text is copied only when a step changes it (`in` and `out` may be one string).
+  const TextString* text = &in;
+  TextString changed;
+  if (in.Contains('<') && in.Contains('>')) {
     const RunOptions options;
-    handled = tags_.Run(text, &options);
-    if (handled > 0) tags_.TakeResult(text);
+    handled = tags_.Run(in, &options);
+    if (handled > 0) {
+      tags_.TakeResult(changed);
+      text = &changed;
+    }
     call_.tally.Report(report, 8);
   }
-  if ((options.convertToText || options.replaceEntities) && text.CountChar('&') > 0 &&
-      text.CountChar(';') > 0) {
+  if ((options.convertToText || options.replaceEntities) && text->Contains('&') &&
+      text->Contains(';')) {
     TextString converted;
     const EntityWriting writing{options.allow8BitAnsi != 0, options.allowAnsiAlternatives != 0,
                                 options.utf8Document != 0, options.convertToText == 0};
-    handled += ConvertEntities(text, converted, writing, options.unicodeTextProduced);
-    text.Swap(converted);
+    handled += ConvertEntities(*text, converted, writing, options.unicodeTextProduced);
+    changed.Swap(converted);
+    text = &changed;
   }
-  out.Swap(text);
+  if (text == &changed) {
+    out.Swap(changed);
+  } else if (&out != &in) {
+    out = in;
+  }
   return handled;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <string_view>
 
 namespace quorlex {
@@ -92,6 +93,10 @@ class TextString {
   friend TextString operator+(const TextString& left, const TextString& right);
   friend TextString operator+(const TextString& left, const char* right);
   friend TextString operator+(const char* left, const TextString& right);
+  // Byte for byte.
+  friend bool operator==(const TextString& left, const TextString& right) {
+    return left.View() == right.View();
+  }
 
   // ASCII case mapping of the whole counted text, in place.
   void ToUpper();
@@ -123,6 +128,10 @@ class TextString {
   [[nodiscard]] const char* FindNoCase(const char* text) const;
   // Number of occurrences of c.
   [[nodiscard]] int CountChar(char c) const;
+  // Whether c occurs (stops at the first).
+  [[nodiscard]] bool Contains(char c) const {
+    return length > 0 && std::memchr(data, c, static_cast<size_t>(length)) != nullptr;
+  }
 
   // --- Editing in place (1 on success, 0 for arguments out of range) -------------------
 

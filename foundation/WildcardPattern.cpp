@@ -24,6 +24,19 @@ unsigned char FoldForPattern(unsigned char c, int caseSensitive) {
 
 // The text bytes that a fixed element takes.
 void AddBytesTakenBy(const PatternElement& e, int caseSensitive, ByteSet& bytes) {
+  if (e.kind == Kind::kEscape) {
+    bytes.Add(e.value);
+    return;
+  }
+  if (e.kind == Kind::kLiteral) {
+    // Without case, text is compared upper-cased: an upper-case letter takes both cases,
+    // and a lower-case one (kept after a backslash) takes nothing.
+    const bool lower = e.value >= 'a' && e.value <= 'z';
+    const bool upper = e.value >= 'A' && e.value <= 'Z';
+    if (caseSensitive || !lower) bytes.Add(e.value);
+    if (!caseSensitive && upper) bytes.Add(static_cast<unsigned char>(e.value + 32));
+    return;
+  }
   for (int b = 0; b < 256; ++b) {
     const auto c = static_cast<unsigned char>(b);
     const bool taken = (e.kind == Kind::kLiteral && FoldForPattern(c, caseSensitive) == e.value) ||

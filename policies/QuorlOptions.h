@@ -17,6 +17,8 @@ struct QuorlOptions {
   // The built-in defaults, for sub-conversions such as a document title.
   static QuorlOptions BuiltIn();
 
+  bool operator==(const QuorlOptions& other) const = default;
+
   int convertToText = 0;                // 10 "Remove all tags"
   int removeAllHtmlTags = 0;            // 11
   int removeNonHtmlTags = 0;            // 30

@@ -57,6 +57,47 @@ TEST(GetAttribute, ReadsQuotedAndUnquotedValues) {
   }
 }
 
+// The attribute reader scans tags directly; it must find what the wildcard patterns
+// " ?W<name>*W=" and ">" find, on any text.
+TEST(GetAttribute, FindsWhatThePatternsFind) {
+  const auto reference = [](const char* name, const std::string& tag, std::string& value) {
+    TextString between;
+    if (!ExtractBetween((" " + tag + ">").c_str(), (std::string("?W") + name + "*W=").c_str(), ">",
+                        between)) {
+      return 0;
+    }
+    between.Trim(0, " \n\r");
+    if (between.IsEmpty()) return 0;
+    std::string_view v = between.View();
+    if (v[0] == '"' || v[0] == '\'') {
+      const size_t close = v.find(v[0], 1);
+      v = v.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+    } else {
+      v = v.substr(0, v.find(' '));
+    }
+    value = std::string(v);
+    return value.empty() ? 0 : 1;
+  };
+  // Tags built from pieces of names, white space, quotes and equals signs, so that matches
+  // start, break and start again in every way.
+  const char* kPieces[] = {" ", "\t", "\n", "\r", "h", "hr", "href", "HREF", "hre", "=", "\"",
+                           "'", ">", "x", "a-", "a-x", "-"};
+  unsigned seed = 12345;
+  const auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
+  for (int round = 0; round < 50000; ++round) {
+    std::string tag;
+    const unsigned length = next() % 12;
+    for (unsigned i = 0; i < length; ++i) tag += kPieces[next() % std::size(kPieces)];
+    for (const char* name : {"href", "h", "a-x"}) {
+      std::string expected;
+      const int found = reference(name, tag, expected);
+      TextString value;
+      ASSERT_EQ(found, GetAttribute(name, tag.c_str(), value)) << '"' << tag << "\" " << name;
+      ASSERT_EQ(expected, value.View()) << '"' << tag << "\" " << name;
+    }
+  }
+}
+
 TEST(ResolveUrl, MakesLinksAbsoluteAgainstTheBase) {
   static const struct {
     const char* name;
