@@ -65,10 +65,9 @@ struct LineWriter::LineFacts {
   bool nothingLeft = false;
 };
 
-LineWriter::LineWriter(PassState& pass, std::vector<TextString>& output)
-    : pass_(pass), output_(output) {}
+LineWriter::LineWriter(PassState& pass, LineBuffer& output) : pass_(pass), output_(output) {}
 
-void LineWriter::Write(const TextString& line) { output_.push_back(line); }
+void LineWriter::Write(const TextString& line) { output_.Add(line); }
 
 void LineWriter::WriteBlank() {
   if (!paragraph_.IsEmpty()) {
@@ -199,8 +198,8 @@ void LineWriter::WriteTextBlock(const TextString& piece) {
   TextString number;
   int n = 0;
   if (!words.GetToken(2, ' ', number) || !number.ParseNumber('1', n)) return;
-  const size_t before = output_.size();
-  if (pass_.blocks.Write(n, output_) && output_.size() > before) blankWritten_ = 0;
+  const size_t before = output_.Count();
+  if (pass_.blocks.Write(n, output_) && output_.Count() > before) blankWritten_ = 0;
 }
 
 void LineWriter::WriteRule(const TextString& piece, int width) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/PassState.h"
+#include "foundation/LineBuffer.h"
 #include "foundation/TextString.h"
 
 namespace quorlex {
@@ -20,7 +21,7 @@ class LineWriter {
  public:
   // Lines go to `output`; the options, the text blocks and the average line length come
   // from the pass. Neither is owned.
-  LineWriter(PassState& pass, std::vector<TextString>& output);
+  LineWriter(PassState& pass, LineBuffer& output);
 
   // Handles one line. `moreFollow` is 0 only for the last line of the text; `next` is the
   // line after it (empty after the last). A paragraph being collected for single-line
@@ -41,7 +42,7 @@ class LineWriter {
   void WriteOrdinary(TextString piece, const LineFacts& facts);
 
   PassState& pass_;
-  std::vector<TextString>& output_;
+  LineBuffer& output_;
   int indentWidth_ = 0;
   TextString indentText_;
   int inPre_ = 0;

@@ -44,9 +44,10 @@ void AppendGroup(TextString& text, long long group, bool padded) {
 
 }  // namespace
 
-TextString OutputSizeText(const std::vector<TextString>& lines) {
-  long long total = kHeaderAllowance;
-  for (const TextString& line : lines) total += line.Length() + 2;
+TextString OutputSizeText(const LineBuffer& lines) {
+  // Every line counts its length and two bytes for its end: the buffer holds one per line.
+  const long long total =
+      kHeaderAllowance + static_cast<long long>(lines.Text().size() + lines.Count());
   const long long millions = total / 1000000;
   const long long thousands = total / 1000 % 1000;
   const long long units = total % 1000;
@@ -128,22 +129,32 @@ int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& out
   if (mark) Error("WARNING: Unicode text detected.  Inserting UTF-8 file marker");
 
   // 11. to 16.
-  std::vector<TextString> lines;
-  LayOut(result, lines);
-  AddReferencesAndFragments(lines);
-  if (mark) {
-    if (lines.empty()) lines.emplace_back();
-    lines.front().Insert(0, "\xEF\xBB\xBF");
-  }
-
-  // 17. Written whole, or not at all.
+  LineBuffer body;
+  LayOut(result, body);
+  result = TextString();  // laid out: its memory goes back before the output is written
+  std::vector<TextString> header;
+  AddReferencesAndFragments(body, header);
   pass_.blocks.Clear();
+
+  // 17. Written whole, or not at all. The UTF-8 mark opens the first line.
+  const std::string_view kMark = "\xEF\xBB\xBF";
   if (outputList != nullptr) {
+    std::vector<TextString> lines = std::move(header);
+    for (TextString& line : body.Lines()) lines.push_back(std::move(line));
+    if (mark) {
+      if (lines.empty()) lines.emplace_back();
+      lines.front().Insert(0, std::string(kMark).c_str());
+    }
     outputList->insert(outputList->end(), lines.begin(), lines.end());
     return 1;
   }
   int written = 1;
-  for (const TextString& line : lines) written = out.WriteLine(line) && written;
+  if (mark) {
+    written = out.WriteText(kMark);
+    if (header.empty() && body.IsEmpty()) written = out.WriteText("\n") && written;
+  }
+  for (const TextString& line : header) written = out.WriteLine(line) && written;
+  written = out.WriteText(body.Text()) && written;
   if (!written || !out.Commit()) {
     Error("ERROR: Error writing to file " + outputPath + " (" + out.ErrorText() + ")");
     out.CloseAll();
@@ -211,7 +222,7 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
   return 1;
 }
 
-void OutputPass::LayOut(const TextString& result, std::vector<TextString>& lines) {
+void OutputPass::LayOut(const TextString& result, LineBuffer& lines) {
   const QuorlOptions& o = pass_.options;
   const bool trim = o.convertToText && !o.preserveWhiteSpace;
   LineWriter writer(pass_, lines);
@@ -231,26 +242,26 @@ void OutputPass::LayOut(const TextString& result, std::vector<TextString>& lines
   writer.WriteTextLine(0, havePrevious ? previous : TextString(), TextString());
 }
 
-void OutputPass::AddReferencesAndFragments(std::vector<TextString>& lines) {
+void OutputPass::AddReferencesAndFragments(LineBuffer& body, std::vector<TextString>& header) {
   const bool text = pass_.options.convertToText != 0;
   if (pass_.options.addUrlReferences && pass_.urls.Count() > 0) {
     pass_.Status("INFO: Adding URL reference table");
-    if (lines.empty() || !lines.back().IsEmpty()) lines.emplace_back();
+    if (!body.LastIsEmpty()) body.Add(std::string_view());
     for (int i = 0; i < pass_.urls.Count(); ++i) {
       TextString entry("[");
       entry += i + 1;
       entry += "] ";
       entry += pass_.urls.At(i);
-      lines.push_back(entry);
+      body.Add(entry);
     }
   }
-  if (text) fragments_.Emit("TEXT_FOOTER", lines, Settings());
-  pass_.info.outputSizeText = OutputSizeText(lines);
   if (text) {
-    std::vector<TextString> header;
-    fragments_.Emit("TEXT_HEADER", header, Settings());
-    lines.insert(lines.begin(), header.begin(), header.end());
+    std::vector<TextString> footer;
+    fragments_.Emit("TEXT_FOOTER", footer, Settings());
+    for (const TextString& line : footer) body.Add(line);
   }
+  pass_.info.outputSizeText = OutputSizeText(body);
+  if (text) fragments_.Emit("TEXT_HEADER", header, Settings());
 }
 
 }  // namespace quorlex

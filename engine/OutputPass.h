@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/PassState.h"
+#include "foundation/LineBuffer.h"
 #include "foundation/TextString.h"
 #include "policies/ConversionContext.h"
 #include "textformat/TextFragments.h"
@@ -43,8 +44,9 @@ class OutputPass {
  private:
   int ReadInput(const TextString& inputPath, const std::vector<TextString>* memorySource,
                 TextString& result);
-  void LayOut(const TextString& result, std::vector<TextString>& lines);
-  void AddReferencesAndFragments(std::vector<TextString>& lines);
+  void LayOut(const TextString& result, LineBuffer& lines);
+  // The URL table and the footer go at the end of `body`, the header into `header`.
+  void AddReferencesAndFragments(LineBuffer& body, std::vector<TextString>& header);
   FragmentSettings Settings() const;
   void Error(const TextString& message);
 
@@ -58,6 +60,6 @@ class OutputPass {
 
 // Writes the size of an output of `lines` as the header shows it: the total with thousands
 // separators and " bytes (approx)" ("12,345 bytes (approx)").
-TextString OutputSizeText(const std::vector<TextString>& lines);
+TextString OutputSizeText(const LineBuffer& lines);
 
 }  // namespace quorlex

@@ -138,6 +138,8 @@ struct PassState {
   bool listsBuilt = false;
   Extractor extractor;
   TagRemover tagRemover;
+  // The spare buffer the lists take turns with (Apply lends it to each run).
+  TextString spareBuffer;
 
  private:
   std::deque<HandlerDatum> data_;

@@ -37,10 +37,12 @@ bool IsOneOf(const TextString& name, const auto& names) {
 // Runs a list over the text and takes its result when it handled a match; reports `info`
 // then. Returns whether the text changed.
 bool Apply(PassState& pass, CopyPatternEngine& list, TextString& text, const char* info) {
-  if (list.Run(text, &kListRunOptions) == 0) return false;
-  list.TakeResult(text);
-  if (info != nullptr) pass.Status(info);
-  return true;
+  list.LendBuffer(pass.spareBuffer);
+  const bool changed = list.Run(text, &kListRunOptions) > 0;
+  if (changed) list.TakeResult(text);
+  list.ReturnBuffer(pass.spareBuffer);
+  if (changed && info != nullptr) pass.Status(info);
+  return changed;
 }
 
 // Whether the text is UTF-8: every byte above 127 belongs to a valid sequence, and there

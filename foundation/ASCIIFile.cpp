@@ -295,6 +295,31 @@ int ASCIIFile::WriteLine(const TextString& text) {
 
 int ASCIIFile::WriteLine(const char* text) { return WriteLine(TextString(text)); }
 
+int ASCIIFile::WriteText(std::string_view text) {
+  if (sinkList_ != nullptr) {
+    for (size_t start = 0; start < text.size();) {
+      size_t end = text.find('\n', start);
+      if (end == std::string_view::npos) end = text.size();
+      TextString line;
+      line.AssignBytes(text.data() + start, static_cast<int>(end - start));
+      sinkList_->push_back(std::move(line));
+      start = end + 1;
+    }
+    return 1;
+  }
+  if (whole_ != nullptr) {
+    if (whole_->Write(text.data(), static_cast<int>(text.size()))) return 1;
+    errorText_ = whole_->ErrorText();
+    return 0;
+  }
+  std::FILE* stream = console != 0 ? consoleStream_ : writeStream_;
+  if (stream == nullptr) return 0;
+  if (std::fwrite(text.data(), 1, text.size(), stream) != text.size() || std::ferror(stream) != 0) {
+    return RecordError(errno);
+  }
+  return 1;
+}
+
 const TextString* ASCIIFile::GetLine(int n) const {
   if (n < 1 || n > RetainedCount()) return nullptr;
   return &retained_[static_cast<size_t>(n - 1)];

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "foundation/TextString.h"
@@ -80,6 +81,9 @@ class ASCIIFile {
   // error, else 0.
   int WriteLine(const TextString& text);
   int WriteLine(const char* text);
+  // Writes `text` as it stands, line ends included (to a sinkList, line by line). Returns
+  // 1 like WriteLine.
+  int WriteText(std::string_view text);
 
   // The n-th retained line (1-based, oldest first), or null when n is out of range.
   const TextString* GetLine(int n) const;

@@ -96,6 +96,17 @@ class PatternEngine {
   // Moves the result into `into` without copying it.
   void TakeResult(TextString& into) { into.Swap(result_); }
 
+  // Buffers a caller lends for one run, so that the lists applied one after another to a
+  // large text share two buffers instead of each keeping one: LendBuffer before Run hands
+  // `spare` to the engine; ReturnBuffer after Run (and TakeResult) gives back the largest
+  // buffer the engine holds, which no longer holds anything it needs.
+  void LendBuffer(TextString& spare) { out_.Swap(spare); }
+  void ReturnBuffer(TextString& spare) {
+    TextString& idle = result_.Capacity() >= out_.Capacity() ? result_ : out_;
+    spare.Swap(idle);
+    idle = TextString();
+  }
+
   int PatternCount() const { return static_cast<int>(patterns_.size()); }
   WildcardPattern& PatternAt(int i) { return *patterns_[static_cast<size_t>(i)]; }
   const MatchState& StateAt(int i) const { return states_[static_cast<size_t>(i)]; }

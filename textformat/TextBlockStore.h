@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "foundation/LineBuffer.h"
 #include "foundation/TextString.h"
 
 namespace quorlex {
@@ -14,6 +15,7 @@ class TextBlockStore {
   int Add(const TextString& block);
   // Appends the lines of block n to `lines`. Returns 0 when n is outside 1..Count().
   int Write(int n, std::vector<TextString>& lines) const;
+  int Write(int n, LineBuffer& lines) const;
   void Clear() { blocks_.clear(); }
   int Count() const { return static_cast<int>(blocks_.size()); }
   const TextString& Block(int n) const { return blocks_[static_cast<size_t>(n - 1)]; }

@@ -31,14 +31,14 @@ std::vector<std::string> Lay(const std::vector<std::string>& lines,
   if (adjust) adjust(pass.options);
   pass.options.indentText.Clear();
   for (int i = 0; i < pass.options.firstLineIndent; ++i) pass.options.indentText.AppendChar(' ');
-  std::vector<TextString> output;
+  LineBuffer output;
   LineWriter writer(pass, output);
   for (size_t i = 0; i < lines.size(); ++i) {
     const bool last = i + 1 == lines.size();
     writer.WriteTextLine(last ? 0 : 1, lines[i].c_str(), last ? "" : lines[i + 1].c_str());
   }
   std::vector<std::string> result;
-  for (const TextString& line : output) result.emplace_back(line.Data());
+  for (const TextString& line : output.Lines()) result.emplace_back(line.View());
   return result;
 }
 

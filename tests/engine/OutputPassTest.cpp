@@ -171,8 +171,8 @@ TEST(OutputSizeText, CountsTheHeaderAndTwoBytesPerLineEnd) {
       {2, 499627, "1,000,000 bytes (approx)"},
   };
   for (const Case& c : cases) {
-    std::vector<TextString> lines;
-    for (int i = 0; i < c.lines; ++i) lines.emplace_back(std::string(c.lineLength, 'a').c_str());
+    LineBuffer lines;
+    for (int i = 0; i < c.lines; ++i) lines.Add(std::string(c.lineLength, 'a'));
     EXPECT_STREQ(c.expected, OutputSizeText(lines).Data()) << c.lines << " x " << c.lineLength;
   }
 }
