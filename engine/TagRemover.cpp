@@ -151,13 +151,39 @@ void RebuildTag(const QuorlOptions& options, MessageTally& tally, const ParsedTa
 // Whether a match "<...>" is a tag. `first` is the match up to its first blank, tab or line
 // feed. A long first word holding an at sign, a full stop or "://" is a mail address or URL
 // in angle brackets; "<", "<=" and "<<" are comparisons or quotes.
-bool LooksLikeTag(const TextString& first) {
-  if (first.Equals("<", 1, 0) || first.StartsWith("<=", 1) || first.StartsWith("<<", 1)) {
-    return false;
+bool LooksLikeTag(std::string_view first) {
+  if (first == "<" || first.substr(0, 2) == "<=" || first.substr(0, 2) == "<<") return false;
+  const bool addressLike = first.find_first_of("@.") != std::string_view::npos ||
+                           first.find("://") != std::string_view::npos;
+  return !(first.size() >= 8 && addressLike);
+}
+
+// The match up to its first blank, line feed or tab.
+std::string_view FirstWord(std::string_view match) {
+  return match.substr(0, match.find_first_of(" \n\t"));
+}
+
+// Text mode without the pattern engine: every stretch from a "<" to the next ">" is a
+// match, and a match that looks like a tag goes. The scan goes on after each match, as the
+// pattern "<**>" does. Returns the number of matches.
+int DeleteTags(std::string_view text, TextString& out) {
+  int matches = 0;
+  size_t copied = 0;
+  for (size_t from = 0;;) {
+    const size_t open = text.find('<', from);
+    if (open == std::string_view::npos) break;
+    const size_t close = text.find('>', open + 1);
+    if (close == std::string_view::npos) break;
+    ++matches;
+    if (LooksLikeTag(FirstWord(text.substr(open, close - open + 1)))) {
+      if (matches == 1) out.Reserve(static_cast<int>(text.size()));
+      out.AppendBytes(text.data() + copied, static_cast<int>(open - copied));
+      copied = close + 1;
+    }
+    from = close + 1;
   }
-  const bool addressLike =
-      first.Contains('@') || first.Contains('.') || first.FindNoCase("://") != nullptr;
-  return !(first.Length() >= 8 && addressLike);
+  if (copied > 0) out.AppendBytes(text.data() + copied, static_cast<int>(text.size() - copied));
+  return copied > 0 ? matches : -matches;
 }
 
 // The name a tag is looked up by in the name lists: "</p>", "<p class=x>" and "<br/>" give
@@ -199,12 +225,11 @@ HandlerResult TagHandler(PatternEngine& engine, WildcardPattern&, MatchState& st
          working[firstEnd] != '\t') {
     ++firstEnd;
   }
-  TextString first;
-  first.AssignBytes(working + state.start, firstEnd - state.start);
+  const std::string_view first(working + state.start, static_cast<size_t>(firstEnd - state.start));
   // What does not look like a tag ("a < b and c > d", "<ann@example.org>") stays as it is.
   if (!LooksLikeTag(first)) return HandlerResult::kUnchanged;
   auto& copier = static_cast<CopyPatternEngine&>(engine);
-  if (options.convertToText || DeletesInMarkupMode(options, ListKey(first.View()))) {
+  if (options.convertToText || DeletesInMarkupMode(options, ListKey(first))) {
     copier.EmitReplacement(state, index, "");
     return HandlerResult::kUnchanged;
   }
@@ -284,7 +309,7 @@ void MessageTally::Report(const MessageFunction& report, int level) const {
   }
 }
 
-TagRemover::TagRemover() {
+TagRemover::TagRemover(bool usePatterns) : usePatterns_(usePatterns) {
   tags_.AddPattern(PatternType::kCopyHandler, "<**>", nullptr, 0, TagHandler, &call_);
   tags_.locked = true;
 }
@@ -297,7 +322,12 @@ int TagRemover::Run(const MessageFunction& report, QuorlOptions& options, const 
   // The text is copied only when a step changes it (`in` and `out` may be one string).
   const TextString* text = &in;
   TextString changed;
-  if (in.Contains('<') && in.Contains('>')) {
+  if (options.convertToText && !usePatterns_) {
+    // Text mode deletes every tag: no decisions, no tally.
+    const int matches = DeleteTags(in.View(), changed);
+    handled = matches < 0 ? -matches : matches;
+    if (matches > 0) text = &changed;
+  } else if (in.Contains('<') && in.Contains('>')) {
     const RunOptions options;
     handled = tags_.Run(in, &options);
     if (handled > 0) {

@@ -37,6 +37,45 @@ TEST(TagRemover, DeletesWhatLooksLikeATagInTextMode) {
   }
 }
 
+// Text mode deletes tags with a direct scan; it must agree with the pattern list.
+TEST(TagRemover, DirectScanAgreesWithThePatternList) {
+  const char* kPieces[] = {"<",
+                           ">",
+                           "<<",
+                           "<=",
+                           " ",
+                           "\n",
+                           "\t",
+                           "a",
+                           "<b>",
+                           "</p>",
+                           "@",
+                           ".",
+                           "://",
+                           "x",
+                           "&amp;",
+                           ";",
+                           "<ann@example.org>",
+                           "<http://x.org/>"};
+  unsigned seed = 7;
+  const auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
+  TagRemover direct;
+  TagRemover patterns(true);
+  for (int round = 0; round < 30000; ++round) {
+    std::string text;
+    const unsigned length = next() % 14;
+    for (unsigned i = 0; i < length; ++i) text += kPieces[next() % std::size(kPieces)];
+    QuorlOptions a = QuorlOptions::BuiltIn();
+    QuorlOptions b = QuorlOptions::BuiltIn();
+    TextString fast;
+    TextString plain;
+    const int fastCount = direct.Run(nullptr, a, text.c_str(), fast);
+    const int plainCount = patterns.Run(nullptr, b, text.c_str(), plain);
+    ASSERT_EQ(plain.View(), fast.View()) << '"' << text << '"';
+    ASSERT_EQ(plainCount, fastCount) << '"' << text << '"';
+  }
+}
+
 TEST(TagRemover, CountsTagsAndEntities) {
   QuorlOptions options = QuorlOptions::BuiltIn();
   TextString out;
