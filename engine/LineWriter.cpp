@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 #include "textformat/Markers.h"
 #include "textformat/WordWrap.h"
@@ -25,9 +27,10 @@ bool SameText(const TextString& text, const char* word) {
 // The item label marker goes from a piece: with the two blanks the list's text gives it,
 // or alone; exact case, both spellings.
 void RemoveListItemMarker(TextString& piece, bool rightJustify) {
+  if (piece.View().find("[[") == std::string_view::npos) return;  // most pieces
   for (const char* marker : {"[[LI]]", "[[li]]"}) {
-    const TextString withBlanks = TextString("  ") + marker;
-    if (rightJustify || !piece.Replace(0, withBlanks.Data(), "", 1, 1, nullptr, nullptr)) {
+    const std::string withBlanks = std::string("  ") + marker;
+    if (rightJustify || !piece.Replace(0, withBlanks.c_str(), "", 1, 1, nullptr, nullptr)) {
       piece.Replace(0, marker, "", 1, 1, nullptr, nullptr);
     }
   }

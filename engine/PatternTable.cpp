@@ -117,14 +117,16 @@ namespace {
 bool IsPatternBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
-// Where the value of attribute `name` begins in " " + tag + ">": just after the "=" of the
-// first place where white space, the name (ignoring case), optional white space and "="
-// follow one another, as the wildcard patterns "?W<name>*W=" and ">" find it. -1 when none.
-int AttributeValueStart(std::string_view wrapped, std::string_view name) {
+// Where the value of attribute `name` begins in " " + tag + ">" (positions counted in that
+// text): just after the "=" of the first place where white space, the name (ignoring
+// case), optional white space and "=" follow one another, as the wildcard patterns
+// "?W<name>*W=" and ">" find it. -1 when none.
+int AttributeValueStart(std::string_view tag, std::string_view name) {
   enum { kIdle, kBlanks, kName, kBeforeEquals } state = kIdle;
   size_t matched = 0;
-  for (size_t i = 0; i < wrapped.size(); ++i) {
-    const char c = wrapped[i];
+  const size_t length = tag.size() + 2;
+  for (size_t i = 0; i < length; ++i) {
+    const char c = i == 0 ? ' ' : i == length - 1 ? '>' : tag[i - 1];
     if (state == kName) {
       if (UpperAscii(c) == UpperAscii(name[matched])) {
         if (++matched == name.size()) state = kBeforeEquals;
@@ -153,17 +155,12 @@ int AttributeValueStart(std::string_view wrapped, std::string_view name) {
 
 int Extractor::GetAttribute(const char* name, const TextString& tag, TextString& out) {
   out.Clear();
-  // The tag as the attribute is looked for in: a blank before it, its end after it.
-  std::string wrapped;
-  wrapped.reserve(static_cast<size_t>(tag.Length()) + 2);
-  wrapped += ' ';
-  wrapped += tag.View();
-  wrapped += '>';
-  const int start = AttributeValueStart(wrapped, name);
+  const int start = AttributeValueStart(tag.View(), name);
   if (start < 0) return 0;
+  // The value runs to the next ">", the one after the tag at the latest.
+  const std::string_view rest = tag.View().substr(static_cast<size_t>(start - 1));
   TextString value;
-  value.AssignBytes(wrapped.data() + start,
-                    static_cast<int>(wrapped.find('>', static_cast<size_t>(start))) - start);
+  value.AssignBytes(rest.data(), static_cast<int>(std::min(rest.find('>'), rest.size())));
   value.Trim(0, " \n\r");
   if (value.IsEmpty()) return 0;
   const char quote = value[0];

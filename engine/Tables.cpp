@@ -17,17 +17,23 @@ constexpr int kLongestWord = 78;
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-// The first place at or after `from` where `word` (lower case) starts, ignoring case;
-// npos when there is none. With `wholeName`, a letter right after the word does not count
-// ("<th" is not found in "<thead").
+// Whether `word` (lower case) stands at `at`, ignoring case. With `wholeName`, a letter
+// right after it does not count ("<th" is not at the start of "<thead").
+bool WordAt(std::string_view text, size_t at, std::string_view word, bool wholeName) {
+  if (at + word.size() > text.size()) return false;
+  for (size_t k = 0; k < word.size(); ++k) {
+    if (Lower(text[at + k]) != word[k]) return false;
+  }
+  return !(wholeName && at + word.size() < text.size() && IsLetter(text[at + word.size()]));
+}
+
+// The first place at or after `from` where `word` (lower case, starting with '<') stands;
+// npos when there is none.
 size_t FindNoCase(std::string_view text, std::string_view word, size_t from,
                   bool wholeName = false) {
-  for (size_t i = from; i + word.size() <= text.size(); ++i) {
-    size_t k = 0;
-    while (k < word.size() && Lower(text[i + k]) == word[k]) ++k;
-    if (k < word.size()) continue;
-    if (wholeName && i + k < text.size() && IsLetter(text[i + k])) continue;
-    return i;
+  for (size_t at = text.find(word[0], from); at != std::string_view::npos;
+       at = text.find(word[0], at + 1)) {
+    if (WordAt(text, at, word, wholeName)) return at;
   }
   return std::string_view::npos;
 }
@@ -278,14 +284,17 @@ std::vector<std::string> TableLayout::CellLines(const TextString& text, int requ
     cell += raw.substr(preStart, preEnd - preStart);
     pos = preEnd;
   }
-  const std::pair<const TextString*, const char*> kLines[] = {
-      {&m.startPreformatted, kStartPreLine}, {&m.endPreformatted, kEndPreLine},
-      {&m.startList, kStartListLine},        {&m.endList, kEndListLine},
-      {&m.startBlock, kStartBlockLine},      {&m.endBlock, kEndBlockLine}};
-  for (const auto& [marker, word] : kLines) {
-    ReplaceAll(cell, marker->View(), std::string("\n") + word + "\n");
+  // Every marker holds the marker byte; a cell without it has none to resolve.
+  if (cell.find(kMarkerByte) != std::string::npos) {
+    const std::pair<const TextString*, const char*> kLines[] = {
+        {&m.startPreformatted, kStartPreLine}, {&m.endPreformatted, kEndPreLine},
+        {&m.startList, kStartListLine},        {&m.endList, kEndListLine},
+        {&m.startBlock, kStartBlockLine},      {&m.endBlock, kEndBlockLine}};
+    for (const auto& [marker, word] : kLines) {
+      ReplaceAll(cell, marker->View(), std::string("\n") + word + "\n");
+    }
+    ReplaceAll(cell, m.listItem.View(), "\n");
   }
-  ReplaceAll(cell, m.listItem.View(), "\n");
   cell = Trim(cell);
   // One leading break goes; the others become line feeds.
   for (const std::string* marker : {&softBreak, &lineBreak, &paragraph}) {
@@ -699,11 +708,13 @@ std::vector<Piece> Rows(std::string_view table) {
 // The pieces of a row between cell boundaries: the nearest "<th", "<td", "</tr" or "</td".
 std::vector<Piece> CellPieces(std::string_view row) {
   const auto nextBoundary = [row](size_t from) {
-    size_t nearest = row.size();
-    for (const std::string_view boundary : {"<th", "<td", "</tr", "</td"}) {
-      nearest = std::min(nearest, FindNoCase(row, boundary, from, true));
+    for (size_t at = row.find('<', from); at != std::string_view::npos;
+         at = row.find('<', at + 1)) {
+      for (const std::string_view boundary : {"<th", "<td", "</tr", "</td"}) {
+        if (WordAt(row, at, boundary, true)) return at;
+      }
     }
-    return nearest;
+    return row.size();
   };
   std::vector<Piece> pieces;
   for (size_t start = nextBoundary(0); start < row.size();) {

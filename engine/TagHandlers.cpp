@@ -310,9 +310,14 @@ bool IsEmailLink(const TextString& href) {
 
 // The display text of an anchor element: its content without tags, breaks kept.
 TextString DisplayText(PassState& pass, const TextString& element) {
-  TextString withBreaks(element);
-  withBreaks.ReplaceAll("<br>", GetMarkers().lineBreak.Data(), 0, 1);
-  TextString display = pass.WithoutTags(withBreaks);
+  TextString display;
+  if (element.View().find("<br>") == std::string_view::npos) {
+    display = pass.WithoutTags(element);
+  } else {
+    TextString withBreaks(element);
+    withBreaks.ReplaceAll("<br>", GetMarkers().lineBreak.Data(), 0, 1);
+    display = pass.WithoutTags(withBreaks);
+  }
   display.Trim(0, "\t\n");
   display.CollapseBlanks();
   return display;

@@ -270,10 +270,13 @@ static const char* SmartPunctuationReplacement(unsigned char c) {
 static void FoldSmartPunctuation(TextString& text, bool keepUtf8) {
   const char* in = text.Data();
   const int length = text.Length();
+  // Only bytes above 127 fold; most text has few of them.
+  const auto folds = [in](int at) {
+    const auto c = static_cast<unsigned char>(in[at]);
+    return c >= 0x80 && SmartPunctuationReplacement(c) != nullptr;
+  };
   int i = 0;
-  while (i < length && SmartPunctuationReplacement(static_cast<unsigned char>(in[i])) == nullptr) {
-    ++i;
-  }
+  while (i < length && !folds(i)) ++i;
   if (i == length) return;  // nothing to fold: keep the buffer
 
   TextString out;
@@ -281,6 +284,10 @@ static void FoldSmartPunctuation(TextString& text, bool keepUtf8) {
   int copied = 0;  // in[copied, i) is still to be copied unchanged
   i = 0;
   while (i < length) {
+    if (static_cast<unsigned char>(in[i]) < 0x80) {
+      ++i;
+      continue;
+    }
     if (keepUtf8) {
       const int sequence = Utf8SequenceLength(in, length, i);
       if (sequence > 0) {
