@@ -1,6 +1,7 @@
 #include "foundation/PatternEngine.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstring>
 
@@ -19,6 +20,29 @@ int MatchFixedRun(const PatternProgram& program, const PatternElement& e, const 
   int matched = 0;
   const PatternElement* element = &e;
   while (matched < e.fixedRun && i + matched < length && Takes(*element, text[i + matched])) {
+    ++matched;
+    element = &program.at[static_cast<size_t>(element->next)];
+  }
+  return matched;
+}
+
+// MatchFixedRun for a program's first element: its leading literals are checked with one
+// load where eight bytes of text are left.
+int MatchFixedStart(const PatternProgram& program, const unsigned char* text, int length, int i) {
+  const PatternElement& first = program.at[0];
+  if (program.prefixLength == 0 || i + 8 > length)
+    return MatchFixedRun(program, first, text, length, i);
+  uint64_t word = 0;
+  std::memcpy(&word, text + i, sizeof word);
+  const uint64_t diff = ((word | program.prefixOr) ^ program.prefix) & program.prefixMask;
+  if (diff != 0) return std::countr_zero(diff) / 8;
+  if (program.prefixLength >= first.fixedRun) return first.fixedRun;
+  // The rest of the fixed run, element by element.
+  const PatternElement* element = &first;
+  for (int k = 0; k < program.prefixLength; ++k)
+    element = &program.at[static_cast<size_t>(element->next)];
+  int matched = program.prefixLength;
+  while (matched < first.fixedRun && i + matched < length && Takes(*element, text[i + matched])) {
     ++matched;
     element = &program.at[static_cast<size_t>(element->next)];
   }
@@ -271,7 +295,7 @@ class PatternEngine::Scan {
       if (!state.IsReset()) Activate(p);
       return;
     }
-    const int matched = MatchFixedRun(program, first, text_, length_, pos);
+    const int matched = MatchFixedStart(program, text_, length_, pos);
     if (matched < first.fixedRun) {
       Block(p, pos, pos + matched);  // the character at pos + matched breaks the match
       return;

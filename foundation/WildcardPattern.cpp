@@ -1,5 +1,6 @@
 #include "foundation/WildcardPattern.h"
 
+#include <bit>
 #include <cstring>
 
 namespace quorlex {
@@ -98,6 +99,41 @@ PatternElement ElementAt(const std::string& text, int offset) {
   return e;
 }
 
+// The leading literals of a program as a word for a one-load check: each literal takes one
+// byte, or a letter in both cases (which differ only in bit 0x20).
+void SetPrefix(PatternProgram& program) {
+  if constexpr (std::endian::native != std::endian::little) return;
+  int k = 0;
+  const size_t end = program.at.size() - 1;  // the end entry
+  for (size_t offset = 0; k < 8 && offset < end;
+       offset = static_cast<size_t>(program.at[offset].next), ++k) {
+    const PatternElement& e = program.at[offset];
+    if (e.kind != Kind::kLiteral) break;
+    int members = 0;
+    int low = -1;
+    int high = -1;
+    for (int b = 0; b < 256; ++b) {
+      if (!e.taken.Contains(static_cast<unsigned char>(b))) continue;
+      ++members;
+      (low < 0 ? low : high) = b;
+    }
+    uint64_t value = 0;
+    uint64_t orBits = 0;
+    if (members == 1) {
+      value = static_cast<uint64_t>(low);
+    } else if (members == 2 && (low | 0x20) == high) {
+      value = static_cast<uint64_t>(high);
+      orBits = 0x20;
+    } else {
+      break;
+    }
+    program.prefix |= value << (8 * k);
+    program.prefixOr |= orBits << (8 * k);
+    program.prefixMask |= uint64_t{0xFF} << (8 * k);
+  }
+  program.prefixLength = k;
+}
+
 }  // namespace
 
 int CheckPatternSyntax(const char* text) {
@@ -141,6 +177,7 @@ void CompilePattern(const char* text, int caseSensitive, WildcardPattern& patter
     }
   }
 
+  SetPrefix(program);
   const PatternElement& first = program.at[0];
   if (first.IsFixed()) {
     AddBytesTakenBy(first, caseSensitive, program.startBytes);

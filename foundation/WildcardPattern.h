@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 // Wildcard patterns: the small language in which the de-tagging lists name stretches of
 // markup ("<head**/head>", "<style%W**/style>", ">*W<br />").
 //
@@ -114,6 +116,13 @@ struct PatternProgram {
   // Bytes that can move a state away from its start: the scan skips all others while
   // every pattern stands at its start.
   ByteSet startBytes;
+  // The leading literals (at most 8) as one little-endian word, so that a start is checked
+  // with one load: byte k of the text matches when (byte | prefixOr[k]) == prefix[k].
+  // prefixLength 0: no such literals (or not a little-endian machine).
+  uint64_t prefix = 0;
+  uint64_t prefixOr = 0;
+  uint64_t prefixMask = 0;
+  int prefixLength = 0;
 };
 
 // One pattern of an engine. The engine owns it; `text` is stored upper-cased for a

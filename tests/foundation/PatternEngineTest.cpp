@@ -533,6 +533,32 @@ TEST(PatternScans, FastScanAgreesWithThePlainScan) {
   }
 }
 
+// Patterns that start with long runs of literals, over text made of pieces of them: starts
+// that break after one, two, ... eight characters, in both cases.
+TEST(PatternScans, FastScanAgreesOnLongLiteralStarts) {
+  static const char* kWords[] = {
+      "<table**</table>", "<tr",   "<td%W**>", "<textarea**/textarea>", "</tr>",
+      "<tablespoon",      "<t|?x", "<tbody"};
+  static const char* kPieces[] = {"<t", "<ta", "<tab", "<table",  "<TABLE", "</t",
+                                  "r>", "d ",  "body", "extarea", "spoon",  "x",
+                                  "?",  ">",   " ",    "</table>"};
+  std::mt19937 random(8);
+  for (int round = 0; round < 300; ++round) {
+    std::vector<Spec> specs;
+    for (int p = 0; p < 1 + round % 5; ++p) {
+      specs.push_back({PatternType::kReplace, kWords[random() % std::size(kWords)], "<R>",
+                       static_cast<int>(random() % 2)});
+    }
+    std::string text;
+    for (int k = static_cast<int>(random() % 40); k > 0; --k)
+      text += kPieces[random() % std::size(kPieces)];
+    SCOPED_TRACE("round " + std::to_string(round) + " text \"" + text + "\"");
+    const Outcome plain = RunCopying(specs, text, &kPhaseOptions, false);
+    EXPECT_EQ(plain, RunCopying(specs, text, &kPhaseOptions, true));
+    EXPECT_EQ(plain, RunInPlace(specs, text, &kPhaseOptions, true));
+  }
+}
+
 // Emits "<H>" for the match and skips as many characters more as its data says.
 HandlerResult EmitAndSkip(PatternEngine& engine, WildcardPattern&, MatchState& state, const char*,
                           int& index, void* data) {
