@@ -20,8 +20,12 @@ TextString MatchText(const MatchState& state, const char* working) {
   return match;
 }
 
+void Emit(PatternEngine& engine, const MatchState& state, int& index, const char* text) {
+  static_cast<CopyPatternEngine&>(engine).EmitReplacement(state, index, text);
+}
+
 void Emit(PatternEngine& engine, const MatchState& state, int& index, const TextString& text) {
-  static_cast<CopyPatternEngine&>(engine).EmitReplacement(state, index, text.Data());
+  Emit(engine, state, index, text.Data());
 }
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -34,6 +38,7 @@ bool Contains(const TextString& text, const char* what) { return text.FindNoCase
 
 // Removes the first occurrence of `what` (exact case) from `text`.
 void RemoveFirst(TextString& text, const char* what) {
+  if (text.View().find(what) == std::string_view::npos) return;  // the usual case
   text.Replace(0, what, "", 1, 1, nullptr, nullptr);
 }
 
@@ -92,7 +97,7 @@ HandlerResult MetaHandler(PatternEngine& engine, WildcardPattern&, MatchState& s
   }
   charset.Trim(0, " ");
   if (!charset.IsEmpty()) pass.foundCharacterSet = charset;
-  Emit(engine, state, index, TextString());
+  Emit(engine, state, index, "");
   return HandlerResult::kUnchanged;
 }
 
@@ -103,7 +108,7 @@ HandlerResult StyleSheetLinkHandler(PatternEngine& engine, WildcardPattern&, Mat
   TextString rel;
   pass.extractor.ExtractBetween(MatchText(state, working), "REL**=**\"", "\"", rel);
   if (pass.options.removeStyleSheet && rel.Equals("StyleSheet", 0, 0)) {
-    Emit(engine, state, index, TextString());
+    Emit(engine, state, index, "");
   }
   return HandlerResult::kUnchanged;
 }
@@ -348,7 +353,6 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
   TextString href;
   TextString name;
   pass.extractor.GetAttribute("href", element, href);
-  pass.extractor.GetAttribute("name", element, name);
   ResolveUrl(href, pass.info.baseUrl, href);
   const bool email = IsEmailLink(href);
   bool known = false;
@@ -399,7 +403,8 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
       display += " [";
       display += ref + 1;
       display += "] ";
-    } else if (o.displayLinkUrls && (!local || email) && name.IsEmpty()) {
+    } else if (o.displayLinkUrls && (!local || email) &&
+               !pass.extractor.GetAttribute("name", element, name)) {
       display += " [";
       display += normalHref;
       display += "]";
