@@ -163,6 +163,12 @@ class PatternEngine::Scan {
       if (engine_.fastScan_) {
         pos = NextPositionToStep(pos);
         if (pos >= length_) break;
+        // With no state under way, a start byte whose patterns all fail the two-byte check
+        // changes nothing but the blocking records: on to the next start byte at once.
+        if (activeList_.empty() && !engine_.startMasks_.empty() && RejectsStart(pos)) {
+          ++pos;
+          continue;
+        }
         StepScheduled(pos);
       } else {
         StepEveryPattern(pos);
@@ -282,6 +288,23 @@ class PatternEngine::Scan {
       candidates &= ~breaking;
     }
     ForEachBit(candidates, [&](int p) { Start(p, pos); });
+  }
+
+  // StartByMasks for a position where no state is under way, when no pattern would
+  // start there: the blocking records are set as StartByMasks sets them. Returns false
+  // (changing nothing) when some pattern would start.
+  bool RejectsStart(int pos) {
+    uint64_t candidates = engine_.startMasks_[text_[pos]] & ~BlockedBits(pos);
+    if (candidates == 0) return true;
+    if (pos + 1 >= length_) return false;
+    const unsigned char next = text_[pos + 1];
+    const uint64_t breaking = candidates & ~engine_.secondMasks_[next];
+    if ((candidates & ~breaking) != 0) return false;
+    const uint64_t restartable = breaking & engine_.startMasks_[next];
+    ForEachBit(restartable, [&](int p) { Block(p, pos, pos + 1); });
+    breakingBits_ = breaking & ~restartable;
+    breakingPos_ = pos;
+    return true;
   }
 
   // A pattern at its start meets a byte it can start on. One that begins with a run of
