@@ -299,7 +299,17 @@ class PatternEngine::Scan {
     if (pos + 1 >= length_) return false;
     const unsigned char next = text_[pos + 1];
     const uint64_t breaking = candidates & ~engine_.secondMasks_[next];
-    if ((candidates & ~breaking) != 0) return false;
+    // A pattern whose leading literals break further on is blocked there, as Start does.
+    uint64_t starting = candidates & ~breaking;
+    ForEachBit(starting, [&](int p) {
+      const PatternProgram& program = Program(p);
+      if (program.prefixLength < 3) return;
+      const int matched = MatchFixedStart(program, text_, length_, pos);
+      if (matched >= program.at[0].fixedRun) return;
+      Block(p, pos, pos + matched);
+      starting &= ~Bit(p);
+    });
+    if (starting != 0) return false;
     const uint64_t restartable = breaking & engine_.startMasks_[next];
     ForEachBit(restartable, [&](int p) { Block(p, pos, pos + 1); });
     breakingBits_ = breaking & ~restartable;
