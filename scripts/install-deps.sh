@@ -1,7 +1,8 @@
 # Sourced by test.sh and run.sh. Installs, with apt-get, the Debian packages that the
 # build needs and that are not there yet; does nothing when everything is present.
 # "install_missing_deps program" asks only for what building the programs needs;
-# without an argument the test and benchmark libraries come too.
+# without an argument the test and benchmark libraries and Qt 6 (for the desktop front end)
+# come too.
 
 missing_deps() {
   local missing=()
@@ -15,6 +16,9 @@ missing_deps() {
   [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
   [ -f /usr/include/gmock/gmock.h ] || missing+=(libgmock-dev)
   [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+  # Qt 6 Widgets for the desktop front end and its tests (the programs build without it).
+  compgen -G "/usr/lib/*/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake" >/dev/null ||
+    missing+=(qt6-base-dev)
   echo "${missing[@]}"
 }
 

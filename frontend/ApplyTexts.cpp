@@ -1,0 +1,203 @@
+#include "frontend/ApplyTexts.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProxyStyle>
+#include <QStringList>
+#include <QWidget>
+#include <vector>
+
+namespace quorlex {
+namespace {
+
+// A menu bar style that places the entries after a separator at the right-hand end (the
+// hint most styles leave off).
+class RightEndMenuStyle : public QProxyStyle {
+ public:
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == QStyle::SH_DrawMenuBarSeparator) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+};
+
+QWidget* FindControl(QWidget* window, Control control) {
+  if (control == Control::Caption) return window;
+  const QVariant wanted(static_cast<int>(control));
+  for (QWidget* child : window->findChildren<QWidget*>()) {
+    if (child->property(kControlProperty) == wanted) return child;
+  }
+  return nullptr;
+}
+
+void SetCaption(QWidget* widget, const QString& text, bool isWindow) {
+  if (isWindow) {
+    widget->setWindowTitle(text);
+  } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+    button->setText(text);
+  } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+    label->setText(text);
+  } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+    group->setTitle(text);
+  }
+}
+
+// The entries of a menu bar or menu, separators left out.
+QList<QAction*> Entries(QWidget* menu) {
+  QList<QAction*> entries;
+  for (QAction* action : menu->actions()) {
+    if (!action->isSeparator()) entries.append(action);
+  }
+  return entries;
+}
+
+QList<QAction*> AllActions(QWidget* menu) {
+  QList<QAction*> all;
+  for (QAction* action : menu->actions()) {
+    all.append(action);
+    if (action->menu() != nullptr) all.append(AllActions(action->menu()));
+  }
+  return all;
+}
+
+QAction* ActionOf(QMenuBar* menuBar, Command command) {
+  const QVariant wanted(static_cast<int>(command));
+  for (QAction* action : AllActions(menuBar)) {
+    if (action->property(kCommandProperty) == wanted) return action;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+QString ToQString(std::string_view utf8) {
+  QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  text.remove(QLatin1Char('\r'));
+  return text;
+}
+
+void SetControlId(QWidget* widget, Control control) {
+  widget->setProperty(kControlProperty, static_cast<int>(control));
+}
+
+void ApplyDialogTexts(QWidget* window, DialogTemplate dialog, UiLanguage& language) {
+  for (const ControlText& pair : DialogControls(dialog)) {
+    QWidget* control = FindControl(window, pair.control);
+    if (control == nullptr) continue;
+    SetCaption(control, ToQString(language.Display(TextTable::Dialog, pair.dialogText)),
+               pair.control == Control::Caption);
+  }
+}
+
+void ApplyToolTips(QWidget* window, UiLanguage& language, bool enabled) {
+  for (QWidget* child : window->findChildren<QWidget*>()) {
+    const QVariant id = child->property(kControlProperty);
+    if (!id.isValid()) continue;
+    const int tip = ToolTipIndex(static_cast<Control>(id.toInt()));
+    if (tip < 0) continue;
+    child->setToolTip(enabled ? ToQString(language.Display(TextTable::ToolTip, tip)) : QString());
+  }
+}
+
+void BuildMenuBar(QMenuBar* menuBar) {
+  std::vector<QWidget*> parents = {menuBar};  // the menu bar, then the open menus by depth
+  for (const MenuRow& row : MenuLayout()) {
+    parents.resize(static_cast<size_t>(row.depth) + 1);
+    QWidget* parent = parents.back();
+    auto* parentMenu = qobject_cast<QMenu*>(parent);
+    auto* parentBar = qobject_cast<QMenuBar*>(parent);
+    if (row.kind == MenuRow::Separator) {
+      if (parentMenu != nullptr) parentMenu->addSeparator();
+      continue;
+    }
+    if (row.kind == MenuRow::Submenu) {
+      QMenu* menu =
+          parentMenu != nullptr ? parentMenu->addMenu(QString()) : parentBar->addMenu(QString());
+      parents.push_back(menu);
+      continue;
+    }
+    auto* action = new QAction(parent);
+    action->setProperty(kCommandProperty, static_cast<int>(row.command));
+    action->setCheckable(row.kind == MenuRow::CheckItem);
+    parent->addAction(action);
+  }
+}
+
+void ApplyMenuTexts(QMenuBar* menuBar, UiLanguage& language) {
+  for (QAction* action : AllActions(menuBar)) {
+    const QVariant command = action->property(kCommandProperty);
+    if (!command.isValid()) continue;
+    const int index = MenuTextIndex(static_cast<Command>(command.toInt()));
+    if (index >= 0) action->setText(ToQString(language.Display(TextTable::Menu, index)));
+  }
+  for (const MenuPosition& position : MenuPositions()) {
+    QWidget* menu = menuBar;
+    QAction* entry = nullptr;
+    for (const int step : position.path) {
+      const QList<QAction*> entries = menu != nullptr ? Entries(menu) : QList<QAction*>();
+      entry = step < entries.size() ? entries[step] : nullptr;
+      menu = entry != nullptr ? entry->menu() : nullptr;
+      if (menu == nullptr) break;
+    }
+    if (menu != nullptr)
+      entry->setText(ToQString(language.Display(TextTable::Menu, position.menuText)));
+  }
+  // A separator before the last top-level menu, with a style that honours it, puts that
+  // menu at the right-hand end.
+  const QList<QAction*> top = menuBar->actions();
+  if (top.size() >= 2 && !top[top.size() - 2]->isSeparator()) {
+    auto* separator = new QAction(menuBar);
+    separator->setSeparator(true);
+    menuBar->insertAction(top.back(), separator);
+  }
+  if (dynamic_cast<RightEndMenuStyle*>(menuBar->style()) == nullptr) {
+    auto* style = new RightEndMenuStyle;
+    style->setParent(menuBar);
+    menuBar->setStyle(style);
+  }
+}
+
+void UpdateLanguageMenu(QMenuBar* menuBar, int number) {
+  static const struct {
+    Command command;
+    int number;
+  } kItems[] = {
+      {Command::LanguageEnglish, kLanguageEnglish},
+      {Command::LanguageGerman, kLanguageGerman},
+      {Command::LanguageSpanish, kLanguageSpanish},
+      {Command::LanguageFrench, kLanguageFrench},
+      {Command::LanguagePortuguese, kLanguagePortuguese},
+      {Command::LanguageItalian, kLanguageItalian},
+      {Command::LanguageSwedish, kLanguageSwedish},
+      {Command::LanguageRussian, kLanguageRussian},
+      {Command::LanguageSkin, kLanguageOther},
+      {Command::LanguageOther, 0},  // "Other..." only explains; it is never checked
+  };
+  for (const auto& item : kItems) {
+    if (QAction* action = ActionOf(menuBar, item.command))
+      action->setChecked(item.number == number);
+  }
+}
+
+QString FileDialogFilter(std::string_view filter) {
+  const QStringList parts = QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size()))
+                                .split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    if (parts[i].isEmpty()) continue;
+    QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString& pattern : patterns) {
+      pattern = pattern.trimmed();
+      if (pattern == QLatin1String("*.*")) pattern = QStringLiteral("*");
+    }
+    filters.append(parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                   QLatin1Char(')'));
+  }
+  return filters.join(QStringLiteral(";;"));
+}
+
+}  // namespace quorlex

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <string_view>
+
+#include "frontend/UiIds.h"
+#include "frontend/UiLanguage.h"
+
+class QMenuBar;
+class QWidget;
+
+namespace quorlex {
+
+// UTF-8 text for a Qt widget, with the carriage returns of the Windows-style line ends in
+// the string tables ("\n\r") left out.
+QString ToQString(std::string_view utf8);
+
+// Marks `widget` as the control `control` of its window, for the functions below.
+void SetControlId(QWidget* widget, Control control);
+
+// Sets the captions of `window` and of its controls from the dialog texts of `dialog`:
+// the window title for Control::Caption, the text of labels and buttons and the title of
+// group boxes. Controls the window does not have are passed over.
+void ApplyDialogTexts(QWidget* window, DialogTemplate dialog, UiLanguage& language);
+
+// Sets the tool tip of every control of `window` that has one (an empty one when `enabled`
+// is false, which switches them off).
+void ApplyToolTips(QWidget* window, UiLanguage& language, bool enabled);
+
+// Fills an empty menu bar with the menu of MenuLayout(): every item is an action carrying its
+// command (kCommandProperty); check items are checkable. Texts are set by ApplyMenuTexts.
+void BuildMenuBar(QMenuBar* menuBar);
+
+// Sets the text of every menu action found by its command, and of every top-level menu and
+// submenu found by its position (MenuPositions); then makes the last top-level menu stand
+// at the right-hand end of the menu bar.
+void ApplyMenuTexts(QMenuBar* menuBar, UiLanguage& language);
+
+// Checks the language item of `number` in the "&Language" menu and clears the others; for
+// -1 the "Use language \"skin\"..." item is the one checked.
+void UpdateLanguageMenu(QMenuBar* menuBar, int number);
+
+// A file filter of the string tables ("Log files (*.log)|*.log|All files (*.*)|*.*|") in
+// the form of Qt's file dialogs ("Log files (*.log) (*.log);;All files (*.*) (*)"): each
+// description is followed by its patterns, ";" between patterns becomes a blank and "*.*"
+// becomes "*", which matches names without a dot too. Use it with the dialog option
+// HideNameFilterDetails so that only the descriptions show.
+QString FileDialogFilter(std::string_view filter);
+
+}  // namespace quorlex
