@@ -1,16 +1,17 @@
 #include "foundation/FileList.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <filesystem>
+#include <cstdint>
+#include <memory>
 #include <string>
-#include <system_error>
 
 #include "foundation/FileNames.h"
 
 namespace quorlex {
 namespace {
-
-namespace fs = std::filesystem;
 
 unsigned char UpperByte(char c) {
   const auto b = static_cast<unsigned char>(c);
@@ -46,40 +47,62 @@ struct Search {
   }
 
   // Lists the matching files of `folder` ("" for the current one, else ending with a
-  // separator), and of its sub-folders when recursing.
+  // separator), and of its sub-folders when recursing. Entries are filtered before they
+  // are sorted, so a big folder costs one pass and a sort of what it contributes.
   void Folder(const TextString& folder) {
-    std::error_code error;
-    fs::directory_iterator it(folder.IsEmpty() ? fs::path(".") : fs::path(folder.Data()), error);
-    if (error) {
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.IsEmpty() ? "." : folder.Data()),
+                                                  closedir);
+    if (!dir) {
       Warn("WARNING: Cannot read folder ", folder);
       return;
     }
-    std::vector<fs::directory_entry> entries;
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) entries.push_back(*it);
-    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-      return a.path().filename() < b.path().filename();
-    });
-    for (const fs::directory_entry& entry : entries) {
-      const std::string name = entry.path().filename().string();
+    std::vector<Listed> kept;
+    while (const dirent* entry = readdir(dir.get())) Keep(folder, *entry, kept);
+    std::sort(kept.begin(), kept.end(),
+              [](const Listed& a, const Listed& b) { return a.name < b.name; });
+    for (const Listed& listed : kept) {
       TextString path(folder);
-      path.AppendBytes(name.data(), static_cast<int>(name.size()));
-      // Links to folders are not followed, so a link back up cannot loop.
-      if (entry.is_directory(error) && !entry.is_symlink(error)) {
-        if (!recurse || name[0] == '.') continue;
+      path.AppendBytes(listed.name.data(), static_cast<int>(listed.name.size()));
+      if (listed.isFolder) {
         ++state.foldersVisited;
         path.AppendChar('/');
         Folder(path);
-        continue;
-      }
-      if (!entry.is_regular_file(error) || !matcher.Matches(path)) continue;
-      const auto size = entry.file_size(error);
-      if (error) continue;  // gone since the folder was listed
-      if (size == 0) {
+      } else if (listed.size == 0) {
         Warn("WARNING: File is empty ", path);
-        continue;
+      } else {
+        state.files.push_back(path);
       }
-      state.files.push_back(path);
     }
+  }
+
+  struct Listed {
+    std::string name;
+    bool isFolder;
+    std::uintmax_t size;
+  };
+
+  // Adds `entry` to `kept` when it is a sub-folder to search or a matching file (a link to
+  // a file counts as the file; links to folders are not followed, so a link back up cannot
+  // loop).
+  void Keep(const TextString& folder, const dirent& entry, std::vector<Listed>& kept) {
+    const std::string_view name(entry.d_name);
+    if (name == "." || name == "..") return;
+    TextString path(folder);
+    path.AppendBytes(name.data(), static_cast<int>(name.size()));
+    unsigned char type = entry.d_type;
+    struct stat info {};
+    if (type == DT_UNKNOWN) {
+      if (lstat(path.Data(), &info) != 0) return;  // gone since the folder was listed
+      type = S_ISDIR(info.st_mode) ? DT_DIR : (S_ISLNK(info.st_mode) ? DT_LNK : DT_REG);
+    }
+    if (type == DT_DIR) {
+      if (recurse && name[0] != '.') kept.push_back({std::string(name), true, 0});
+      return;
+    }
+    if (type != DT_REG && type != DT_LNK) return;
+    if (!matcher.Matches(path)) return;
+    if (stat(path.Data(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+    kept.push_back({std::string(name), false, static_cast<std::uintmax_t>(info.st_size)});
   }
 };
 

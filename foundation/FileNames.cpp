@@ -107,9 +107,14 @@ FileNameMatcher::FileNameMatcher(const TextString& spec) {
   // anchors the pattern's end at the name's end: "*.htm" then covers "a.htm.htm" whole
   // instead of stopping at the first ".htm". Both sides are upper-cased here, and the
   // pattern's own metacharacters in the specification are taken literally.
-  const TextString name = Upper(NameAndExtension(spec));
+  TextString name = Upper(NameAndExtension(spec));
   empty_ = name.IsEmpty();
-  if (empty_) return;
+  // A name without wildcards matches only itself: compared directly, without the engine.
+  literal_ = name.View().find_first_of("*%") == std::string_view::npos;
+  if (empty_ || literal_) {
+    literalName_ = std::move(name);
+    return;
+  }
   TextString pattern;
   for (int i = 0; i < name.Length(); ++i) {
     switch (name[i]) {
@@ -138,6 +143,7 @@ int FileNameMatcher::Matches(const TextString& fileName) {
   if (empty_) return 0;
   TextString name = Upper(NameAndExtension(fileName));
   if (name.IsEmpty()) return 0;
+  if (literal_) return name.View() == literalName_.View() ? 1 : 0;
   name.AppendChar('/');
   return engine_.Run(name, nullptr) == 1 && engine_.Result().IsEmpty() ? 1 : 0;
 }

@@ -38,7 +38,9 @@ class FileNameMatcher {
 
  private:
   CopyPatternEngine engine_;
+  TextString literalName_;  // the upper-cased name of a spec without wildcards
   bool empty_ = true;
+  bool literal_ = false;
 };
 
 // FileNameMatcher(spec).Matches(fileName): 1 if the name and extension of `fileName` match

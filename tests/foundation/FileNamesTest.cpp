@@ -99,6 +99,7 @@ TEST(FileNameMatches, MatchesWholeNamesIgnoringCase) {
       {"a*b.txt", "AXYB.TXT", 1},
       {"*_2024*.htm", "report_2023_2024_x.htm", 1},
       {"index.htm", "index.htm", 1},
+      {"Index.HTM", "sub/index.htm", 1},
       {"index.htm", "xindex.htm", 0},
       {"index.htm", "index.htmx", 0},
       {"file?.htm", "file?.htm", 1},
