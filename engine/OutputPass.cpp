@@ -139,13 +139,15 @@ int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& out
   // 17. Written whole, or not at all. The UTF-8 mark opens the first line.
   const std::string_view kMark = "\xEF\xBB\xBF";
   if (outputList != nullptr) {
-    std::vector<TextString> lines = std::move(header);
-    for (TextString& line : body.Lines()) lines.push_back(std::move(line));
+    // Built in place: a big document's lines exist once, not in several copies.
+    const size_t first = outputList->size();
+    outputList->reserve(first + header.size() + body.Count() + 1);
+    for (TextString& line : header) outputList->push_back(std::move(line));
+    body.AppendLinesTo(*outputList);
     if (mark) {
-      if (lines.empty()) lines.emplace_back();
-      lines.front().Insert(0, std::string(kMark).c_str());
+      if (outputList->size() == first) outputList->emplace_back();
+      (*outputList)[first].Insert(0, std::string(kMark).c_str());
     }
-    outputList->insert(outputList->end(), lines.begin(), lines.end());
     return 1;
   }
   int written = 1;
