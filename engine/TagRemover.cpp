@@ -309,7 +309,8 @@ void MessageTally::Report(const MessageFunction& report, int level) const {
   }
 }
 
-TagRemover::TagRemover(bool usePatterns) : usePatterns_(usePatterns) {
+TagRemover::TagRemover(bool usePatterns)
+    : usePatterns_(usePatterns || PatternEngine::PlainScanRequested()) {
   tags_.AddPattern(PatternType::kCopyHandler, "<**>", nullptr, 0, TagHandler, &call_);
   tags_.locked = true;
 }

@@ -46,8 +46,9 @@ void RewriteTag(const QuorlOptions& options, MessageTally& tally, std::string_vi
 // One object serves many texts: its pattern list is compiled once.
 class TagRemover {
  public:
-  // Text mode deletes tags with a direct scan; `usePatterns` makes it run the pattern
-  // list as markup mode does (the plain path, which the direct scan must agree with).
+  // Text mode deletes tags with a direct scan; `usePatterns` (or QUORLEX_PLAIN_SCAN=1 in
+  // the environment) makes it run the pattern list as markup mode does (the plain path,
+  // which the direct scan must agree with).
   explicit TagRemover(bool usePatterns = false);
   TagRemover(const TagRemover&) = delete;
   TagRemover& operator=(const TagRemover&) = delete;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <cassert>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace quorlex {
 namespace {
@@ -549,7 +551,16 @@ class PatternEngine::Scan {
 
 PatternEngine::PatternEngine() : PatternEngine(false) {}
 
-PatternEngine::PatternEngine(bool copying) : copying_(copying) {}
+PatternEngine::PatternEngine(bool copying)
+    : copying_(copying), fastScan_(!PlainScanRequested()) {}
+
+bool PatternEngine::PlainScanRequested() {
+  static const bool requested = [] {
+    const char* value = std::getenv("QUORLEX_PLAIN_SCAN");
+    return value != nullptr && std::string_view(value) == "1";
+  }();
+  return requested;
+}
 
 PatternEngine::~PatternEngine() = default;
 

@@ -115,6 +115,10 @@ class PatternEngine {
   // On by default. Off, every character is fed to every pattern: the plain scan that the
   // fast one must agree with.
   void UseFastScan(bool on) { fastScan_ = on; }
+  // Whether the environment asks for the plain paths everywhere (QUORLEX_PLAIN_SCAN=1):
+  // every engine then starts with the plain scan, so a whole conversion can be checked
+  // against the fast one.
+  static bool PlainScanRequested();
 
   // Set by the owner once its pattern set is complete: AddPattern and ClearPatterns are
   // then refused until it is cleared again.
