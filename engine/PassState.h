@@ -143,7 +143,9 @@ struct PassState {
 
  private:
   std::deque<HandlerDatum> data_;
-  QuorlOptions builtInOptions_;  // WithoutTags's options, kept to spare their allocation
+  // WithoutTags's options: the built-in ones, made once. A run of the tag remover changes
+  // nothing in them but the Unicode flag, which WithoutTags resets.
+  QuorlOptions builtInOptions_ = QuorlOptions::BuiltIn();
 };
 
 }  // namespace quorlex

@@ -34,10 +34,8 @@ void PassState::Reset() {
 }
 
 TextString PassState::WithoutTags(const TextString& text) {
-  // Made once per pass: titles and link texts ask for it thousands of times.
-  static const QuorlOptions kBuiltIn = QuorlOptions::BuiltIn();
-  builtInOptions_ = kBuiltIn;
   builtInOptions_.utf8Document = options.utf8Document;
+  builtInOptions_.unicodeTextProduced = 0;
   TextString out;
   tagRemover.Run(report, builtInOptions_, text, out);
   options.unicodeTextProduced |= builtInOptions_.unicodeTextProduced;
