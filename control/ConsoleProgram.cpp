@@ -32,14 +32,6 @@ std::vector<TextString> ReadAllLines(std::FILE* in) {
   return lines;
 }
 
-void WriteLines(std::FILE* out, const std::vector<TextString>& lines) {
-  for (const TextString& line : lines) {
-    std::fwrite(line.Data(), 1, static_cast<size_t>(line.Length()), out);
-    std::fputc('\n', out);
-  }
-  std::fflush(out);
-}
-
 // The qualifiers and files of the command line in the run's settings. Returns 0 when the
 // help text was asked for (it has been printed).
 int ReadCommandLine(const Arguments& arguments, RunSettings& run, RunLog& log, std::FILE* out) {
@@ -76,7 +68,10 @@ int RunConsoleProgram(const std::vector<TextString>& words, std::FILE* in, std::
 
   ConversionDriver driver(run, log);
   if (arguments.standardInput) driver.SetStandardInput(ReadAllLines(in));
-  driver.SetConsoleSink([out](const std::vector<TextString>& lines) { WriteLines(out, lines); });
+  driver.SetConsoleSink([out](std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fflush(out);
+  });
   // Standard output carries the text: status lines stay off it (they still reach the log).
   const bool textToOutput =
       run.outputToConsole || (arguments.standardInput && run.output.IsEmpty());

@@ -330,13 +330,13 @@ int ConversionDriver::ConvertFile(const QueueEntry& entry) {
     return 0;
   }
   work_.Status("---- Starting Output pass ----");
-  std::vector<TextString> lines;
+  std::string text;
   const std::vector<TextString>* source = IsStandardInput(entry.input) ? &standardInput_ : nullptr;
-  if (!pass_.RunOutputPass(entry.input, outputPath, source, toConsole ? &lines : nullptr)) {
+  if (!pass_.RunOutputPass(entry.input, outputPath, source, toConsole ? &text : nullptr)) {
     work_.Message("ERROR: Failed to complete output pass", 10);
     return 0;
   }
-  if (toConsole && consoleSink_) consoleSink_(lines);
+  if (toConsole && consoleSink_) consoleSink_(text);
   return 1;
 }
 

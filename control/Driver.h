@@ -3,6 +3,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "control/RunSettings.h"
@@ -67,9 +68,9 @@ class ConversionDriver {
   // Neither is owned; both must outlive the driver.
   ConversionDriver(RunSettings& run, RunLog& log);
 
-  // Where the output lines of a file go when the run writes to the console (the program
-  // prints them; the library never does).
-  void SetConsoleSink(std::function<void(const std::vector<TextString>&)> sink) {
+  // Where the output of a file goes when the run writes to the console: its text, every
+  // line followed by a line feed (the program prints it; the library never does).
+  void SetConsoleSink(std::function<void(std::string_view text)> sink) {
     consoleSink_ = std::move(sink);
   }
   // The lines of standard input, for the queue entry "-".
@@ -109,7 +110,7 @@ class ConversionDriver {
   OutputPass pass_;
   TextString loadedPolicyFile_;
   std::vector<TextString> standardInput_;
-  std::function<void(const std::vector<TextString>&)> consoleSink_;
+  std::function<void(std::string_view text)> consoleSink_;
   // The files this run has written: a second conversion into one of them would lose the
   // first one's output.
   std::set<std::string> written_;

@@ -77,7 +77,7 @@ FragmentSettings OutputPass::Settings() const {
 
 int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& outputPath,
                               const std::vector<TextString>* memorySource,
-                              std::vector<TextString>* outputList) {
+                              std::string* outputText) {
   // 1. A fresh start.
   pass_.Reset();
   pass_.options = QuorlOptions::FromPolicies(context_.Detagging());
@@ -96,7 +96,7 @@ int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& out
   pass_.info.outputFileName = name + extension;
 
   // 3. The output never replaces the input.
-  if (memorySource == nullptr && outputList == nullptr &&
+  if (memorySource == nullptr && outputText == nullptr &&
       ((!mayOverwrite_ && SameNameIgnoringCase(inputPath, outputPath)) ||
        SameFile(inputPath, outputPath))) {
     Error("ERROR: Output file is overwriting input file - " + inputPath);
@@ -114,14 +114,14 @@ int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& out
 
   // 9. and 10. The output, and the UTF-8 mark a Unicode text file may start with.
   ASCIIFile out;
-  if (outputList == nullptr) {
+  if (outputText == nullptr) {
     if (!out.OpenWriteWhole(outputPath.Data(), 0)) {
       Error("ERROR: Error opening " + outputPath);
       return 0;
     }
   }
   const bool mark = o.unicodeTextProduced && text && o.unicodeMarker;
-  if (outputList == nullptr) {
+  if (outputText == nullptr) {
     const char* info = mark ? "INFO: Generating Unicode text file " : "INFO: Creating output file ";
     pass_.Status((info + outputPath).Data());
     if (context_.firstOutputPath.IsEmpty()) context_.firstOutputPath = outputPath;
@@ -137,26 +137,24 @@ int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& out
   pass_.blocks.Clear();
 
   // 17. Written whole, or not at all. The UTF-8 mark opens the first line.
-  const std::string_view kMark = "\xEF\xBB\xBF";
-  if (outputList != nullptr) {
-    // Built in place: a big document's lines exist once, not in several copies.
-    const size_t first = outputList->size();
-    outputList->reserve(first + header.size() + body.Count() + 1);
-    for (TextString& line : header) outputList->push_back(std::move(line));
-    body.AppendLinesTo(*outputList);
-    if (mark) {
-      if (outputList->size() == first) outputList->emplace_back();
-      (*outputList)[first].Insert(0, std::string(kMark).c_str());
-    }
-    return 1;
-  }
   int written = 1;
+  const auto write = [&](std::string_view text) {
+    if (outputText != nullptr) {
+      outputText->append(text);
+    } else {
+      written = out.WriteText(text) && written;
+    }
+  };
   if (mark) {
-    written = out.WriteText(kMark);
-    if (header.empty() && body.IsEmpty()) written = out.WriteText("\n") && written;
+    write("\xEF\xBB\xBF");
+    if (header.empty() && body.IsEmpty()) write("\n");
   }
-  for (const TextString& line : header) written = out.WriteLine(line) && written;
-  written = out.WriteText(body.Text()) && written;
+  for (const TextString& line : header) {
+    write(line.View());
+    write("\n");
+  }
+  write(body.Text());
+  if (outputText != nullptr) return 1;
   if (!written || !out.Commit()) {
     Error("ERROR: Error writing to file " + outputPath + " (" + out.ErrorText() + ")");
     out.CloseAll();

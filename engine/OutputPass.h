@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "engine/PassState.h"
@@ -21,12 +22,12 @@ class OutputPass {
   explicit OutputPass(ConversionContext& context);
 
   // Converts `inputPath` to `outputPath`. With `memorySource` the input lines come from it
-  // instead of the file; with `outputList` the output lines go there instead of a file
-  // (neither is owned). Returns 1 on success; 0 after reporting why (the input cannot be
-  // read, the output would overwrite the input, the output cannot be written).
+  // instead of the file; with `outputText` the output is appended to it instead of going to
+  // a file, every line followed by a line feed (neither is owned). Returns 1 on success; 0
+  // after reporting why (the input cannot be read, the output would overwrite the input,
+  // the output cannot be written).
   int RunOutputPass(const TextString& inputPath, const TextString& outputPath,
-                    const std::vector<TextString>* memorySource,
-                    std::vector<TextString>* outputList);
+                    const std::vector<TextString>* memorySource, std::string* outputText);
 
   // "May overwrite existing files": when set, an output whose name equals the input's
   // (ignoring case) is allowed, as long as it is not the very same file.

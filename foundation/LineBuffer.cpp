@@ -4,12 +4,7 @@ namespace quorlex {
 
 std::vector<TextString> LineBuffer::Lines() const {
   std::vector<TextString> lines;
-  AppendLinesTo(lines);
-  return lines;
-}
-
-void LineBuffer::AppendLinesTo(std::vector<TextString>& lines) const {
-  lines.reserve(lines.size() + count_);
+  lines.reserve(count_);
   for (size_t start = 0; start < text_.size();) {
     const size_t end = text_.find('\n', start);
     TextString line;
@@ -17,6 +12,7 @@ void LineBuffer::AppendLinesTo(std::vector<TextString>& lines) const {
     lines.push_back(std::move(line));
     start = end + 1;
   }
+  return lines;
 }
 
 }  // namespace quorlex

@@ -27,7 +27,6 @@ class LineBuffer {
   [[nodiscard]] const std::string& Text() const { return text_; }
   // The lines one by one.
   [[nodiscard]] std::vector<TextString> Lines() const;
-  void AppendLinesTo(std::vector<TextString>& lines) const;
 
  private:
   std::string text_;
