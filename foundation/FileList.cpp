@@ -33,18 +33,20 @@ bool ListedBefore(const TextString& a, const TextString& b) {
   return ignoringCase != 0 ? ignoringCase < 0 : a.View() < b.View();
 }
 
+void WarnOwner(const MessageFunction& owner, const char* what, const TextString& name) {
+  if (!owner) return;
+  TextString message(what);
+  message += name;
+  owner(message.Data(), 7);
+}
+
 struct Search {
   const MessageFunction& owner;
   FileNameMatcher& matcher;
   bool recurse;
   FileSpecState& state;
 
-  void Warn(const char* what, const TextString& name) const {
-    if (!owner) return;
-    TextString message(what);
-    message += name;
-    owner(message.Data(), 7);
-  }
+  void Warn(const char* what, const TextString& name) const { WarnOwner(owner, what, name); }
 
   // Lists the matching files of `folder` ("" for the current one, else ending with a
   // separator), and of its sub-folders when recursing. Entries are filtered before they
@@ -106,19 +108,38 @@ struct Search {
   }
 };
 
+// A spec without wildcards that names an existing file exactly lists that file (or warns
+// that it is empty) without reading its folder: a run given thousands of names, as a shell
+// expands "*.html", would otherwise read the folder once per name. Returns false when the
+// folder has to be searched (wildcards, sub-folders, or no file of exactly that name).
+bool ListExactFile(const MessageFunction& owner, const TextString& spec, bool recurse,
+                   FileSpecState& state) {
+  if (recurse || NameAndExtension(spec).IsEmpty() || HasWildcards(spec)) return false;
+  struct stat info {};
+  if (stat(spec.Data(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  if (info.st_size == 0) {
+    WarnOwner(owner, "WARNING: File is empty ", spec);
+  } else {
+    state.files.push_back(spec);
+  }
+  return true;
+}
+
 }  // namespace
 
 void ExpandFileSpec(const MessageFunction& owner, const TextString& spec, int recurse, int index,
                     FileSpecState& state, TextString& out) {
   if (index == 0) {
     state = FileSpecState();
-    TextString folder;
-    TextString name;
-    TextString extension;
-    SplitPath(spec, folder, name, extension);
-    FileNameMatcher matcher(spec);
-    Search{owner, matcher, recurse != 0, state}.Folder(folder);
-    std::stable_sort(state.files.begin(), state.files.end(), ListedBefore);
+    if (!ListExactFile(owner, spec, recurse != 0, state)) {
+      TextString folder;
+      TextString name;
+      TextString extension;
+      SplitPath(spec, folder, name, extension);
+      FileNameMatcher matcher(spec);
+      Search{owner, matcher, recurse != 0, state}.Folder(folder);
+      std::stable_sort(state.files.begin(), state.files.end(), ListedBefore);
+    }
   }
   if (index >= 0 && index < static_cast<int>(state.files.size())) {
     out = state.files[static_cast<size_t>(index)];

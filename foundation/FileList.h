@@ -22,7 +22,9 @@ struct FileSpecState {
 // listed; `owner` is told "WARNING: File is empty " and its name at level 7. A folder that
 // cannot be read is passed over with "WARNING: Cannot read folder " and its name, also at
 // level 7. Files are listed as the folder of `spec` plus their path below it, sorted by that
-// name ignoring case (names equal but for case in byte order).
+// name ignoring case (names equal but for case in byte order). A spec without wildcards
+// that names an existing file exactly lists just that file, without searching its folder
+// (names that differ only in case are separate files here).
 void ExpandFileSpec(const MessageFunction& owner, const TextString& spec, int recurse, int index,
                     FileSpecState& state, TextString& out);
 

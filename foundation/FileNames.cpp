@@ -102,6 +102,10 @@ void ResolvePath(const TextString& baseFolder, const TextString& path, TextStrin
   result.Swap(resolved);
 }
 
+bool HasWildcards(const TextString& spec) {
+  return NameAndExtension(spec).View().find_first_of("*%") != std::string_view::npos;
+}
+
 FileNameMatcher::FileNameMatcher(const TextString& spec) {
   // The name of a file can never hold a '/', so a '/' after both the pattern and the name
   // anchors the pattern's end at the name's end: "*.htm" then covers "a.htm.htm" whole
@@ -110,7 +114,7 @@ FileNameMatcher::FileNameMatcher(const TextString& spec) {
   TextString name = Upper(NameAndExtension(spec));
   empty_ = name.IsEmpty();
   // A name without wildcards matches only itself: compared directly, without the engine.
-  literal_ = name.View().find_first_of("*%") == std::string_view::npos;
+  literal_ = !HasWildcards(name);
   if (empty_ || literal_) {
     literalName_ = std::move(name);
     return;

@@ -25,6 +25,9 @@ void ResolvePath(const TextString& baseFolder, const TextString& path, TextStrin
 // Whether `path` names an existing folder (links followed).
 [[nodiscard]] bool IsFolder(const TextString& path);
 
+// Whether the name and extension of a file specification hold a wildcard ("*" or "%").
+[[nodiscard]] bool HasWildcards(const TextString& spec);
+
 // Matches file names against the name and extension of a file specification, in which '*'
 // stands for any run of characters and '%' for any one character, ignoring case; folders
 // are ignored. The specification is compiled once into a wildcard pattern, so one matcher

@@ -78,6 +78,16 @@ TEST_F(FileListTree, NamesOneFileOrNone) {
             missing.messages);
 }
 
+TEST_F(FileListTree, AnExactNameWinsOverItsCaseVariants) {
+  folder_.Write("top/a.htm", "a");
+  EXPECT_EQ(std::vector<std::string>{Top() + "a.htm"}, List(Top() + "a.htm", 0).files);
+  EXPECT_EQ(std::vector<std::string>{Top() + "A.htm"}, List(Top() + "A.htm", 0).files);
+  EXPECT_EQ((std::vector<std::string>{Top() + "A.htm", Top() + "a.htm"}),
+            List(Top() + "a.HTM", 0).files);
+  EXPECT_EQ(std::vector<std::string>{"7: WARNING: File is empty " + Top() + "c.htm"},
+            List(Top() + "c.htm", 0).messages);
+}
+
 TEST_F(FileListTree, ReportsFoldersItCannotRead) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every folder";
   std::filesystem::permissions(folder_ / "top/Sub2", std::filesystem::perms::none);
