@@ -25,15 +25,6 @@ class RightEndMenuStyle : public QProxyStyle {
   }
 };
 
-QWidget* FindControl(QWidget* window, Control control) {
-  if (control == Control::Caption) return window;
-  const QVariant wanted(static_cast<int>(control));
-  for (QWidget* child : window->findChildren<QWidget*>()) {
-    if (child->property(kControlProperty) == wanted) return child;
-  }
-  return nullptr;
-}
-
 void SetCaption(QWidget* widget, const QString& text, bool isWindow) {
   if (isWindow) {
     widget->setWindowTitle(text);
@@ -73,6 +64,15 @@ QAction* ActionOf(QMenuBar* menuBar, Command command) {
 }
 
 }  // namespace
+
+QWidget* FindControl(QWidget* window, Control control) {
+  if (control == Control::Caption) return window;
+  const QVariant wanted(static_cast<int>(control));
+  for (QWidget* child : window->findChildren<QWidget*>()) {
+    if (child->property(kControlProperty) == wanted) return child;
+  }
+  return nullptr;
+}
 
 QString ToQString(std::string_view utf8) {
   QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));

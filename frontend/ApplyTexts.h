@@ -18,6 +18,9 @@ QString ToQString(std::string_view utf8);
 // Marks `widget` as the control `control` of its window, for the functions below.
 void SetControlId(QWidget* widget, Control control);
 
+// The control `control` of `window` (the window itself for Control::Caption), or null.
+QWidget* FindControl(QWidget* window, Control control);
+
 // Sets the captions of `window` and of its controls from the dialog texts of `dialog`:
 // the window title for Control::Caption, the text of labels and buttons and the title of
 // group boxes. Controls the window does not have are passed over.
