@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QStringList>
 #include <QWidget>
 #include <vector>
@@ -82,6 +83,12 @@ QString ToQString(std::string_view utf8) {
 
 void SetControlId(QWidget* widget, Control control) {
   widget->setProperty(kControlProperty, static_cast<int>(control));
+}
+
+QPushButton* MakeBrowseButton(QWidget* parent, Control control) {
+  auto* button = MakeControl<QPushButton>(parent, control);
+  button->setMaximumWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("......")) + 16);
+  return button;
 }
 
 void ApplyDialogTexts(QWidget* window, DialogTemplate dialog, UiLanguage& language) {

@@ -33,7 +33,6 @@ int RunDesktopProgram(const std::vector<TextString>& words) {
   LinuxDesktop desktop;
   QtPrompts prompts;
   SettingsStore store(DefaultSettingsPath());
-  store.Load();
   MainWindow window(store, desktop, prompts, QApplication::applicationDirPath().toStdString());
   prompts.SetParent(&window);
   window.TakeCommandLine(arguments);

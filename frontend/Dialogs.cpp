@@ -18,13 +18,6 @@
 namespace quorlex {
 namespace {
 
-template <typename Widget>
-Widget* Make(QWidget* parent, Control control) {
-  auto* widget = new Widget(parent);
-  SetControlId(widget, control);
-  return widget;
-}
-
 TextString FromQString(const QString& text) { return TextString(text.toUtf8().constData()); }
 
 // A file name edit with its "..." button, which fills it from an open-file dialog.
@@ -32,8 +25,8 @@ QLineEdit* AddFileRow(QDialog* dialog, QVBoxLayout* layout, Control edit, Contro
                       Prompts& prompts, UiLanguage& language, int caption, int filter,
                       std::string start) {
   auto* row = new QHBoxLayout;
-  auto* name = Make<QLineEdit>(dialog, edit);
-  auto* button = Make<QPushButton>(dialog, browse);
+  auto* name = MakeControl<QLineEdit>(dialog, edit);
+  auto* button = MakeBrowseButton(dialog, browse);
   row->addWidget(name, 1);
   row->addWidget(button);
   layout->addLayout(row);
@@ -74,10 +67,10 @@ AboutBox::AboutBox(UiLanguage& language, QWidget* parent) : QDialog(parent) {
                              this);
   layout->addWidget(product);
   auto* versionRow = new QHBoxLayout;
-  versionRow->addWidget(Make<QLabel>(this, Control::AboutVersion));
+  versionRow->addWidget(MakeControl<QLabel>(this, Control::AboutVersion));
   versionRow->addWidget(new QLabel(QString::fromLatin1(kProgramVersion), this), 1);
   layout->addLayout(versionRow);
-  auto* text = Make<QLabel>(this, Control::AboutText);
+  auto* text = MakeControl<QLabel>(this, Control::AboutText);
   text->setWordWrap(true);
   text->setMinimumWidth(360);
   layout->addWidget(text);
@@ -102,14 +95,14 @@ ChooseLanguageDialog::ChooseLanguageDialog(UiLanguage& language, Prompts& prompt
                   {Control::ChooseRussian, kLanguageRussian},
                   {Control::ChooseOther, kLanguageOther}};
   for (const auto& choice : kChoices) {
-    auto* button = Make<QRadioButton>(this, choice.control);
+    auto* button = MakeControl<QRadioButton>(this, choice.control);
     // The German and Portuguese texts are only partly translated.
     button->setEnabled(choice.number != kLanguageGerman && choice.number != kLanguagePortuguese);
     button->setChecked(choice.number == kLanguageEnglish);
     layout->addWidget(button);
     buttons_.emplace_back(button, choice.number);
   }
-  layout->addWidget(Make<QLabel>(this, Control::ChooseFileLabel));
+  layout->addWidget(MakeControl<QLabel>(this, Control::ChooseFileLabel));
   file_ = AddFileRow(this, layout, Control::ChooseFile, Control::ChooseBrowse, prompts, language,
                      20, 92, LanguageFolder(programFolder));
   AddButtons(this, layout, Control::ChooseOk, Control::Caption);
@@ -131,7 +124,7 @@ LanguageFilesDialog::LanguageFilesDialog(UiLanguage& language, Prompts& prompts,
                                          const TextString& fileName, QWidget* parent)
     : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
-  auto* exportButton = Make<QPushButton>(this, Control::ExportLanguage);
+  auto* exportButton = MakeControl<QPushButton>(this, Control::ExportLanguage);
   layout->addWidget(exportButton);
   connect(exportButton, &QPushButton::clicked, this, [&language, &prompts] {
     std::string path = prompts.SaveFile(language.Display(TextTable::Message, 19), std::string(),
@@ -141,7 +134,7 @@ LanguageFilesDialog::LanguageFilesDialog(UiLanguage& language, Prompts& prompts,
       path += ".lng";
     language.ExportLanguageFile(path.c_str());
   });
-  useFile_ = Make<QCheckBox>(this, Control::UseLanguageFile);
+  useFile_ = MakeControl<QCheckBox>(this, Control::UseLanguageFile);
   useFile_->setChecked(useFile);
   layout->addWidget(useFile_);
   file_ = AddFileRow(this, layout, Control::LanguageFileName, Control::LanguageFileBrowse, prompts,
@@ -161,14 +154,14 @@ LoadPolicyDialog::LoadPolicyDialog(UiLanguage& language, Prompts& prompts,
                                    QWidget* parent)
     : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Make<QLabel>(this, Control::LoadPolicyLabel));
+  layout->addWidget(MakeControl<QLabel>(this, Control::LoadPolicyLabel));
   file_ = AddFileRow(this, layout, Control::LoadPolicyName, Control::LoadPolicyBrowse, prompts,
                      language, 18, 87, std::string());
   file_->setText(QString::fromUtf8(fileName.Data()));
-  atStart_ = Make<QCheckBox>(this, Control::LoadPolicyAtStart);
+  atStart_ = MakeControl<QCheckBox>(this, Control::LoadPolicyAtStart);
   atStart_->setChecked(atStart);
   layout->addWidget(atStart_);
-  alwaysReload_ = Make<QCheckBox>(this, Control::LoadPolicyAlwaysReload);
+  alwaysReload_ = MakeControl<QCheckBox>(this, Control::LoadPolicyAlwaysReload);
   alwaysReload_->setChecked(alwaysReload);
   layout->addWidget(alwaysReload_);
   AddButtons(this, layout, Control::LoadPolicyOk, Control::LoadPolicyCancel);
@@ -184,16 +177,16 @@ SavePoliciesDialog::SavePoliciesDialog(UiLanguage& language, Prompts& prompts,
                                        const TextString& fileName, QWidget* parent)
     : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
-  auto* changed = Make<QRadioButton>(this, Control::SaveChangedOnly);
+  auto* changed = MakeControl<QRadioButton>(this, Control::SaveChangedOnly);
   changed->setChecked(true);
   layout->addWidget(changed);
-  all_ = Make<QRadioButton>(this, Control::SaveAll);
+  all_ = MakeControl<QRadioButton>(this, Control::SaveAll);
   layout->addWidget(all_);
-  layout->addWidget(Make<QLabel>(this, Control::SavePolicyLabel));
+  layout->addWidget(MakeControl<QLabel>(this, Control::SavePolicyLabel));
   auto* row = new QHBoxLayout;
-  file_ = Make<QLineEdit>(this, Control::SavePolicyName);
+  file_ = MakeControl<QLineEdit>(this, Control::SavePolicyName);
   file_->setText(QString::fromUtf8(fileName.Data()));
-  auto* browse = Make<QPushButton>(this, Control::SavePolicyBrowse);
+  auto* browse = MakeBrowseButton(this, Control::SavePolicyBrowse);
   row->addWidget(file_, 1);
   row->addWidget(browse);
   layout->addLayout(row);

@@ -3,6 +3,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -53,15 +54,22 @@ void SplitFileSpec(const TextString& spec, TextString& folder, TextString& nameP
 TextString MakeFileSpec(const std::vector<TextString>& paths) {
   if (paths.empty()) return TextString();
   if (paths.size() == 1) return paths.front();
-  TextString folder;
-  TextString name;
-  SplitFileSpec(paths.front(), folder, name);
-  TextString spec = WithFinalSeparator(folder);
+  // The folder all the paths lie in; files of several folders keep the rest of their path.
+  std::string_view common = paths.front().View();
+  common = common.substr(0, common.rfind(kFolderSeparator) + 1);
+  for (const TextString& path : paths) {
+    while (!common.empty() && path.View().substr(0, common.size()) != common) {
+      common.remove_suffix(1);
+      common = common.substr(0, common.rfind(kFolderSeparator) + 1);
+    }
+  }
+  TextString spec = FromView(common);
   for (size_t i = 0; i < paths.size(); ++i) {
     if (i > 0) spec.AppendChar(' ');
     spec.AppendChar('"');
     spec.AppendChar(kFolderSeparator);
-    spec += NameAndExtension(paths[i]);
+    const std::string_view path = paths[i].View();
+    spec += FromView(path.substr(std::min(common.size(), path.size())));
     spec.AppendChar('"');
   }
   return spec;

@@ -23,8 +23,10 @@ inline constexpr char kFolderSeparator = '/';
 // written: one name, a wildcard, or the quoted list).
 void SplitFileSpec(const TextString& spec, TextString& folder, TextString& namePart);
 
-// The specification of `paths`: form 1 for a single path; otherwise form 3 with the folder of
-// the first path and the name of every path, in the order given. Empty for no paths.
+// The specification of full `paths`: form 1 for a single path; otherwise form 3 with the
+// folder they all lie in and the name of every path, in the order given. Files of several
+// folders keep what their paths hold below that folder ("/x/\"/a/1.htm\" \"/b/2.htm\""), so
+// that every file is found again. Empty for no paths.
 TextString MakeFileSpec(const std::vector<TextString>& paths);
 
 // The paths a specification names, each a path or a wildcard the driver can queue: the

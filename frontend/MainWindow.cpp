@@ -38,13 +38,6 @@
 namespace quorlex {
 namespace {
 
-template <typename Widget>
-Widget* Make(QWidget* parent, Control control) {
-  auto* widget = new Widget(parent);
-  SetControlId(widget, control);
-  return widget;
-}
-
 QString ToDisplay(const TextString& text) {
   return QString::fromStdString(MessageToUtf8(text.View()));
 }
@@ -53,7 +46,7 @@ TextString FromQString(const QString& text) { return TextString(text.toUtf8().co
 
 // An editable drop-down list whose typed text is never added to its items.
 QComboBox* MakeEditableBox(QWidget* parent, Control control) {
-  auto* box = Make<QComboBox>(parent, control);
+  auto* box = MakeControl<QComboBox>(parent, control);
   box->setEditable(true);
   box->setInsertPolicy(QComboBox::NoInsert);
   box->setMinimumContentsLength(40);
@@ -169,71 +162,71 @@ void MainWindow::BuildControls() {
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
 
-  auto* input = Make<QGroupBox>(central, Control::InputGroup);
+  auto* input = MakeControl<QGroupBox>(central, Control::InputGroup);
   auto* inputLayout = new QGridLayout(input);
-  inputLayout->addWidget(Make<QLabel>(input, Control::FilesLabel), 0, 0, 1, 2);
+  inputLayout->addWidget(MakeControl<QLabel>(input, Control::FilesLabel), 0, 0, 1, 2);
   filesBox_ = MakeEditableBox(input, Control::FilesBox);
   inputLayout->addWidget(filesBox_, 1, 0);
-  auto* filesBrowse = Make<QPushButton>(input, Control::FilesBrowse);
+  auto* filesBrowse = MakeBrowseButton(input, Control::FilesBrowse);
   inputLayout->addWidget(filesBrowse, 1, 1);
-  subFolders_ = Make<QCheckBox>(input, Control::SubFolders);
+  subFolders_ = MakeControl<QCheckBox>(input, Control::SubFolders);
   inputLayout->addWidget(subFolders_, 2, 0, 1, 2);
   inputLayout->setColumnStretch(0, 1);
   layout->addWidget(input);
 
   auto* middle = new QHBoxLayout;
-  auto* conversion = Make<QGroupBox>(central, Control::ConversionGroup);
+  auto* conversion = MakeControl<QGroupBox>(central, Control::ConversionGroup);
   auto* conversionLayout = new QVBoxLayout(conversion);
-  conversionLayout->addWidget(Make<QLabel>(conversion, Control::ConversionLabel));
-  conversionBox_ = Make<QComboBox>(conversion, Control::ConversionBox);
+  conversionLayout->addWidget(MakeControl<QLabel>(conversion, Control::ConversionLabel));
+  conversionBox_ = MakeControl<QComboBox>(conversion, Control::ConversionBox);
   conversionLayout->addWidget(conversionBox_);
-  overwrite_ = Make<QCheckBox>(conversion, Control::Overwrite);
+  overwrite_ = MakeControl<QCheckBox>(conversion, Control::Overwrite);
   conversionLayout->addWidget(overwrite_);
   conversionLayout->addStretch(1);
   middle->addWidget(conversion);
 
-  auto* output = Make<QGroupBox>(central, Control::OutputGroup);
+  auto* output = MakeControl<QGroupBox>(central, Control::OutputGroup);
   auto* outputLayout = new QGridLayout(output);
-  outputLayout->addWidget(Make<QLabel>(output, Control::OutputLabel), 0, 0, 1, 2);
-  outputBox_ = Make<QComboBox>(output, Control::OutputBox);
+  outputLayout->addWidget(MakeControl<QLabel>(output, Control::OutputLabel), 0, 0, 1, 2);
+  outputBox_ = MakeControl<QComboBox>(output, Control::OutputBox);
   outputLayout->addWidget(outputBox_, 1, 0, 1, 2);
-  outputLayout->addWidget(Make<QLabel>(output, Control::OutputNameLabel), 2, 0, 1, 2);
-  outputName_ = Make<QLineEdit>(output, Control::OutputName);
+  outputLayout->addWidget(MakeControl<QLabel>(output, Control::OutputNameLabel), 2, 0, 1, 2);
+  outputName_ = MakeControl<QLineEdit>(output, Control::OutputName);
   outputLayout->addWidget(outputName_, 3, 0, 1, 2);
-  outputLayout->addWidget(Make<QLabel>(output, Control::FolderLabel), 4, 0, 1, 2);
+  outputLayout->addWidget(MakeControl<QLabel>(output, Control::FolderLabel), 4, 0, 1, 2);
   outputFolderBox_ = MakeEditableBox(output, Control::OutputFolderBox);
   outputFolderBox_->setMinimumContentsLength(24);
   outputLayout->addWidget(outputFolderBox_, 5, 0);
-  outputBrowse_ = Make<QPushButton>(output, Control::OutputBrowse);
+  outputBrowse_ = MakeBrowseButton(output, Control::OutputBrowse);
   outputLayout->addWidget(outputBrowse_, 5, 1);
   outputLayout->setColumnStretch(0, 1);
   middle->addWidget(output, 1);
   layout->addLayout(middle);
 
-  auto* policy = Make<QGroupBox>(central, Control::PolicyGroup);
+  auto* policy = MakeControl<QGroupBox>(central, Control::PolicyGroup);
   auto* policyLayout = new QGridLayout(policy);
-  policyLayout->addWidget(Make<QLabel>(policy, Control::PolicyLabel), 0, 0, 1, 3);
+  policyLayout->addWidget(MakeControl<QLabel>(policy, Control::PolicyLabel), 0, 0, 1, 3);
   policyBox_ = MakeEditableBox(policy, Control::PolicyBox);
   policyLayout->addWidget(policyBox_, 1, 0);
-  auto* policyBrowse = Make<QPushButton>(policy, Control::PolicyBrowse);
+  auto* policyBrowse = MakeBrowseButton(policy, Control::PolicyBrowse);
   policyLayout->addWidget(policyBrowse, 1, 1);
-  auto* reset = Make<QPushButton>(policy, Control::Reset);
+  auto* reset = MakeControl<QPushButton>(policy, Control::Reset);
   policyLayout->addWidget(reset, 1, 2);
   policyLayout->setColumnStretch(0, 1);
   layout->addWidget(policy);
 
   auto* buttons = new QHBoxLayout;
-  previewToggle_ = Make<QPushButton>(central, Control::PreviewToggle);
+  previewToggle_ = MakeControl<QPushButton>(central, Control::PreviewToggle);
   buttons->addWidget(previewToggle_);
   buttons->addStretch(1);
-  auto* convert = Make<QPushButton>(central, Control::Convert);
+  auto* convert = MakeControl<QPushButton>(central, Control::Convert);
   convert->setDefault(true);
   buttons->addWidget(convert);
-  auto* view = Make<QPushButton>(central, Control::View);
+  auto* view = MakeControl<QPushButton>(central, Control::View);
   buttons->addWidget(view);
   layout->addLayout(buttons);
 
-  previewArea_ = Make<QPlainTextEdit>(central, Control::PreviewArea);
+  previewArea_ = MakeControl<QPlainTextEdit>(central, Control::PreviewArea);
   previewArea_->setReadOnly(true);
   layout->addWidget(previewArea_);
   setCentralWidget(central);
@@ -293,13 +286,15 @@ QAction* MainWindow::Action(Command command) const {
 
 void MainWindow::Initialise() {
   FillControls();
+  int number = LanguageNumberFromName(settings_.language);
   if (settings_.defaultPolicyUsed) policyFileName_ = settings_.defaultPolicyFile;
+  // English first, so that every text has one before the chosen language replaces it.
   language_.SetLanguage(kLanguageEnglish);
-  if (!settings_.selectedLanguage) ChooseFirstLanguage();
-  if (LanguageNumberFromName(settings_.language) == kLanguageOther) {
+  if (!settings_.selectedLanguage) number = ChooseFirstLanguage(number);
+  if (number == kLanguageOther) {
     language_.LoadLanguageFile(settings_.languageFile.Data());
   } else {
-    language_.SetLanguage(LanguageNumberFromName(settings_.language));
+    language_.SetLanguage(number);
   }
   UpdateCheckMarks();
   RefreshTitle();
@@ -308,18 +303,15 @@ void MainWindow::Initialise() {
   FillControls();
 }
 
-void MainWindow::ChooseFirstLanguage() {
-  ChooseLanguageDialog dialog(language_, prompts_, programFolder_, this);
-  if (prompts_.RunDialog(dialog) == QDialog::Accepted) {
-    if (dialog.Chosen() == kLanguageOther) {
-      settings_.useLanguageFile = 1;
-      settings_.languageFile = dialog.FileName();
-      settings_.language = LanguageName(kLanguageOther);
-    } else {
-      language_.SetLanguage(dialog.Chosen());
-    }
-  }
+int MainWindow::ChooseFirstLanguage(int number) {
   settings_.selectedLanguage = 1;
+  ChooseLanguageDialog dialog(language_, prompts_, programFolder_, this);
+  if (prompts_.RunDialog(dialog) != QDialog::Accepted) return number;
+  if (dialog.Chosen() == kLanguageOther) {
+    settings_.useLanguageFile = 1;
+    settings_.languageFile = dialog.FileName();
+  }
+  return dialog.Chosen();
 }
 
 void MainWindow::OnLanguageChanged() {

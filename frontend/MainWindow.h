@@ -119,7 +119,8 @@ class MainWindow : public QMainWindow {
   void BuildMenu();
   // "When the window opens": language, histories, default policy file, check marks.
   void Initialise();
-  void ChooseFirstLanguage();
+  // "Choose your language" on a first run: the number chosen, or `number` when cancelled.
+  int ChooseFirstLanguage(int number);
   void OnLanguageChanged();
   void ChooseLanguage(int number);
   void UseLanguageFiles();

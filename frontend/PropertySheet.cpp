@@ -22,6 +22,8 @@ PropertySheet::PropertySheet(int title, UiLanguage& language, WindowPosition& po
   setModal(false);
   auto* layout = new QVBoxLayout(this);
   tabs_ = new QTabWidget(this);
+  // Every page title shows: the sheet is as wide as its tabs.
+  tabs_->setUsesScrollButtons(false);
   layout->addWidget(tabs_);
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* ok = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);

@@ -109,17 +109,10 @@ constexpr PolicyRow kTablesRows[] = {
     {PolicyRow::Choice, C::TableFormat, kTableFormat, C::TableFormatLabel},
 };
 
-template <typename Widget>
-Widget* Make(QWidget* parent, Control control) {
-  auto* widget = new Widget(parent);
-  SetControlId(widget, control);
-  return widget;
-}
-
 // A labelled control on one line.
 void AddLabelled(QVBoxLayout* layout, Control label, QWidget* control) {
   auto* row = new QHBoxLayout;
-  row->addWidget(Make<QLabel>(control->parentWidget(), label));
+  row->addWidget(MakeControl<QLabel>(control->parentWidget(), label));
   row->addWidget(control, 1);
   layout->addLayout(row);
 }
@@ -137,7 +130,7 @@ void AddPolicyRows(PropertySheet& sheet, QVBoxLayout* layout, PolicySet& policie
     Policy* policy = policies.Find(row.policy);
     switch (row.kind) {
       case PolicyRow::Check: {
-        auto* box = Make<QCheckBox>(page, row.control);
+        auto* box = MakeControl<QCheckBox>(page, row.control);
         layout->addWidget(box);
         sheet.BindCheck(
             box, [policy] { return policy->number; },
@@ -145,7 +138,7 @@ void AddPolicyRows(PropertySheet& sheet, QVBoxLayout* layout, PolicySet& policie
         break;
       }
       case PolicyRow::Number: {
-        auto* box = Make<QSpinBox>(page, row.control);
+        auto* box = MakeControl<QSpinBox>(page, row.control);
         box->setRange(0, 9999);
         AddLabelled(layout, row.label, box);
         sheet.BindNumber(
@@ -154,7 +147,7 @@ void AddPolicyRows(PropertySheet& sheet, QVBoxLayout* layout, PolicySet& policie
         break;
       }
       case PolicyRow::Text: {
-        auto* edit = Make<QLineEdit>(page, row.control);
+        auto* edit = MakeControl<QLineEdit>(page, row.control);
         AddLabelled(layout, row.label, edit);
         sheet.BindText(
             edit, [policy] { return policy->text; },
@@ -165,7 +158,7 @@ void AddPolicyRows(PropertySheet& sheet, QVBoxLayout* layout, PolicySet& policie
         break;
       }
       case PolicyRow::Choice: {
-        auto* box = Make<QComboBox>(page, row.control);
+        auto* box = MakeControl<QComboBox>(page, row.control);
         AddLabelled(layout, row.label, box);
         for (int i = 0; i < kTableFormats; ++i) box->addItem(QString());
         // The items follow the language.
@@ -258,10 +251,10 @@ class QuorlPageRules : public QObject {
 QLineEdit* AddCommand(PropertySheet& sheet, QVBoxLayout* layout, Control label, Control edit,
                       Control browse, Prompts& prompts, UiLanguage& language) {
   QWidget* page = layout->parentWidget();
-  layout->addWidget(Make<QLabel>(page, label));
+  layout->addWidget(MakeControl<QLabel>(page, label));
   auto* row = new QHBoxLayout;
-  auto* command = Make<QLineEdit>(page, edit);
-  auto* button = Make<QPushButton>(page, browse);
+  auto* command = MakeControl<QLineEdit>(page, edit);
+  auto* button = MakeBrowseButton(page, browse);
   row->addWidget(command, 1);
   row->addWidget(button);
   layout->addLayout(row);
@@ -295,7 +288,7 @@ void BindSetting(PropertySheet& sheet, QCheckBox* box, int& field) {
 
 void AddDragDropPage(PropertySheet& sheet, ProgramSettings& settings) {
   QVBoxLayout* layout = sheet.AddPage(DialogTemplate::DragDropPage);
-  auto* group = Make<QGroupBox>(layout->parentWidget(), C::DragDropGroup);
+  auto* group = MakeControl<QGroupBox>(layout->parentWidget(), C::DragDropGroup);
   auto* groupLayout = new QVBoxLayout(group);
   const struct {
     Control control;
@@ -304,7 +297,7 @@ void AddDragDropPage(PropertySheet& sheet, ProgramSettings& settings) {
                 {C::DragDropViewResults, settings.dragDropViewResults},
                 {C::DragDropStartProgram, settings.dragDropStartProgram}};
   for (const auto& row : kBoxes) {
-    auto* box = Make<QCheckBox>(group, row.control);
+    auto* box = MakeControl<QCheckBox>(group, row.control);
     groupLayout->addWidget(box);
     BindSetting(sheet, box, row.field);
   }
@@ -316,7 +309,7 @@ void AddViewersPage(PropertySheet& sheet, ProgramSettings& settings, Viewers& vi
                     Prompts& prompts, UiLanguage& language) {
   QVBoxLayout* layout = sheet.AddPage(DialogTemplate::ViewersPage);
   QWidget* page = layout->parentWidget();
-  auto* autoView = Make<QCheckBox>(page, C::AutoView);
+  auto* autoView = MakeControl<QCheckBox>(page, C::AutoView);
   layout->addWidget(autoView);
   BindSetting(sheet, autoView, settings.autoDdeUpdates);
 
@@ -331,16 +324,16 @@ void AddViewersPage(PropertySheet& sheet, ProgramSettings& settings, Viewers& vi
       },
       [&settings](const TextString& value) { settings.browserCommand = value; });
 
-  auto* useDde = Make<QCheckBox>(page, C::UseDde);
+  auto* useDde = MakeControl<QCheckBox>(page, C::UseDde);
   layout->addWidget(useDde);
   BindSetting(sheet, useDde, settings.useDdeToViewHtml);
 
-  auto* service = Make<QComboBox>(page, C::DdeService);
+  auto* service = MakeControl<QComboBox>(page, C::DdeService);
   for (const char* name : kDdeServices) service->addItem(QString::fromLatin1(name));
   service->addItem(QString());
-  auto* other = Make<QLineEdit>(page, C::DdeServiceOther);
+  auto* other = MakeControl<QLineEdit>(page, C::DdeServiceOther);
   auto* serviceRow = new QHBoxLayout;
-  serviceRow->addWidget(Make<QLabel>(page, C::DdeServiceLabel));
+  serviceRow->addWidget(MakeControl<QLabel>(page, C::DdeServiceLabel));
   serviceRow->addWidget(service);
   serviceRow->addWidget(other, 1);
   layout->addLayout(serviceRow);
@@ -367,7 +360,7 @@ void AddViewersPage(PropertySheet& sheet, ProgramSettings& settings, Viewers& vi
           settings.ddeServerName = value;
       });
 
-  auto* prefix = Make<QCheckBox>(page, C::AddUrlPrefix);
+  auto* prefix = MakeControl<QCheckBox>(page, C::AddUrlPrefix);
   layout->addWidget(prefix);
   BindSetting(sheet, prefix, settings.addUrlPrefix);
 
