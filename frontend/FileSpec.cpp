@@ -92,7 +92,8 @@ std::vector<TextString> FileSpecPaths(const TextString& spec) {
 }
 
 bool IsSingleFile(const TextString& spec) {
-  return !spec.IsEmpty() && !spec.Contains('"') && !spec.Contains('*') && !spec.Contains('?');
+  return !spec.IsEmpty() && !spec.Contains('"') && !spec.Contains('*') && !spec.Contains('?') &&
+         !IsFolder(spec);
 }
 
 TextString WindowTitle(const TextString& spec) {

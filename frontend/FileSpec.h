@@ -34,7 +34,8 @@ TextString MakeFileSpec(const std::vector<TextString>& paths);
 // specification itself. Empty for an empty specification.
 std::vector<TextString> FileSpecPaths(const TextString& spec);
 
-// Whether the specification names exactly one file (form 1).
+// Whether the specification names exactly one file (form 1, and not a folder, which stands
+// for the HTML files in it).
 bool IsSingleFile(const TextString& spec);
 
 // The main window's title: "Quorlex" for an empty specification; the name part followed by

@@ -156,7 +156,17 @@ MainWindow::MainWindow(SettingsStore& store, Desktop& desktop, Prompts& prompts,
   Initialise();
 }
 
-MainWindow::~MainWindow() { SaveSettingsNow(); }
+MainWindow::~MainWindow() {
+  // The sheets and the status window keep their positions in the settings: they go first,
+  // while the settings still exist, and the settings are saved after.
+  for (PropertySheet*& sheet : sheets_) {
+    delete sheet;
+    sheet = nullptr;
+  }
+  delete status_;
+  status_ = nullptr;
+  SaveSettingsNow();
+}
 
 void MainWindow::BuildControls() {
   auto* central = new QWidget(this);
@@ -495,14 +505,19 @@ void MainWindow::BrowseOutputFolder() {
 }
 
 bool MainWindow::LoadPolicyFile(const TextString& name) {
-  ResetPoliciesQuietly();
+  // A file that cannot be read changes nothing: the policies in use stay.
   if (!CanOpen(name)) {
     prompts_.Show(Message(15), FillPlaceholders(Message(49), {{"xxxxxx", name.View()}}),
                   NoticeIcon::Exclamation);
     return false;
   }
+  ResetPoliciesQuietly();
   // Lines the reader passes over are reported in the status window.
   if (!PolicyFileReader(context_).Read(name, nullptr)) ShowStatusWindow();
+  const TextString outputDirectory = context_.GeneralText(kOutputDirectory);
+  if (!outputDirExplicit_ && !outputDirectory.IsEmpty()) {
+    outputDir_ = WithFinalSeparator(outputDirectory);
+  }
   ReloadSheets();
   return true;
 }
@@ -512,6 +527,7 @@ void MainWindow::ChoosePolicy(const TextString& name) {
     policyFileName_ = name;
     InsertInHistory(settings_.HistoryOf(HistoryList::Policy), name);
   } else {
+    ResetPoliciesQuietly();
     policyFileName_.Clear();
   }
   FillControls();

@@ -73,8 +73,9 @@ class MainWindow : public QMainWindow {
   bool BrowseInputFiles();
   // Converts dropped files at once.
   void DropFiles(const std::vector<TextString>& paths);
-  // Loads a policy file into the policies (reset first). A missing file is reported in a
-  // message box; returns false then.
+  // Loads a policy file into the policies (reset first); its "Output directory" becomes the
+  // output folder unless the user chose one. A file that cannot be read is reported in a
+  // message box and changes nothing; returns false then.
   bool LoadPolicyFile(const TextString& name);
   // Opens a property sheet at the page of a menu command (created on first use).
   void OpenSheet(Command command);

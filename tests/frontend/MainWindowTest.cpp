@@ -476,9 +476,33 @@ class MainWindowTest : public QObject {
 
   void missingPolicyFileIsReported() {
     Fixture f;
+    const std::string policies = f.folder.Write("wide.pol", "Target Page width : 100\n");
+    f.Type(Control::PolicyBox, QString::fromStdString(policies));
+    QCOMPARE(f.window->Policies().Find(kPageWidth)->number, 100);
+    // Leaving the box with a file that is not there keeps the file in use and its policies.
     f.Type(Control::PolicyBox, QString::fromStdString(f.folder / "none.pol"));
     QVERIFY(f.HasNotice("Policy File Error", "Can't find policy file \"" + f.folder / "none.pol"));
+    QCOMPARE(Text(f.window->PolicyFileName()), policies);
+    QCOMPARE(f.Shown(Control::PolicyBox), policies);
+    QCOMPARE(f.window->Policies().Find(kPageWidth)->number, 100);
+    // Choosing an entry that is gone leaves no policy file and the defaults.
+    std::filesystem::remove(policies);
+    f.Choose(Control::PolicyBox, 0);
     QVERIFY(f.window->PolicyFileName().IsEmpty());
+    QCOMPARE(f.window->Policies().Find(kPageWidth)->number, 72);
+  }
+
+  void policyFileNamesTheOutputFolder() {
+    Fixture f;
+    std::filesystem::create_directory(f.folder / "text");
+    const std::string policies =
+        f.folder.Write("out.pol", "Output directory : " + f.folder / "text" + "\n");
+    QVERIFY(f.Browse({f.Page("a.htm")}));
+    QCOMPARE(Text(f.window->GetOutputDir()), f.folder.Path() + "/");
+    f.Type(Control::PolicyBox, QString::fromStdString(policies));
+    QCOMPARE(Text(f.window->GetOutputDir()), f.folder / "text/");
+    QVERIFY(f.window->Convert());
+    QVERIFY(std::filesystem::exists(f.folder / "text/a.txt"));
   }
 
   void statusWindowShowsTheConversion() {
