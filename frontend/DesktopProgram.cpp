@@ -1,8 +1,10 @@
 #include "frontend/DesktopProgram.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <filesystem>
+#include <vector>
 
 #include "control/Arguments.h"
 #include "foundation/Version.h"
@@ -24,12 +26,18 @@ TextString FullPath(const TextString& spec) {
 
 }  // namespace
 
-int RunDesktopProgram(const std::vector<TextString>& words) {
+int RunDesktopProgram(int argc, char** argv) {
+  std::vector<TextString> words;
+  for (int i = 1; i < argc; ++i) words.emplace_back(argv[i]);
   const Arguments arguments = ClassifyArguments(words);
   if (arguments.version) {
     std::printf("quorlex (%s) %s\n", kProgramName, kProgramVersion);
     return 0;
   }
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("quorlex"));
+  QApplication::setDesktopFileName(QStringLiteral("quorlex"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quorlex")));
   LinuxDesktop desktop;
   QtPrompts prompts;
   SettingsStore store(DefaultSettingsPath());

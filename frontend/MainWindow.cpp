@@ -107,18 +107,21 @@ constexpr LanguageCommand kLanguageCommands[] = {
     {Command::LanguageFrench, kLanguageFrench},   {Command::LanguageRussian, kLanguageRussian},
 };
 
+// The property sheets, by their index in MainWindow::sheets_.
+enum SheetKind : size_t { kMarkupSheet = 0, kTextSheet = 1, kSettingsSheet = 2 };
+
 // The sheet and page each menu command opens.
 struct SheetPage {
   Command command;
-  size_t sheet;  // 0 the markup sheet, 1 the text sheet, 2 "Program Settings"
+  SheetKind sheet;
   int page;
 };
 
 constexpr SheetPage kSheetPages[] = {
-    {Command::QuorlOptions, 0, 0},     {Command::TagManipulation, 0, 1},
-    {Command::TextFormatting, 1, 0},   {Command::TextHeaders, 1, 1},
-    {Command::TextHyperlinks, 1, 2},   {Command::TextTables, 1, 3},
-    {Command::DragDropSettings, 2, 0}, {Command::ViewerSettings, 2, 1},
+    {Command::QuorlOptions, kMarkupSheet, 0},       {Command::TagManipulation, kMarkupSheet, 1},
+    {Command::TextFormatting, kTextSheet, 0},       {Command::TextHeaders, kTextSheet, 1},
+    {Command::TextHyperlinks, kTextSheet, 2},       {Command::TextTables, kTextSheet, 3},
+    {Command::DragDropSettings, kSettingsSheet, 0}, {Command::ViewerSettings, kSettingsSheet, 1},
 };
 
 const SheetPage* PageOf(Command command) {

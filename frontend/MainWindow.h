@@ -111,10 +111,6 @@ class MainWindow : public QMainWindow {
  private:
   static constexpr int kConvertToText = 0;
   static constexpr int kOutputToClipboard = 1;
-  // The property sheets.
-  static constexpr size_t kMarkupSheet = 0;
-  static constexpr size_t kTextSheet = 1;
-  static constexpr size_t kSettingsSheet = 2;
 
   void BuildControls();
   void BuildMenu();
@@ -149,6 +145,7 @@ class MainWindow : public QMainWindow {
   void ShowLoadPolicyDialog();
   void SavePolicies();
   void ReloadSheets();
+  // The sheet of `kind` (0 markup, 1 text, 2 settings), connected to the window.
   PropertySheet* MakeSheet(size_t kind);
 
   // Conversion.
@@ -194,7 +191,7 @@ class MainWindow : public QMainWindow {
   bool shownOnce_ = false;
 
   StatusWindow* status_ = nullptr;
-  // The property sheets by SheetKind, each made when first opened.
+  // The markup sheet, the text sheet and "Program Settings", each made when first opened.
   std::array<PropertySheet*, 3> sheets_{};
 
   QComboBox* filesBox_ = nullptr;

@@ -542,6 +542,121 @@ class MainWindowTest : public QObject {
     QVERIFY(f.HasNotice("Convert Error", "Conversion failed"));
   }
 
+  void settingsSheetWritesOnlyTouchedValues() {
+    Fixture f;
+    f.window->OpenSheet(Command::ViewerSettings);
+    PropertySheet* sheet = f.window->SheetOf(Command::ViewerSettings);
+    auto* service = qobject_cast<QComboBox*>(FindControl(sheet, Control::DdeService));
+    auto* other = qobject_cast<QLineEdit*>(FindControl(sheet, Control::DdeServiceOther));
+    auto apply = [sheet] {
+      emit qobject_cast<QPushButton*>(FindControl(sheet, Control::SheetApply))->clicked();
+    };
+    service->setCurrentIndex(2);
+    emit service->activated(2);
+    f.window->Settings().browserCommand = "changed elsewhere";
+    apply();
+    QCOMPARE(Text(f.window->Settings().ddeServerName), std::string("Opera"));
+    QCOMPARE(Text(f.window->Settings().browserCommand), std::string("changed elsewhere"));
+    // The free entry writes the name typed beside the list.
+    service->setCurrentIndex(4);
+    emit service->activated(4);
+    other->setText("Firefox");
+    emit other->textEdited("Firefox");
+    apply();
+    QCOMPARE(Text(f.window->Settings().ddeServerName), std::string("Firefox"));
+    // The switch of the page and of the menu are one setting.
+    qobject_cast<QCheckBox*>(FindControl(sheet, Control::AutoView))->click();
+    apply();
+    QCOMPARE(f.window->Settings().autoDdeUpdates, 1);
+    QAction* menuItem = nullptr;
+    for (QAction* action : f.window->menuBar()->findChildren<QAction*>()) {
+      if (action->text() == "&Automatically view results") menuItem = action;
+    }
+    QVERIFY(menuItem != nullptr && menuItem->isChecked());
+    f.window->RunCommand(Command::AutoViewResults);
+    QCOMPARE(f.window->Settings().autoDdeUpdates, 0);
+    QVERIFY(!menuItem->isChecked());
+  }
+
+  void toolTipsFollowTheirSwitch() {
+    Fixture f;
+    QWidget* convert = FindControl(f.window.get(), Control::Convert);
+    QCOMPARE(convert->toolTip(), QString("Start the conversion"));
+    f.window->RunCommand(Command::ShowToolTips);
+    QVERIFY(convert->toolTip().isEmpty());
+    QCOMPARE(f.window->Settings().displayToolTips, 0);
+  }
+
+  void savedPoliciesGetTheirExtension() {
+    Fixture f;
+    f.window->OpenSheet(Command::TextFormatting);
+    PropertySheet* sheet = f.window->SheetOf(Command::TextFormatting);
+    qobject_cast<QCheckBox*>(FindControl(sheet, Control::RightJustify))->click();
+    emit qobject_cast<QPushButton*>(FindControl(sheet, Control::SheetOk))->clicked();
+    const std::string name = f.folder / "mine";
+    f.prompts.onDialog = [&name](QDialog& dialog) {
+      qobject_cast<QLineEdit*>(FindControl(&dialog, Control::SavePolicyName))
+          ->setText(QString::fromStdString(name));
+      return int{QDialog::Accepted};
+    };
+    f.window->RunCommand(Command::SaveToFile);
+    const std::string saved = f.folder.Read("mine.pol");
+    QVERIFY2(saved.find("Right justify the output text") != std::string::npos, saved.c_str());
+    // Only the changed policies: the page width was not touched.
+    QVERIFY(saved.find("Target Page width") == std::string::npos);
+    QVERIFY(!f.window->PoliciesChanged());
+  }
+
+  void policyFileChosenToLoadAtStart() {
+    Fixture f;
+    const std::string policies = f.folder.Write("start.pol", "Target Page width : 60\n");
+    f.prompts.onDialog = [&policies](QDialog& dialog) {
+      qobject_cast<QLineEdit*>(FindControl(&dialog, Control::LoadPolicyName))
+          ->setText(QString::fromStdString(policies));
+      qobject_cast<QCheckBox*>(FindControl(&dialog, Control::LoadPolicyAtStart))->setChecked(true);
+      return int{QDialog::Accepted};
+    };
+    f.window->RunCommand(Command::FileLoadPolicy);
+    QCOMPARE(f.window->Policies().Find(kPageWidth)->number, 60);
+    f.prompts.onDialog = nullptr;
+    f.Open();
+    QCOMPARE(f.window->Policies().Find(kPageWidth)->number, 72);
+    f.window->show();  // the policy file named when the window opens is read as it shows
+    QCOMPARE(f.window->Policies().Find(kPageWidth)->number, 60);
+    QCOMPARE(f.Shown(Control::PolicyBox), policies);
+  }
+
+  void exportedLanguageFileCanBeUsed() {
+    Fixture f;
+    f.window->RunCommand(Command::LanguageFrench);
+    const std::string file = f.folder / "mine.lng";
+    f.prompts.onDialog = [&f, &file](QDialog& dialog) {
+      f.prompts.fileToSave = f.folder / "mine";
+      emit qobject_cast<QPushButton*>(FindControl(&dialog, Control::ExportLanguage))->clicked();
+      qobject_cast<QCheckBox*>(FindControl(&dialog, Control::UseLanguageFile))->setChecked(true);
+      qobject_cast<QLineEdit*>(FindControl(&dialog, Control::LanguageFileName))
+          ->setText(QString::fromStdString(file));
+      return int{QDialog::Accepted};
+    };
+    f.window->RunCommand(Command::LanguageSkin);
+    QVERIFY(std::filesystem::exists(file));
+    QCOMPARE(f.window->Language().Current(), int{kLanguageOther});
+    QCOMPARE(f.window->Settings().useLanguageFile, 1);
+    QCOMPARE(Text(f.window->Settings().languageFile), file);
+    // Still French, now from the file.
+    QCOMPARE(f.Box(Control::ConversionBox)->itemText(0).toStdString(),
+             f.window->Language().Display(TextTable::Message, 111));
+    QVERIFY(f.Box(Control::ConversionBox)->itemText(0) != QString("Convert to text"));
+  }
+
+  void viewingBeforeConvertingAsksForFiles() {
+    Fixture f;
+    f.window->RunCommand(Command::ViewResults);
+    QVERIFY(f.HasNotice("Input File Error", "Must choose a file first"));
+    QCOMPARE(f.prompts.openStarts.size(), size_t{1});  // Convert browsed, and was cancelled
+    QVERIFY(f.desktop.started.empty());
+  }
+
   void ddeFailureLastTimeSwitchesDdeOff() {
     Fixture f;
     f.Reopen("\\UseDDEToViewHTML", "Yes");
