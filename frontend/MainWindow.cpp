@@ -244,8 +244,9 @@ void MainWindow::BuildControls() {
   layout->addWidget(previewArea_);
   setCentralWidget(central);
 
-  connect(filesBox_, &QComboBox::activated, this,
-          [this](int index) { TakeFileSpec(FromQString(filesBox_->itemText(index))); });
+  connect(filesBox_, &QComboBox::activated, this, [this](int index) {
+    if (index >= 0) TakeFileSpec(FromQString(filesBox_->itemText(index)));
+  });
   connect(filesBox_->lineEdit(), &QLineEdit::editingFinished, this, [this] {
     const TextString typed = FromQString(filesBox_->currentText());
     if (typed.View() == fileSpec_.View()) return;
@@ -270,8 +271,9 @@ void MainWindow::BuildControls() {
   connect(outputFolderBox_->lineEdit(), &QLineEdit::editingFinished, this,
           [this] { OnOutputFolderLeft(); });
   connect(outputBrowse_, &QPushButton::clicked, this, [this] { BrowseOutputFolder(); });
-  connect(policyBox_, &QComboBox::activated, this,
-          [this](int index) { ChoosePolicy(FromQString(policyBox_->itemText(index))); });
+  connect(policyBox_, &QComboBox::activated, this, [this](int index) {
+    if (index >= 0) ChoosePolicy(FromQString(policyBox_->itemText(index)));
+  });
   connect(policyBox_->lineEdit(), &QLineEdit::editingFinished, this, [this] { LeavePolicyBox(); });
   connect(policyBrowse, &QPushButton::clicked, this, [this] { BrowsePolicyFile(); });
   connect(reset, &QPushButton::clicked, this, [this] { ResetPolicies(); });

@@ -657,6 +657,33 @@ class MainWindowTest : public QObject {
     QVERIFY(f.desktop.started.empty());
   }
 
+  void sheetPoliciesReachTheConversion() {
+    Fixture f;
+    f.Choose(Control::ConversionBox, 1);
+    std::filesystem::create_directory(f.folder / "out");
+    f.Type(Control::OutputFolderBox, QString::fromStdString(f.folder / "out"));
+    QVERIFY(f.Browse({f.folder.Write("a.htm", "<p>Hello <b>world</b></p>\n")}));
+    QVERIFY(f.window->Convert());
+    QVERIFY(f.folder.Read("out/a.htm").find("<b>world</b>") != std::string::npos);
+    f.window->OpenSheet(Command::QuorlOptions);
+    PropertySheet* sheet = f.window->SheetOf(Command::QuorlOptions);
+    qobject_cast<QCheckBox*>(FindControl(sheet, Control::RemoveAllHtmlTags))->click();
+    emit qobject_cast<QPushButton*>(FindControl(sheet, Control::SheetOk))->clicked();
+    QVERIFY(f.window->Convert());
+    const std::string stripped = f.folder.Read("out/a.htm");
+    QVERIFY2(stripped.find("<b>") == std::string::npos, stripped.c_str());
+    QVERIFY(stripped.find("Hello world") != std::string::npos);
+  }
+
+  void markupOutputNeverReplacesItsInput() {
+    Fixture f;
+    f.Choose(Control::ConversionBox, 1);
+    qobject_cast<QCheckBox*>(FindControl(f.window.get(), Control::Overwrite))->setChecked(true);
+    QVERIFY(f.Browse({f.Page("a.htm")}));
+    QVERIFY(!f.window->Convert());
+    QCOMPARE(f.folder.Read("a.htm"), std::string(kPage));
+  }
+
   void ddeFailureLastTimeSwitchesDdeOff() {
     Fixture f;
     f.Reopen("\\UseDDEToViewHTML", "Yes");
