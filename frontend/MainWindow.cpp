@@ -348,6 +348,9 @@ void MainWindow::ApplyToolTipsEverywhere() {
   const bool on = settings_.displayToolTips != 0;
   ApplyToolTips(this, language_, on);
   ApplyToolTips(status_, language_, on);
+  for (PropertySheet* sheet : sheets_) {
+    if (sheet != nullptr) ApplyToolTips(sheet, language_, on);
+  }
 }
 
 void MainWindow::UpdateCheckMarks() {
@@ -628,7 +631,7 @@ void MainWindow::OpenSheet(Command command) {
   ApplyConversionType();
   PropertySheet*& sheet = sheets_[page->sheet];
   if (sheet == nullptr) sheet = MakeSheet(page->sheet);
-  sheet->OpenAt(page->page);
+  sheet->OpenAt(page->page, settings_.displayToolTips != 0);
 }
 
 void MainWindow::ChooseLanguage(int number) {

@@ -91,10 +91,10 @@ void PropertySheet::BindChoice(QComboBox* box, std::function<int()> get,
   connect(box, &QComboBox::activated, this, [this, box] { Touch(box); });
 }
 
-void PropertySheet::OpenAt(int page) {
+void PropertySheet::OpenAt(int page, bool toolTips) {
   if (!isVisible()) {
     Reload();
-    ApplyTexts(language_.Current() != 0);
+    ApplyTexts(toolTips);
     Place();
   }
   tabs_->setCurrentIndex(page);

@@ -49,8 +49,8 @@ class PropertySheet : public QDialog {
   void Touch(QWidget* control);
 
   // Shows the sheet at `page` (from 0), brought to the front; a sheet that was hidden shows
-  // the current values first.
-  void OpenAt(int page);
+  // the current values first, in the current language, with tool tips when `toolTips`.
+  void OpenAt(int page, bool toolTips);
   // Shows the current values again in every control; nothing counts as touched.
   void Reload();
   // Writes the values of the touched controls and emits Applied when there were any.

@@ -582,9 +582,18 @@ class MainWindowTest : public QObject {
     Fixture f;
     QWidget* convert = FindControl(f.window.get(), Control::Convert);
     QCOMPARE(convert->toolTip(), QString("Start the conversion"));
+    f.window->OpenSheet(Command::TextTables);
+    QWidget* parse = FindControl(f.window->SheetOf(Command::TextTables), Control::ParseTables);
+    QVERIFY(!parse->toolTip().isEmpty());
     f.window->RunCommand(Command::ShowToolTips);
     QVERIFY(convert->toolTip().isEmpty());
+    QVERIFY(parse->toolTip().isEmpty());
     QCOMPARE(f.window->Settings().displayToolTips, 0);
+    // A sheet opened while they are off shows none either.
+    f.window->OpenSheet(Command::ViewerSettings);
+    QVERIFY(FindControl(f.window->SheetOf(Command::ViewerSettings), Control::UseDde)
+                ->toolTip()
+                .isEmpty());
   }
 
   void savedPoliciesGetTheirExtension() {
