@@ -247,13 +247,7 @@ void MainWindow::BuildControls() {
   connect(filesBox_, &QComboBox::activated, this, [this](int index) {
     if (index >= 0) TakeFileSpec(FromQString(filesBox_->itemText(index)));
   });
-  connect(filesBox_->lineEdit(), &QLineEdit::editingFinished, this, [this] {
-    const TextString typed = FromQString(filesBox_->currentText());
-    if (typed.View() == fileSpec_.View()) return;
-    TakeFileSpec(typed);
-    InsertInHistory(settings_.HistoryOf(HistoryList::Files), typed);
-    FillControls();
-  });
+  connect(filesBox_->lineEdit(), &QLineEdit::editingFinished, this, [this] { LeaveFilesBox(); });
   connect(filesBrowse, &QPushButton::clicked, this, [this] { BrowseInputFiles(); });
   connect(subFolders_, &QCheckBox::toggled, this, [this](bool on) { searchSubFolders_ = on; });
   connect(conversionBox_, &QComboBox::activated, this,
@@ -265,11 +259,11 @@ void MainWindow::BuildControls() {
   });
   connect(outputName_, &QLineEdit::textEdited, this,
           [this](const QString& text) { outputFileName_ = FromQString(text); });
-  connect(outputFolderBox_, &QComboBox::activated, this, [this] { OnOutputFolderLeft(); });
+  connect(outputFolderBox_, &QComboBox::activated, this, [this] { LeaveOutputFolderBox(); });
   connect(outputFolderBox_->lineEdit(), &QLineEdit::textEdited, this,
           [this] { outputDirExplicit_ = true; });
   connect(outputFolderBox_->lineEdit(), &QLineEdit::editingFinished, this,
-          [this] { OnOutputFolderLeft(); });
+          [this] { LeaveOutputFolderBox(); });
   connect(outputBrowse_, &QPushButton::clicked, this, [this] { BrowseOutputFolder(); });
   connect(policyBox_, &QComboBox::activated, this, [this](int index) {
     if (index >= 0) ChoosePolicy(FromQString(policyBox_->itemText(index)));
@@ -360,14 +354,15 @@ void MainWindow::UpdateCheckMarks() {
 }
 
 void MainWindow::ReadControls() {
-  fileSpec_ = FromQString(filesBox_->currentText());
+  // Text typed into a box and not yet left counts as left.
+  LeaveFilesBox();
+  LeaveOutputFolderBox();
+  LeavePolicyBox();
   searchSubFolders_ = subFolders_->isChecked();
   conversionType_ = conversionBox_->currentIndex() == 1 ? 1 : kConvertToText;
   mayOverwrite_ = overwrite_->isChecked();
   outputType_ = outputBox_->currentIndex() == kOutputToClipboard ? kOutputToClipboard : 0;
   outputFileName_ = FromQString(outputName_->text());
-  outputDir_ = FromQString(outputFolderBox_->currentText());
-  policyFileName_ = FromQString(policyBox_->currentText());
 }
 
 void MainWindow::FillControls() {
@@ -489,7 +484,15 @@ void MainWindow::ApplyConversionType() {
   }
 }
 
-void MainWindow::OnOutputFolderLeft() {
+void MainWindow::LeaveFilesBox() {
+  const TextString typed = FromQString(filesBox_->currentText());
+  if (typed.View() == fileSpec_.View()) return;
+  TakeFileSpec(typed);
+  InsertInHistory(settings_.HistoryOf(HistoryList::Files), typed);
+  FillControls();
+}
+
+void MainWindow::LeaveOutputFolderBox() {
   TextString typed = FromQString(outputFolderBox_->currentText());
   if (typed.View() == outputDir_.View()) return;
   outputDirExplicit_ = true;

@@ -122,7 +122,8 @@ class MainWindow : public QMainWindow {
   void ChooseLanguage(int number);
   void UseLanguageFiles();
 
-  // Between fields and controls.
+  // Between fields and controls. Reading takes what was typed into the edit boxes as leaving
+  // them would.
   void ReadControls();
   void FillControls();
   void EnableControls();
@@ -135,7 +136,8 @@ class MainWindow : public QMainWindow {
   void TakeFileSpec(const TextString& spec);
   void DeriveOutputName();
   void OnConversionTypeChosen(int index);
-  void OnOutputFolderLeft();
+  void LeaveFilesBox();
+  void LeaveOutputFolderBox();
   void BrowseOutputFolder();
   void ChoosePolicy(const TextString& name);
   void LeavePolicyBox();

@@ -269,6 +269,16 @@ class MainWindowTest : public QObject {
     QVERIFY(std::filesystem::exists(f.folder / "ok/b.txt"));
   }
 
+  void typedFilesConvertWithoutLeavingTheBox() {
+    Fixture f;
+    const std::string input = f.Page("typed/a.htm");
+    f.Box(Control::FilesBox)->lineEdit()->setText(QString::fromStdString(input));
+    QVERIFY(f.window->Convert());
+    QCOMPARE(Text(f.window->GetInputDir()), f.folder / "typed/");
+    QVERIFY(std::filesystem::exists(f.folder / "typed/a.txt"));
+    QCOMPARE(f.Box(Control::FilesBox)->itemText(0).toStdString(), input);
+  }
+
   void missingInputFolderIsRefused() {
     Fixture f;
     f.Type(Control::FilesBox, QString::fromStdString(f.folder / "gone/a.htm"));
