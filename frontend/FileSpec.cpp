@@ -135,6 +135,13 @@ void InsertInHistory(History& history, const TextString& entry) {
   history[0] = entry;
 }
 
+std::vector<TextString> MarkFolders(std::vector<TextString> paths) {
+  for (TextString& path : paths) {
+    if (IsFolder(path)) path = WithFinalSeparator(path);
+  }
+  return paths;
+}
+
 TextString WithFinalSeparator(const TextString& folder) {
   if (folder.IsEmpty() || folder[folder.Length() - 1] == kFolderSeparator) return folder;
   TextString result(folder);

@@ -56,6 +56,10 @@ TextString DeriveOutputFileName(const TextString& inputDir, const TextString& na
 // one place; a new one pushes every entry down, the tenth falling off.
 void InsertInHistory(History& history, const TextString& entry);
 
+// `paths` with a final separator added to each that names a folder, so that the folder stands
+// for the files in it (and is the input folder itself, not the one above it).
+std::vector<TextString> MarkFolders(std::vector<TextString> paths);
+
 // `folder` with a final separator; an empty folder stays empty.
 TextString WithFinalSeparator(const TextString& folder);
 

@@ -453,8 +453,9 @@ bool MainWindow::BrowseInputFiles() {
   return true;
 }
 
-void MainWindow::DropFiles(const std::vector<TextString>& paths) {
-  if (paths.empty()) return;
+void MainWindow::DropFiles(const std::vector<TextString>& dropped) {
+  if (dropped.empty()) return;
+  const std::vector<TextString> paths = MarkFolders(dropped);
   fileSpec_ = MakeFileSpec(paths);
   TextString name;
   TextString extension;
@@ -834,7 +835,7 @@ void MainWindow::WarnAboutDde() {
 
 bool MainWindow::ConvertStartFiles(const std::vector<TextString>& paths) {
   startedWithFiles_ = true;
-  fileSpec_ = MakeFileSpec(paths);
+  fileSpec_ = MakeFileSpec(MarkFolders(paths));
   TextString names;
   SplitFileSpec(fileSpec_, inputDir_, names);
   if (!outputDirExplicit_) outputDir_ = inputDir_;

@@ -71,8 +71,8 @@ class MainWindow : public QMainWindow {
   bool Convert();
   // Browses for input files; returns true when the user chose some.
   bool BrowseInputFiles();
-  // Converts dropped files at once.
-  void DropFiles(const std::vector<TextString>& paths);
+  // Converts dropped files at once (a dropped folder stands for the HTML files in it).
+  void DropFiles(const std::vector<TextString>& dropped);
   // Loads a policy file into the policies (reset first); its "Output directory" becomes the
   // output folder unless the user chose one. A file that cannot be read is reported in a
   // message box and changes nothing; returns false then.

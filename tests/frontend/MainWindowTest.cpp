@@ -316,6 +316,16 @@ class MainWindowTest : public QObject {
     QVERIFY(f.prompts.notices.empty());
   }
 
+  void droppedFolderConvertsItsPages() {
+    Fixture f;
+    f.Page("site/a.htm");
+    f.Page("site/b.html");
+    f.window->DropFiles({TextString((f.folder / "site").c_str())});
+    QCOMPARE(Text(f.window->GetInputDir()), f.folder / "site/");
+    QVERIFY(std::filesystem::exists(f.folder / "site/a.txt"));
+    QVERIFY(std::filesystem::exists(f.folder / "site/b.txt"));
+  }
+
   void firstRunAsksForTheLanguageOnce() {
     Fixture f(true);
     const std::string choose = typeid(ChooseLanguageDialog).name();
