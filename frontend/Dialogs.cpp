@@ -63,8 +63,8 @@ std::string LanguageFolder(const std::string& programFolder) {
 
 AboutBox::AboutBox(UiLanguage& language, QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
-  auto* product = new QLabel(QStringLiteral("<b>%1</b>").arg(QString::fromLatin1(kProgramName)),
-                             this);
+  auto* product =
+      new QLabel(QStringLiteral("<b>%1</b>").arg(QString::fromLatin1(kProgramName)), this);
   layout->addWidget(product);
   auto* versionRow = new QHBoxLayout;
   versionRow->addWidget(MakeControl<QLabel>(this, Control::AboutVersion));

@@ -56,8 +56,8 @@ class LanguageFilesDialog : public QDialog {
 // is read again before each conversion.
 class LoadPolicyDialog : public QDialog {
  public:
-  LoadPolicyDialog(UiLanguage& language, Prompts& prompts, const TextString& fileName,
-                   bool atStart, bool alwaysReload, QWidget* parent);
+  LoadPolicyDialog(UiLanguage& language, Prompts& prompts, const TextString& fileName, bool atStart,
+                   bool alwaysReload, QWidget* parent);
   TextString FileName() const;
   bool AtStart() const;
   bool AlwaysReload() const;

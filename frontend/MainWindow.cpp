@@ -28,8 +28,8 @@
 #include "frontend/CodePages.h"
 #include "frontend/Dialogs.h"
 #include "frontend/FileSpec.h"
-#include "frontend/PropertySheet.h"
 #include "frontend/Prompts.h"
+#include "frontend/PropertySheet.h"
 #include "frontend/Sheets.h"
 #include "frontend/StatusWindow.h"
 #include "policies/PolicyCatalogue.h"
@@ -144,9 +144,8 @@ MainWindow::MainWindow(SettingsStore& store, Desktop& desktop, Prompts& prompts,
       policies_(MakeDetaggingPolicies()),
       context_(policies_),
       policyLog_(RunTexts()) {
-  settings_.LoadSettings(store_, [this](TextString& command) {
-    return viewers_.DetectBrowser(command);
-  });
+  settings_.LoadSettings(store_,
+                         [this](TextString& command) { return viewers_.DetectBrowser(command); });
   conversionType_ = settings_.conversionType == 1 ? 1 : kConvertToText;
   outputType_ = settings_.outputType == kOutputToClipboard ? kOutputToClipboard : 0;
   status_ = new StatusWindow(settings_, language_, this);
@@ -599,11 +598,11 @@ void MainWindow::SavePolicies() {
   if (prompts_.RunDialog(dialog) != QDialog::Accepted || dialog.FileName().IsEmpty()) return;
   TextString error;
   if (!WritePolicyFile(context_, dialog.FileName(), dialog.WriteAll() ? 1 : 0, error)) {
-    prompts_.Show(Message(15),
-                  MessageToUtf8(("ERROR: Error writing to file " + dialog.FileName() + " (" +
-                                 error + ")")
-                                    .View()),
-                  NoticeIcon::Exclamation);
+    prompts_.Show(
+        Message(15),
+        MessageToUtf8(
+            ("ERROR: Error writing to file " + dialog.FileName() + " (" + error + ")").View()),
+        NoticeIcon::Exclamation);
     return;
   }
   policiesChanged_ = false;
@@ -760,8 +759,7 @@ bool MainWindow::RunConversion() {
     // One file takes the name in the output name box; the files of a wildcard or a list keep
     // their own names.
     const TextString name = GetOutputFileName();
-    run.output.Assign(IsSingleFile(fileSpec_) && !name.IsEmpty() ? outputDir_ + name
-                                                                   : outputDir_);
+    run.output.Assign(IsSingleFile(fileSpec_) && !name.IsEmpty() ? outputDir_ + name : outputDir_);
   }
   RunLog log(language_.MakeRunTexts());
   status_->Attach(log.Channel());

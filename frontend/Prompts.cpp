@@ -19,9 +19,8 @@ bool QtPrompts::Ask(const std::string& caption, const std::string& text) {
   return box.exec() == QMessageBox::Yes;
 }
 
-std::vector<std::string> QtPrompts::OpenFiles(const std::string& caption,
-                                              const std::string& start, const QString& filter,
-                                              bool several) {
+std::vector<std::string> QtPrompts::OpenFiles(const std::string& caption, const std::string& start,
+                                              const QString& filter, bool several) {
   QFileDialog dialog(parent_, ToQString(caption), ToQString(start), filter);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);

@@ -86,8 +86,8 @@ void PropertySheet::BindText(QLineEdit* edit, std::function<TextString()> get,
 
 void PropertySheet::BindChoice(QComboBox* box, std::function<int()> get,
                                std::function<void(int)> set) {
-  bindings_.push_back({box, [box, get] { box->setCurrentIndex(get()); },
-                       [box, set] { set(box->currentIndex()); }});
+  bindings_.push_back(
+      {box, [box, get] { box->setCurrentIndex(get()); }, [box, set] { set(box->currentIndex()); }});
   connect(box, &QComboBox::activated, this, [this, box] { Touch(box); });
 }
 

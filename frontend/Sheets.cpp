@@ -14,8 +14,8 @@
 #include <span>
 
 #include "frontend/ApplyTexts.h"
-#include "frontend/PropertySheet.h"
 #include "frontend/Prompts.h"
+#include "frontend/PropertySheet.h"
 #include "frontend/UiLanguage.h"
 #include "frontend/Viewers.h"
 #include "policies/PolicyCatalogue.h"
@@ -164,14 +164,14 @@ void AddPolicyRows(PropertySheet& sheet, QVBoxLayout* layout, PolicySet& policie
         // The items follow the language.
         QObject::connect(&sheet, &PropertySheet::TextsApplied, box, [box, &language] {
           for (int i = 0; i < kTableFormats; ++i)
-            box->setItemText(i, ToQString(language.Display(TextTable::Dialog,
-                                                           kTableFormatItems + i)));
+            box->setItemText(i,
+                             ToQString(language.Display(TextTable::Dialog, kTableFormatItems + i)));
         });
         sheet.BindChoice(
             box,
             [policy] {
               return policy->number >= 1 && policy->number <= kTableFormats ? policy->number - 1
-                                                                           : 0;
+                                                                            : 0;
             },
             [policy](int index) { SetPolicyNumber(policy, index + 1); });
         break;
@@ -188,19 +188,25 @@ class QuorlPageRules : public QObject {
     for (const PolicyRow& row : kQuorlRows) {
       auto* box = qobject_cast<QCheckBox*>(FindControl(page, row.control));
       boxes_[Index(row.control)] = box;
-      connect(box, &QCheckBox::clicked, this, [this, control = row.control](bool on) {
-        Clicked(control, on);
-      });
+      connect(box, &QCheckBox::clicked, this,
+              [this, control = row.control](bool on) { Clicked(control, on); });
     }
     connect(&sheet, &PropertySheet::Reloaded, this, [this] { Enable(); });
   }
 
  private:
-  static constexpr C kIndividual[] = {
-      C::RemoveHead,   C::RemoveComments, C::RemoveScript,     C::RemoveForm,
-      C::RemoveFont,   C::RemoveSpan,     C::RemoveEmphasis,   C::ReplaceLinks,
-      C::RemoveStyleSheet, C::RemoveImg,  C::RemoveNonStandardTags,
-      C::RemoveNonStandardAttributes};
+  static constexpr C kIndividual[] = {C::RemoveHead,
+                                      C::RemoveComments,
+                                      C::RemoveScript,
+                                      C::RemoveForm,
+                                      C::RemoveFont,
+                                      C::RemoveSpan,
+                                      C::RemoveEmphasis,
+                                      C::ReplaceLinks,
+                                      C::RemoveStyleSheet,
+                                      C::RemoveImg,
+                                      C::RemoveNonStandardTags,
+                                      C::RemoveNonStandardAttributes};
   static constexpr C kKeepDeprecated[] = {C::KeepDeprecatedTags, C::KeepDeprecatedAttributes};
   static constexpr C kNonHtml[] = {C::RemoveMailXTags, C::RemoveOfficeTags};
 
@@ -237,8 +243,7 @@ class QuorlPageRules : public QObject {
     Box(C::RemoveNonHtmlTags)->setEnabled(!allTags);
     for (const C control : kIndividual) Box(control)->setEnabled(individual);
     Box(C::KeepDeprecatedTags)->setEnabled(individual && On(C::RemoveNonStandardTags));
-    Box(C::KeepDeprecatedAttributes)
-        ->setEnabled(individual && On(C::RemoveNonStandardAttributes));
+    Box(C::KeepDeprecatedAttributes)->setEnabled(individual && On(C::RemoveNonStandardAttributes));
     for (const C control : kNonHtml)
       Box(control)->setEnabled(!allTags && !On(C::RemoveNonHtmlTags));
   }
@@ -379,10 +384,10 @@ void AddViewersPage(PropertySheet& sheet, ProgramSettings& settings, Viewers& vi
 
 }  // namespace
 
-PropertySheet* MakeMarkupSheet(PolicySet& policies, UiLanguage& language,
-                               ProgramSettings& settings, QWidget* owner) {
-  auto* sheet = new PropertySheet(620, language, settings.outputSheets, DefaultPlace::LowerRight,
-                                  owner);
+PropertySheet* MakeMarkupSheet(PolicySet& policies, UiLanguage& language, ProgramSettings& settings,
+                               QWidget* owner) {
+  auto* sheet =
+      new PropertySheet(620, language, settings.outputSheets, DefaultPlace::LowerRight, owner);
   QVBoxLayout* quorl = sheet->AddPage(DialogTemplate::QuorlPage);
   AddPolicyRows(*sheet, quorl, policies, kQuorlRows, language);
   new QuorlPageRules(*sheet, quorl->parentWidget());
@@ -392,8 +397,8 @@ PropertySheet* MakeMarkupSheet(PolicySet& policies, UiLanguage& language,
 
 PropertySheet* MakeTextSheet(PolicySet& policies, UiLanguage& language, ProgramSettings& settings,
                              QWidget* owner) {
-  auto* sheet = new PropertySheet(621, language, settings.outputSheets, DefaultPlace::LowerRight,
-                                  owner);
+  auto* sheet =
+      new PropertySheet(621, language, settings.outputSheets, DefaultPlace::LowerRight, owner);
   const struct {
     DialogTemplate page;
     std::span<const PolicyRow> rows;
@@ -409,8 +414,8 @@ PropertySheet* MakeTextSheet(PolicySet& policies, UiLanguage& language, ProgramS
 
 PropertySheet* MakeSettingsSheet(ProgramSettings& settings, Viewers& viewers, Prompts& prompts,
                                  UiLanguage& language, QWidget* owner) {
-  auto* sheet = new PropertySheet(350, language, settings.settingsSheet, DefaultPlace::NearCentre,
-                                  owner);
+  auto* sheet =
+      new PropertySheet(350, language, settings.settingsSheet, DefaultPlace::NearCentre, owner);
   AddDragDropPage(*sheet, settings);
   AddViewersPage(*sheet, settings, viewers, prompts, language);
   return sheet;

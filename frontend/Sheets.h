@@ -25,8 +25,8 @@ struct ProgramSettings;
 // deprecated" boxes; clicking B sets the individual removals to B's value and clears the two
 // "Keep deprecated" boxes; clicking C sets the x-tags and Office boxes to C's value. Every box
 // so set counts as touched.
-PropertySheet* MakeMarkupSheet(PolicySet& policies, UiLanguage& language,
-                               ProgramSettings& settings, QWidget* owner);
+PropertySheet* MakeMarkupSheet(PolicySet& policies, UiLanguage& language, ProgramSettings& settings,
+                               QWidget* owner);
 
 // The text sheet: "Text formatting", "Headers and footers", "Hyperlinks and Images" and
 // "Tables", one group of the text policies a page.

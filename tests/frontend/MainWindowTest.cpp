@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -13,7 +15,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "frontend/ApplyTexts.h"
@@ -170,11 +171,16 @@ class MainWindowTest : public QObject {
   void titleFollowsTheFiles_data() {
     QTest::addColumn<QString>("spec");
     QTest::addColumn<QString>("title");
-    QTest::newRow("nothing") << "" << "Quorlex";
-    QTest::newRow("one file") << "/docs/a.htm" << "a.htm - Quorlex";
-    QTest::newRow("wildcard") << "/docs/*.htm" << "*.htm - Quorlex";
-    QTest::newRow("list") << "/docs/\"/a.htm\" \"/b.htm\"" << "\"/a.htm\"... - Quorlex";
-    QTest::newRow("name without folder") << "a.htm" << "a.htm - Quorlex";
+    QTest::newRow("nothing") << ""
+                             << "Quorlex";
+    QTest::newRow("one file") << "/docs/a.htm"
+                              << "a.htm - Quorlex";
+    QTest::newRow("wildcard") << "/docs/*.htm"
+                              << "*.htm - Quorlex";
+    QTest::newRow("list") << "/docs/\"/a.htm\" \"/b.htm\""
+                          << "\"/a.htm\"... - Quorlex";
+    QTest::newRow("name without folder") << "a.htm"
+                                         << "a.htm - Quorlex";
   }
   void titleFollowsTheFiles() {
     QFETCH(QString, spec);
@@ -383,12 +389,18 @@ class MainWindowTest : public QObject {
     auto box = [sheet](Control control) {
       return qobject_cast<QCheckBox*>(FindControl(sheet, control));
     };
-    const std::vector<Control> individual = {
-        Control::RemoveHead,   Control::RemoveComments,  Control::RemoveScript,
-        Control::RemoveForm,   Control::RemoveFont,      Control::RemoveSpan,
-        Control::RemoveEmphasis, Control::ReplaceLinks,  Control::RemoveStyleSheet,
-        Control::RemoveImg,    Control::RemoveNonStandardTags,
-        Control::RemoveNonStandardAttributes};
+    const std::vector<Control> individual = {Control::RemoveHead,
+                                             Control::RemoveComments,
+                                             Control::RemoveScript,
+                                             Control::RemoveForm,
+                                             Control::RemoveFont,
+                                             Control::RemoveSpan,
+                                             Control::RemoveEmphasis,
+                                             Control::ReplaceLinks,
+                                             Control::RemoveStyleSheet,
+                                             Control::RemoveImg,
+                                             Control::RemoveNonStandardTags,
+                                             Control::RemoveNonStandardAttributes};
     // "Remove all tags" is on for a text conversion: everything else waits on it.
     QVERIFY(box(Control::RemoveAllTags)->isChecked());
     QVERIFY(!box(Control::RemoveAllHtmlTags)->isEnabled());
@@ -477,8 +489,8 @@ class MainWindowTest : public QObject {
 
   void policyFileIsLoadedAndReset() {
     Fixture f;
-    const std::string policies =
-        f.folder.Write("strict.pol", "[Quorl]\nRemove all HTML tags : Yes\nRemove style sheet : Yes\n");
+    const std::string policies = f.folder.Write(
+        "strict.pol", "[Quorl]\nRemove all HTML tags : Yes\nRemove style sheet : Yes\n");
     f.prompts.filesToOpen = {policies};
     emit f.ControlOf<QPushButton>(Control::PolicyBrowse)->clicked();
     QCOMPARE(f.window->Policies().Find(kRemoveAllHtmlTags)->number, 1);

@@ -29,8 +29,8 @@ class FakePrompts : public Prompts {
     questions.push_back({caption, text, NoticeIcon::Information});
     return answerYes;
   }
-  std::vector<std::string> OpenFiles(const std::string&, const std::string& start,
-                                     const QString&, bool) override {
+  std::vector<std::string> OpenFiles(const std::string&, const std::string& start, const QString&,
+                                     bool) override {
     openStarts.push_back(start);
     return std::exchange(filesToOpen, {});
   }
