@@ -10,7 +10,6 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <array>
-#include <climits>
 #include <span>
 
 #include "frontend/ApplyTexts.h"
