@@ -189,6 +189,48 @@ class MainWindowTest : public QObject {
              title);
   }
 
+  void fileSpecNamesItsPaths_data() {
+    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QStringList>("paths");
+    QTest::newRow("one file") << "/docs/a b.htm" << QStringList{"/docs/a b.htm"};
+    QTest::newRow("wildcard") << "/docs/*.htm" << QStringList{"/docs/*.htm"};
+    QTest::newRow("list") << "/docs/\"/a.htm\" \"/b c.htm\""
+                          << QStringList{"/docs/a.htm", "/docs/b c.htm"};
+    QTest::newRow("folder without its separator")
+        << "/docs\"/a.htm\" \"/b.htm\"" << QStringList{"/docs/a.htm", "/docs/b.htm"};
+    QTest::newRow("empty names are passed over")
+        << "/docs/\"\" \"/a.htm\"" << QStringList{"/docs/a.htm"};
+    QTest::newRow("unclosed quote") << "/docs/\"/a.htm" << QStringList{"/docs/a.htm"};
+    QTest::newRow("nothing") << "" << QStringList{};
+  }
+  void fileSpecNamesItsPaths() {
+    QFETCH(QString, spec);
+    QFETCH(QStringList, paths);
+    QStringList found;
+    for (const TextString& path : FileSpecPaths(TextString(spec.toUtf8().constData())))
+      found << QString::fromStdString(Text(path));
+    QCOMPARE(found, paths);
+  }
+
+  void outputNameOfWildcardsAndLists_data() {
+    QTest::addColumn<QString>("names");
+    QTest::addColumn<bool>("text");
+    QTest::addColumn<QString>("outputName");
+    QTest::newRow("wildcard, text") << "*.htm" << true << "*.txt";
+    QTest::newRow("wildcard, markup") << "*.htm" << false << "*.htm";
+    QTest::newRow("list, text") << "\"/a.htm\" \"/b.htm\"" << true << "*.txt";
+    QTest::newRow("list, markup") << "\"/a.htm\" \"/b.htm\"" << false << "*.*";
+    QTest::newRow("nothing") << "" << true << "*.txt";
+  }
+  void outputNameOfWildcardsAndLists() {
+    QFETCH(QString, names);
+    QFETCH(bool, text);
+    QFETCH(QString, outputName);
+    const TextString derived =
+        DeriveOutputFileName("/docs/", TextString(names.toUtf8().constData()), text);
+    QCOMPARE(QString::fromStdString(Text(derived)), outputName);
+  }
+
   void filesOfSeveralFoldersKeepTheirPaths() {
     const std::vector<TextString> paths = {"/x/a/1.htm", "/x/b/2.htm", "/x/a/3.htm"};
     const TextString spec = MakeFileSpec(paths);
