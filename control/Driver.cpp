@@ -267,6 +267,15 @@ int ConversionDriver::LoadPolicies() {
   return UsePolicyFile(run_.policyFile, "ERROR: Can't find master policy file ");
 }
 
+void ConversionDriver::UsePolicies(const ConversionContext& policies) {
+  detagging_ = policies.Detagging();
+  base_.Reset();
+  base_.TakeOver(policies, 1);
+  loadedPolicyFile_.Clear();
+  run_.outputFormat =
+      detagging_.Find(kRemoveAllTags)->number ? OutputFormat::kText : OutputFormat::kHtml;
+}
+
 void ConversionDriver::OpenLog() {
   work_.Reset();
   work_.TakeOver(base_, 1);
@@ -302,6 +311,7 @@ void ConversionDriver::GeneratePolicyFile(const TextString& inputPath) {
 int ConversionDriver::ConvertFile(const QueueEntry& entry) {
   // The policies of this file: its policy file, then the qualifiers; nothing of the file
   // before survives.
+  lastOutput_.Clear();
   if (!UsePolicyFile(entry.policyFile, "ERROR: Can't find policy file ")) return 0;
   work_.Reset();
   work_.TakeOver(base_, 1);
@@ -332,11 +342,16 @@ int ConversionDriver::ConvertFile(const QueueEntry& entry) {
   work_.Status("---- Starting Output pass ----");
   std::string text;
   const std::vector<TextString>* source = IsStandardInput(entry.input) ? &standardInput_ : nullptr;
+  pass_.SetMayOverwrite(run_.mayOverwrite != 0);
   if (!pass_.RunOutputPass(entry.input, outputPath, source, toConsole ? &text : nullptr)) {
     work_.Message("ERROR: Failed to complete output pass", 10);
     return 0;
   }
-  if (toConsole && consoleSink_) consoleSink_(text);
+  if (toConsole) {
+    if (consoleSink_) consoleSink_(text);
+  } else {
+    lastOutput_ = outputPath;
+  }
   return 1;
 }
 
@@ -351,6 +366,9 @@ RunResult ConversionDriver::ConvertQueue() {
       break;
     }
     ++result.converted;
+    if (lastOutput_.IsEmpty()) continue;
+    if (result.firstOutput.IsEmpty()) result.firstOutput = lastOutput_;
+    result.lastOutput = lastOutput_;
   }
   log_.CloseLogFile();
   log_.AnnounceCompletion();

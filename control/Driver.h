@@ -58,6 +58,10 @@ struct RunResult {
   int converted = 0;
   int failed = 0;    // a conversion failed and ended the walk
   int unusable = 0;  // the run's policy file could not be read; nothing was converted
+  // The first and the last file the run wrote (empty while none was written; output that
+  // went to the sink is not counted).
+  TextString firstOutput;
+  TextString lastOutput;
 };
 
 // Runs a conversion: loads the policies, opens the log file, walks the queue converting one
@@ -68,8 +72,10 @@ class ConversionDriver {
   // Neither is owned; both must outlive the driver.
   ConversionDriver(RunSettings& run, RunLog& log);
 
-  // Where the output of a file goes when the run writes to the console: its text, every
-  // line followed by a line feed (the program prints it; the library never does).
+  // Where the output of a file goes when the run does not write files
+  // (run.outputToConsole): its text, every line followed by a line feed. The console
+  // program prints it, the desktop program places it on the clipboard (the library never
+  // does either).
   void SetConsoleSink(std::function<void(std::string_view text)> sink) {
     consoleSink_ = std::move(sink);
   }
@@ -79,6 +85,11 @@ class ConversionDriver {
   // Loads the run's policy file (reporting "ERROR: Can't find master policy file " when it
   // is missing) and sets the qualifiers' policies. Returns 0 when the run cannot go on.
   int LoadPolicies();
+  // Starts from the policies of `policies` (its de-tagging set, its general policies and
+  // text commands) instead of a policy file: the desktop program converts with the policies
+  // its window and property sheets hold. Call it after LoadPolicies, with no policy file in
+  // the run; the output format follows "Remove all tags".
+  void UsePolicies(const ConversionContext& policies);
   // Makes the output folder named by /OUTPUT when it is missing, and opens the log file
   // when "Create a log file" is set.
   void OpenLog();
@@ -111,6 +122,8 @@ class ConversionDriver {
   TextString loadedPolicyFile_;
   std::vector<TextString> standardInput_;
   std::function<void(std::string_view text)> consoleSink_;
+  // The file the last successful conversion wrote (empty: none, or it went to the sink).
+  TextString lastOutput_;
   // The files this run has written: a second conversion into one of them would lose the
   // first one's output.
   std::set<std::string> written_;

@@ -78,6 +78,9 @@ struct RunSettings {
   // Set by the program that starts the run.
   int includeSubFolders = 0;
   int outputPassWanted = 1;
+  // "May overwrite the input files": an output may take the input's name (never the very
+  // same file).
+  int mayOverwrite = 0;
   OutputFormat outputFormat = OutputFormat::kText;
 
   // The files to convert, in order, and how far the run has got.

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QStringList>
 #include <QWidget>
 #include <vector>
@@ -24,15 +25,6 @@ class RightEndMenuStyle : public QProxyStyle {
     return QProxyStyle::styleHint(hint, option, widget, returnData);
   }
 };
-
-QWidget* FindControl(QWidget* window, Control control) {
-  if (control == Control::Caption) return window;
-  const QVariant wanted(static_cast<int>(control));
-  for (QWidget* child : window->findChildren<QWidget*>()) {
-    if (child->property(kControlProperty) == wanted) return child;
-  }
-  return nullptr;
-}
 
 void SetCaption(QWidget* widget, const QString& text, bool isWindow) {
   if (isWindow) {
@@ -74,6 +66,15 @@ QAction* ActionOf(QMenuBar* menuBar, Command command) {
 
 }  // namespace
 
+QWidget* FindControl(QWidget* window, Control control) {
+  if (control == Control::Caption) return window;
+  const QVariant wanted(static_cast<int>(control));
+  for (QWidget* child : window->findChildren<QWidget*>()) {
+    if (child->property(kControlProperty) == wanted) return child;
+  }
+  return nullptr;
+}
+
 QString ToQString(std::string_view utf8) {
   QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
   text.remove(QLatin1Char('\r'));
@@ -82,6 +83,12 @@ QString ToQString(std::string_view utf8) {
 
 void SetControlId(QWidget* widget, Control control) {
   widget->setProperty(kControlProperty, static_cast<int>(control));
+}
+
+QPushButton* MakeBrowseButton(QWidget* parent, Control control) {
+  auto* button = MakeControl<QPushButton>(parent, control);
+  button->setMaximumWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("......")) + 16);
+  return button;
 }
 
 void ApplyDialogTexts(QWidget* window, DialogTemplate dialog, UiLanguage& language) {

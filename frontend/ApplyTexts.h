@@ -7,6 +7,7 @@
 #include "frontend/UiLanguage.h"
 
 class QMenuBar;
+class QPushButton;
 class QWidget;
 
 namespace quorlex {
@@ -17,6 +18,20 @@ QString ToQString(std::string_view utf8);
 
 // Marks `widget` as the control `control` of its window, for the functions below.
 void SetControlId(QWidget* widget, Control control);
+
+// A new widget of `parent` marked as `control`.
+template <typename Widget>
+Widget* MakeControl(QWidget* parent, Control control) {
+  auto* widget = new Widget(parent);
+  SetControlId(widget, control);
+  return widget;
+}
+
+// A "..." button beside a name box: as narrow as its caption allows.
+QPushButton* MakeBrowseButton(QWidget* parent, Control control);
+
+// The control `control` of `window` (the window itself for Control::Caption), or null.
+QWidget* FindControl(QWidget* window, Control control);
 
 // Sets the captions of `window` and of its controls from the dialog texts of `dialog`:
 // the window title for Control::Caption, the text of labels and buttons and the title of
