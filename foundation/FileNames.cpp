@@ -110,7 +110,7 @@ FileNameMatcher::FileNameMatcher(const TextString& spec) {
   // The name of a file can never hold a '/', so a '/' after both the pattern and the name
   // anchors the pattern's end at the name's end: "*.htm" then covers "a.htm.htm" whole
   // instead of stopping at the first ".htm". Both sides are upper-cased here, and the
-  // pattern's own metacharacters in the specification are taken literally.
+  // pattern's own metacharacters in the file specification are taken literally.
   TextString name = Upper(NameAndExtension(spec));
   empty_ = name.IsEmpty();
   // A name without wildcards matches only itself: compared directly, without the engine.
