@@ -114,12 +114,22 @@ int WidthAttribute(PassState& pass, const TextString& tag, int whole, bool& perc
   return static_cast<int>(static_cast<long long>(page) * number / 800);
 }
 
-// Replaces every occurrence of `from` by `to`.
+// Replaces every occurrence of `from` by `to`, left to right, in one pass: a cell with
+// thousands of line breaks costs its length, not its length times the breaks.
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
   if (from.empty()) return;
-  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
+  size_t at = text.find(from);
+  if (at == std::string::npos) return;
+  std::string result;
+  result.reserve(text.size());
+  size_t copied = 0;
+  for (; at != std::string::npos; at = text.find(from, copied)) {
+    result.append(text, copied, at - copied);
+    result.append(to);
+    copied = at + from.size();
   }
+  result.append(text, copied, std::string::npos);
+  text.swap(result);
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {
