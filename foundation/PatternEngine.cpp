@@ -355,9 +355,11 @@ class PatternEngine::Scan {
     blockedFrom_[static_cast<size_t>(p)] = from;
     blockedUntil_[static_cast<size_t>(p)] = until;
     if (!engine_.startMasks_.empty()) blockedBits_ |= Bit(p);
+    blockedAllUntil_ = std::max(blockedAllUntil_, until);
   }
 
   uint64_t BlockedBits(int pos) {
+    if (blockedAllUntil_ < pos) return blockedBits_ = 0;  // every block has run out
     ForEachBit(blockedBits_, [&](int p) {
       if (blockedUntil_[static_cast<size_t>(p)] < pos) blockedBits_ &= ~Bit(p);
     });
@@ -539,6 +541,7 @@ class PatternEngine::Scan {
   // at breakingPos_ that breaks on the next character.
   uint64_t activeBits_ = 0;
   uint64_t blockedBits_ = 0;
+  int blockedAllUntil_ = -1;  // no pattern is blocked beyond this position
   uint64_t breakingBits_ = 0;
   int breakingPos_ = -1;
   const unsigned char* text_ = nullptr;
