@@ -188,10 +188,14 @@ int GetAttribute(const char* name, const TextString& tag, TextString& out) {
 // --- ResolveUrl -------------------------------------------------------------------------
 
 void ResolveUrl(const TextString& link, const TextString& base, TextString& out) {
+  if (base.IsEmpty()) {
+    out = link;
+    return;
+  }
   const bool absolute = link.FindNoCase("://") || link.FindNoCase("javascript:") ||
                         link.FindNoCase("news:") || link.FindNoCase("mailto:") ||
                         link.Contains('@');
-  if (absolute || base.IsEmpty()) {
+  if (absolute) {
     out = link;
     return;
   }

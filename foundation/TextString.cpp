@@ -296,10 +296,10 @@ int TextString::Equals(const char* text, int caseSensitive, int ignoreBlanks) co
 }
 
 int TextString::StartsWith(const char* prefix, int caseSensitive) const {
-  const int prefixLength = CStringLength(prefix);
-  if (prefixLength == 0 || length == 0 || length < prefixLength) return 0;
-  for (int i = 0; i < prefixLength; ++i) {
-    if (!SameChar(data[i], prefix[i], caseSensitive)) return 0;
+  if (prefix == nullptr || prefix[0] == '\0') return 0;
+  // One pass over the prefix: most calls fail on its first character.
+  for (int i = 0; prefix[i] != '\0'; ++i) {
+    if (i >= length || !SameChar(data[i], prefix[i], caseSensitive)) return 0;
   }
   return 1;
 }
