@@ -270,24 +270,11 @@ static const char* SmartPunctuationReplacement(unsigned char c) {
 static void FoldSmartPunctuation(TextString& text, bool keepUtf8) {
   const char* in = text.Data();
   const int length = text.Length();
-  // Only bytes above 127 fold; most text has few of them.
-  const auto folds = [in](int at) {
-    const auto c = static_cast<unsigned char>(in[at]);
-    return c >= 0x80 && SmartPunctuationReplacement(c) != nullptr;
-  };
-  int i = 0;
-  while (i < length && !folds(i)) ++i;
-  if (i == length) return;  // nothing to fold: keep the buffer
-
+  // Only bytes above 127 fold; most text has few of them. The text is rebuilt only from
+  // the first byte that folds.
   TextString out;
-  out.Reserve(text.Capacity());
   int copied = 0;  // in[copied, i) is still to be copied unchanged
-  i = 0;
-  while (i < length) {
-    if (static_cast<unsigned char>(in[i]) < 0x80) {
-      ++i;
-      continue;
-    }
+  for (int i = NextNonAscii(in, length, 0); i < length; i = NextNonAscii(in, length, i)) {
     if (keepUtf8) {
       const int sequence = Utf8SequenceLength(in, length, i);
       if (sequence > 0) {
@@ -300,10 +287,12 @@ static void FoldSmartPunctuation(TextString& text, bool keepUtf8) {
       ++i;
       continue;
     }
+    if (copied == 0) out.Reserve(text.Capacity());
     out.AppendBytes(in + copied, i - copied);
     out.Append(replacement);
     copied = ++i;
   }
+  if (copied == 0) return;  // nothing folded: keep the buffer
   out.AppendBytes(in + copied, length - copied);
   text.Swap(out);
 }

@@ -1,5 +1,8 @@
 #include "foundation/Utf8.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace quorlex {
 
 static bool IsContinuation(unsigned char c) { return c >= 0x80 && c <= 0xBF; }
@@ -44,9 +47,24 @@ bool IsInUtf8Sequence(const char* text, int length, int pos) {
   return false;
 }
 
+int NextNonAscii(const char* text, int length, int from) {
+  int i = from < 0 ? 0 : from;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t word = 0;
+    std::memcpy(&word, text + i, sizeof word);
+    if ((word & 0x8080808080808080ULL) != 0) break;
+  }
+  while (i < length && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+  return i < length ? i : length;
+}
+
 int ShownLength(const char* text, int length) {
   int shown = 0;
   for (int i = 0; i < length;) {
+    const int ascii = NextNonAscii(text, length, i);
+    shown += ascii - i;  // one character per ASCII byte
+    i = ascii;
+    if (i == length) break;
     const int sequence = Utf8SequenceLength(text, length, i);
     i += sequence > 0 ? sequence : 1;
     ++shown;

@@ -23,6 +23,10 @@ namespace quorlex {
 // one of its continuation bytes (the lead byte may stand up to three bytes earlier).
 [[nodiscard]] bool IsInUtf8Sequence(const char* text, int length, int pos);
 
+// The position of the first byte above 127 at or after `from`, or `length` when there is
+// none. Reads eight bytes at a time: most text is ASCII.
+[[nodiscard]] int NextNonAscii(const char* text, int length, int from);
+
 // The number of characters the text shows on a page: one per valid multi-byte sequence and
 // one per other byte (so 8-bit text counts its bytes).
 [[nodiscard]] int ShownLength(const char* text, int length);

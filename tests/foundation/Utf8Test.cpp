@@ -78,5 +78,26 @@ TEST(IsInUtf8Sequence, FindsTheLeadByteUpToThreeBack) {
   EXPECT_FALSE(IsInUtf8Sequence(nullptr, 4, 0));
 }
 
+// The word-at-a-time scan and the count built on it, around the eight-byte steps.
+TEST(NextNonAscii, FindsHighBytesInAndBetweenWords) {
+  static const std::string_view kText = "abcdefg\xE9ijklmnopqrstu\xC3\xA9vwxyz";  // 7, 21
+  static const Probe kCases[] = {
+      {"last byte of the first word", kText, Size(kText), 0, 7},
+      {"from the high byte itself", kText, Size(kText), 7, 7},
+      {"in the third word", kText, Size(kText), 8, 21},
+      {"none before the end", kText, Size(kText), 23, Size(kText)},
+      {"cut off before it", kText, 20, 8, 20},
+      {"from before the text", kText, Size(kText), -3, 7},
+      {"empty", "", 0, 0, 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.expected, NextNonAscii(c.text.data(), c.length, c.pos));
+  }
+  // é in Windows-1252 is one character, in UTF-8 two bytes for one.
+  EXPECT_EQ(Size(kText) - 1, ShownLength(kText.data(), Size(kText)));
+  EXPECT_EQ(3, ShownLength("a\x97" "b", 3));
+}
+
 }  // namespace
 }  // namespace quorlex
