@@ -132,6 +132,30 @@ TEST_P(HostileInputTest, ConvertsInBoundedTimeAndKeepsTheText) {
   EXPECT_FALSE(work_.Read("out/page.htm").empty());
 }
 
+// A steering file that names itself, as a steering file (a steering file's own "@" lines are
+// not followed) or as an input (refused: its text output would overwrite it): the run ends,
+// the page converts and the steering file stays as it was.
+TEST(HostileSteeringFile, NamingItselfEnds) {
+  const struct {
+    const char* name;
+    const char* steering;
+    int status;
+  } kCases[] = {
+      {"as a steering file", "@steer.txt\npage.htm\n", 0},
+      {"as an input", "page.htm\nsteer.txt\n", 1},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    TempFolder work;
+    work.Write("steer.txt", c.steering);
+    work.Write("page.htm", "<p>Converted.</p>\n");
+    const ProgramResult run = testing::RunProgram(QUORLEX_RUN, {"@steer.txt"}, work.Path());
+    EXPECT_EQ(c.status, run.status) << run.err;
+    EXPECT_NE(std::string::npos, work.Read("page.txt").find("Converted."));
+    EXPECT_EQ(c.steering, work.Read("steer.txt"));
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Shapes, HostileInputTest, ::testing::Range<size_t>(0, Cases().size()),
                          [](const ::testing::TestParamInfo<size_t>& info) {
                            std::string name = Cases()[info.param].name;
