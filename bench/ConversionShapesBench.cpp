@@ -38,8 +38,12 @@ void Convert(benchmark::State& state, std::string (*make)(int64_t)) {
   state.SetComplexityN(state.range(0));
 }
 
-std::string TableRows(int64_t n) { return "<table>" + Repeat("<tr><td>a</td><td>b</td></tr>", n) + "</table>"; }
-std::string TableColumns(int64_t n) { return "<table><tr>" + Repeat("<td>c</td>", n) + "</tr></table>"; }
+std::string TableRows(int64_t n) {
+  return "<table>" + Repeat("<tr><td>a</td><td>b</td></tr>", n) + "</table>";
+}
+std::string TableColumns(int64_t n) {
+  return "<table><tr>" + Repeat("<td>c</td>", n) + "</tr></table>";
+}
 std::string NestedLists(int64_t n) { return Repeat("<ul><li>", n) + "deep"; }
 std::string NestedBlocks(int64_t n) { return Repeat("<blockquote>", n) + "deep"; }
 std::string NestedTables(int64_t n) { return Repeat("<table><tr><td>", n) + "deep"; }

@@ -1,10 +1,7 @@
 #include "tests/fuzz/FuzzEntries.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <filesystem>
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,17 +22,38 @@ namespace {
 // The yes/no policies a document's leading bytes can turn over, one bit each (a set bit
 // gives the opposite of the default, so an all-zero header converts with the defaults).
 constexpr int kFlippedPolicies[] = {
-    kRemoveAllTags,        kPreserveWhiteSpace,         kImposePageWidth,
-    kRightJustify,         kSingleLineParagraphs,       kPreserveShortLines,
-    kShortLinesEndParagraphs, kGapBetweenSentences,     kLookForDialogue,
-    kExtraDialogueChecks,  kBreakDialogueLines,         kRemoveHorizontalRules,
-    kHighlightBoldAndItalic, kAddUrlReferences,         kDisplayLinkUrls,
-    kParseTables,          kBorderOnAllTables,          kSuppressNestedTableBorders,
-    kAdjustTablesToPageWidth, kReplaceEntities,         kRemoveComments,
-    kRemoveScript,         kRemoveNonStandardTags,      kUpperCaseTags,
-    kOmitEmailLinks,       kOmitLocalLinks,             kAllow8BitAnsi,
-    kUnicodeMarker,        kRemoveHead,                 kLowerCaseTags,
-    kRemoveEmphasis,       kReplaceLinksByDisplayValue,
+    kRemoveAllTags,
+    kPreserveWhiteSpace,
+    kImposePageWidth,
+    kRightJustify,
+    kSingleLineParagraphs,
+    kPreserveShortLines,
+    kShortLinesEndParagraphs,
+    kGapBetweenSentences,
+    kLookForDialogue,
+    kExtraDialogueChecks,
+    kBreakDialogueLines,
+    kRemoveHorizontalRules,
+    kHighlightBoldAndItalic,
+    kAddUrlReferences,
+    kDisplayLinkUrls,
+    kParseTables,
+    kBorderOnAllTables,
+    kSuppressNestedTableBorders,
+    kAdjustTablesToPageWidth,
+    kReplaceEntities,
+    kRemoveComments,
+    kRemoveScript,
+    kRemoveNonStandardTags,
+    kUpperCaseTags,
+    kOmitEmailLinks,
+    kOmitLocalLinks,
+    kAllow8BitAnsi,
+    kUnicodeMarker,
+    kRemoveHead,
+    kLowerCaseTags,
+    kRemoveEmphasis,
+    kReplaceLinksByDisplayValue,
 };
 // Bytes 0-3 hold the bits above; 4-5 a signed change of the page width; 6 of the table
 // format; 7 of the first-line indent.
@@ -88,8 +106,7 @@ void ConvertDocument(const uint8_t* data, size_t size) {
   OutputPass pass(context);
   pass.SetDate(FragmentDate{2026, 12, 7});
   std::vector<TextString> output;
-  (void)pass.RunOutputPass(input.c_str(), Scratch().PathOf("output.txt").c_str(), nullptr,
-                           &output);
+  (void)pass.RunOutputPass(input.c_str(), Scratch().PathOf("output.txt").c_str(), nullptr, &output);
 }
 
 void ReadPolicyFile(const uint8_t* data, size_t size) {

@@ -22,8 +22,7 @@ int Replay(const std::filesystem::path& path) {
   }
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::fprintf(stderr, "replaying %s (%zu bytes)\n", path.c_str(), bytes.size());
-  quorlex::fuzz::QUORLEX_FUZZ_ENTRY(reinterpret_cast<const uint8_t*>(bytes.data()),
-                                    bytes.size());
+  quorlex::fuzz::QUORLEX_FUZZ_ENTRY(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   return 1;
 }
 

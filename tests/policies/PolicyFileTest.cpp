@@ -179,12 +179,10 @@ TEST_F(PolicyFileTest, NeverSwitchesBackToAFileBeingRead) {
     const char* failure;
     int tableFormat;
   } kCases[] = {
-      {"to itself", "self.pol", "Output table format : 2\nSwitch to file : self.pol\n",
-       "self.pol", 2},
-      {"round two files", "a.pol", "Switch to file : b.pol\nOutput table format : 9\n",
-       "a.pol", 3},
-      {"from an included file to its includer", "d.pol",
-       "include file : e.pol\n", "d.pol", 4},
+      {"to itself", "self.pol", "Output table format : 2\nSwitch to file : self.pol\n", "self.pol",
+       2},
+      {"round two files", "a.pol", "Switch to file : b.pol\nOutput table format : 9\n", "a.pol", 3},
+      {"from an included file to its includer", "d.pol", "include file : e.pol\n", "d.pol", 4},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
