@@ -41,4 +41,13 @@ fi
 # The sanitizer build leaves out the benchmarks: they only measure speed.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_build build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUORLEX_SANITIZE=ON -DQUORLEX_BUILD_BENCH=OFF
+# The fuzz targets, a few seconds each, when clang and its fuzzer runtime are installed
+# (install_fuzzing_deps in scripts/install-deps.sh); their saved inputs were replayed above
+# in both builds either way.
+if fuzzing_available; then
+  echo "==> fuzzing each target briefly (build-fuzz/)"
+  scripts/fuzz.sh all 3
+else
+  echo "==> clang's fuzzer runtime is not installed: the fuzz targets did not run"
+fi
 echo "==> all tests passed (normal and sanitizer builds)"

@@ -49,7 +49,8 @@ bool IsSlashQualifier(std::string_view word) {
 // A word written the POSIX way: "-x..." with a letter or '?', or "--xxx".
 bool IsDashQualifier(std::string_view word) {
   if (word.size() < 2 || word[0] != '-') return false;
-  if (word[1] == '-') return word.size() > 2;
+  // A word of dashes alone ("--", "---") names nothing: it is a file specification.
+  if (word[1] == '-') return word.find_first_not_of('-') != std::string_view::npos;
   return IsAsciiLetter(word[1]) || word[1] == '?';
 }
 

@@ -13,7 +13,8 @@ namespace quorlex {
 //     '/' and does not name an existing file or folder; otherwise it is a path;
 //   - "-x..." (a dash and a letter or '?') and "--xxx" are qualifiers written the POSIX way,
 //     their dashes standing for one '/' ("--log=run.log" is "/log=run.log"), except
-//     "-h"/"--help" (the help text), "--version", "-r"/"--recurse" (sub-folders);
+//     "-h"/"--help" (the help text), "--version", "-r"/"--recurse" (sub-folders); a word
+//     of dashes alone ("--", "---") is a file specification;
 //   - a lone "-" is standard input (a file specification of its own); "@name" names a
 //     steering file;
 //   - a word ending in ".pol" (any case) is the policy file; any other word is a file

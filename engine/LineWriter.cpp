@@ -15,6 +15,9 @@ namespace {
 constexpr int kMinimumWidth = 30;
 // Indentation per open list or block.
 constexpr int kIndentStep = 4;
+// Levels deeper than this, which only broken pages reach (100,000 unclosed lists), are
+// written at this indentation: the output stays in proportion to the input.
+constexpr int kMaxIndentLevels = 40;
 
 bool IsRuleCharacter(char c) { return c == '-' || c == '=' || c == '_'; }
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
@@ -82,10 +85,10 @@ void LineWriter::WriteBlank() {
   blankWritten_ = 1;
 }
 
-void LineWriter::SetIndent(int width) {
-  indentWidth_ = std::max(width, 0);
-  indentText_.Clear();
-  for (int i = 0; i < indentWidth_; ++i) indentText_.AppendChar(' ');
+void LineWriter::ChangeIndent(int levels) {
+  indentLevels_ = std::max(indentLevels_ + levels, 0);
+  indentWidth_ = std::min(indentLevels_, kMaxIndentLevels) * kIndentStep;
+  indentText_ = std::string(static_cast<size_t>(indentWidth_), ' ').c_str();
 }
 
 void LineWriter::WriteTextLine(int moreFollow, TextString line, const TextString& next) {
@@ -176,12 +179,12 @@ void LineWriter::HandlePiece(TextString piece, const LineFacts& facts) {
     return;
   }
   if (SameText(piece, kStartListLine) || SameText(piece, kStartBlockLine)) {
-    SetIndent(indentWidth_ + kIndentStep);
+    ChangeIndent(1);
   } else if (SameText(piece, kEndListLine)) {
-    SetIndent(indentWidth_ - kIndentStep);
+    ChangeIndent(-1);
     WriteBlank();
   } else if (SameText(piece, kEndBlockLine)) {
-    SetIndent(indentWidth_ - kIndentStep);
+    ChangeIndent(-1);
   } else if (SameText(piece, kStartPreLine)) {
     inPre_ = 1;
   } else if (SameText(piece, kEndPreLine)) {

@@ -34,7 +34,8 @@ class LineWriter {
   void Write(const TextString& line);
   // An empty line, unless text mode just wrote one; a paragraph being collected comes first.
   void WriteBlank();
-  void SetIndent(int width);
+  // Opens (1) or closes (-1) a level of list or block indentation.
+  void ChangeIndent(int levels);
   // Handles one piece of a line: a marker, or text to write or carry.
   void HandlePiece(TextString piece, const LineFacts& facts);
   void WriteRule(const TextString& piece, int width);
@@ -43,6 +44,7 @@ class LineWriter {
 
   PassState& pass_;
   LineBuffer& output_;
+  int indentLevels_ = 0;  // open lists and blocks
   int indentWidth_ = 0;
   TextString indentText_;
   int inPre_ = 0;

@@ -1,7 +1,5 @@
 #include "engine/OutputPass.h"
 
-#include <sys/stat.h>
-
 #include "engine/LineWriter.h"
 #include "engine/PatternTable.h"
 #include "engine/Phases.h"
@@ -25,14 +23,6 @@ bool StartsWithNoCase(const TextString& text, const char* prefix) {
 
 bool SameNameIgnoringCase(const TextString& a, const TextString& b) {
   return a.Length() == b.Length() && a.Equals(b.Data(), 0, 0);
-}
-
-// Whether two paths name the very same file (links followed).
-bool SameFile(const TextString& a, const TextString& b) {
-  struct stat first {};
-  struct stat second {};
-  return stat(a.Data(), &first) == 0 && stat(b.Data(), &second) == 0 &&
-         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 // A group of three digits, padded with zeros when `padded`.
@@ -98,7 +88,7 @@ int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& out
   // 3. The output never replaces the input.
   if (memorySource == nullptr && outputText == nullptr &&
       ((!mayOverwrite_ && SameNameIgnoringCase(inputPath, outputPath)) ||
-       SameFile(inputPath, outputPath))) {
+       IsSameFile(inputPath, outputPath))) {
     Error("ERROR: Output file is overwriting input file - " + inputPath);
     Error("ERROR: Choose a different output directory");
     return 0;

@@ -545,25 +545,34 @@ void TableLayout::SettleWidths() {
   if (tableWidth_ > Total(false)) GrowTowardsNatural(tableWidth_);
   if (pass_->options.adjustTablesToPageWidth) ShrinkToPage();
   RewrapCells();
+  const std::vector<std::vector<const Cell*>> cellsByRow = CellsByRow();
   for (size_t r = 0; r < rows_.size(); ++r) {
+    const std::vector<const Cell*>& cells = cellsByRow[r];
     Row& row = rows_[r];
-    bool allRules = row.height == 1;
-    bool any = false;
-    for (const Cell& cell : cells_) {
-      if (cell.row != static_cast<int>(r + 1)) continue;
-      any = true;
-      allRules = allRules && cell.rule;
-    }
-    row.rule = any && allRules;
+    row.rule = !cells.empty() && row.height == 1 &&
+               std::all_of(cells.begin(), cells.end(), [](const Cell* cell) { return cell->rule; });
     hasRuleRows_ = hasRuleRows_ || row.rule;
   }
 }
 
-const TableLayout::Cell* TableLayout::CellAt(int row, int column) const {
+std::vector<std::vector<const TableLayout::Cell*>> TableLayout::CellsByRow() const {
+  std::vector<std::vector<const Cell*>> cellsByRow(rows_.size());
   for (const Cell& cell : cells_) {
-    if (cell.row == row && cell.column == column) return &cell;
+    if (cell.row >= 1 && static_cast<size_t>(cell.row) <= rows_.size()) {
+      cellsByRow[static_cast<size_t>(cell.row - 1)].push_back(&cell);
+    }
   }
-  return nullptr;
+  return cellsByRow;
+}
+
+void TableLayout::PlaceCells(const std::vector<const Cell*>& cells,
+                             std::vector<const Cell*>& places) {
+  std::fill(places.begin(), places.end(), nullptr);
+  for (const Cell* cell : cells) {
+    if (cell->column < 1 || static_cast<size_t>(cell->column) >= places.size()) continue;
+    const Cell*& place = places[static_cast<size_t>(cell->column)];
+    if (place == nullptr) place = cell;
+  }
 }
 
 std::string TableLayout::CellLine(const Cell& cell, const Row& row, int line, int width) const {
@@ -606,16 +615,19 @@ void TableLayout::RenderText(TextString& out) const {
   std::vector<std::string> lines;
   if (bordered) lines.push_back(borderLine);
   const int columnCount = static_cast<int>(columns_.size());
+  const std::vector<std::vector<const Cell*>> cellsByRow = CellsByRow();
+  std::vector<const Cell*> places(columns_.size() + 1);
   for (size_t r = 0; r < rows_.size(); ++r) {
     const Row& row = rows_[r];
     if (row.rule) {
       lines.push_back(ruleLine);
       continue;
     }
+    PlaceCells(cellsByRow[r], places);
     for (int k = 0; k < row.height; ++k) {
       std::string line = bordered ? "|" : nested_ ? "" : " ";
       for (int c = 1; c <= columnCount;) {
-        const Cell* cell = CellAt(static_cast<int>(r + 1), c);
+        const Cell* cell = places[static_cast<size_t>(c)];
         int next = c + 1;
         if (cell != nullptr) {
           line += CellLine(*cell, row, k, SpanWidth(*cell));
@@ -652,10 +664,13 @@ void TableLayout::RenderDelimited(TextString& out) const {
     text += format_ == Format::kComma ? "$_$_BEGIN_COMMA_DELIMITED_TABLE\n"
                                       : "$_$_BEGIN_DELIMITED_TABLE\n";
   }
+  const std::vector<std::vector<const Cell*>> cellsByRow = CellsByRow();
+  std::vector<const Cell*> places(columns_.size() + 1);
   for (size_t r = 0; r < rows_.size(); ++r) {
+    PlaceCells(cellsByRow[r], places);
     for (int k = 0; k < rows_[r].height; ++k) {
       for (int c = 1; c <= columnCount;) {
-        const Cell* cell = CellAt(static_cast<int>(r + 1), c);
+        const Cell* cell = places[static_cast<size_t>(c)];
         const int span = cell != nullptr ? cell->columnSpan : 1;
         if (cell != nullptr) {
           std::string value = k < static_cast<int>(cell->lines.size())

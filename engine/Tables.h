@@ -87,7 +87,13 @@ class TableLayout {
   void ShrinkToPage();
   void RewrapCells();
   [[nodiscard]] int Total(bool minimums) const;
-  [[nodiscard]] const Cell* CellAt(int row, int column) const;
+  // The cells of each row (index row - 1), in the order they were added; cells outside the
+  // rows are left out. Rendering looks cells up through this, so a table costs its cells
+  // plus its output, whatever its shape (20,000 rows or 10,000 columns).
+  [[nodiscard]] std::vector<std::vector<const Cell*>> CellsByRow() const;
+  // Sets places[c] to the first of `cells` at column c (1 to places.size() - 1), every other
+  // place to null.
+  static void PlaceCells(const std::vector<const Cell*>& cells, std::vector<const Cell*>& places);
   void RenderText(TextString& out) const;
   void RenderDelimited(TextString& out) const;
   [[nodiscard]] std::string CellLine(const Cell& cell, const Row& row, int line, int width) const;

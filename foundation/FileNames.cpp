@@ -161,4 +161,11 @@ bool IsFolder(const TextString& path) {
   return stat(path.Data(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool IsSameFile(const TextString& a, const TextString& b) {
+  struct stat first {};
+  struct stat second {};
+  return stat(a.Data(), &first) == 0 && stat(b.Data(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 }  // namespace quorlex

@@ -24,6 +24,9 @@ int IsRelative(const TextString& path);
 void ResolvePath(const TextString& baseFolder, const TextString& path, TextString& result);
 // Whether `path` names an existing folder (links followed).
 [[nodiscard]] bool IsFolder(const TextString& path);
+// Whether two paths name the very same existing file (same device and inode, links
+// followed), whatever their spelling.
+[[nodiscard]] bool IsSameFile(const TextString& a, const TextString& b);
 
 // Whether the name and extension of a file specification hold a wildcard ("*" or "%").
 [[nodiscard]] bool HasWildcards(const TextString& spec);

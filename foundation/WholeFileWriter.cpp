@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -49,7 +51,54 @@ std::string TemporaryName(const std::string& target, int attempt) {
          std::to_string(attempt);
 }
 
+// The temporary files being written in this process, for the interrupt handler. Process-wide
+// because a signal handler can reach nothing else, and a fixed table of fixed-size names
+// because it may only read memory and call unlink: a slot is claimed by compare-and-swap,
+// filled, then marked ready; its writer frees it once the temporary file is renamed or
+// removed. A writer that finds no free slot (or a name too long) just goes unlisted.
+enum SlotState : int { kFree, kFilling, kReady };
+struct PendingSlot {
+  std::atomic<int> state{kFree};
+  char name[4096];
+};
+constexpr int kPendingSlots = 16;
+PendingSlot gPending[kPendingSlots];
+
+int ListPending(const std::string& name) {
+  if (name.size() >= sizeof gPending[0].name) return -1;
+  for (int i = 0; i < kPendingSlots; ++i) {
+    int expected = kFree;
+    if (!gPending[i].state.compare_exchange_strong(expected, kFilling)) continue;
+    std::memcpy(gPending[i].name, name.c_str(), name.size() + 1);
+    gPending[i].state.store(kReady);
+    return i;
+  }
+  return -1;
+}
+
+void UnlistPending(int& slot) {
+  if (slot >= 0) gPending[slot].state.store(kFree);
+  slot = -1;
+}
+
+extern "C" void RemovePendingAndEnd(int signal) {
+  for (PendingSlot& slot : gPending) {
+    if (slot.state.load() == kReady) unlink(slot.name);
+  }
+  // The handler was reset to the default on entry (SA_RESETHAND): the signal, raised again,
+  // ends the program as soon as this handler returns.
+  raise(signal);
+}
+
 }  // namespace
+
+void RemoveTemporaryFilesOnInterrupt() {
+  struct sigaction action {};
+  action.sa_handler = RemovePendingAndEnd;
+  action.sa_flags = SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
 
 WholeFileWriter::~WholeFileWriter() { Abandon(); }
 
@@ -92,6 +141,7 @@ int WholeFileWriter::Open(const char* path) {
   }
   target_.Assign(target.c_str());
   temporary_.Assign(temporary.c_str());
+  pendingSlot_ = ListPending(temporary);
   if (replacing && fchmod(fd, old.st_mode & 07777) != 0) {
     const int chmodError = errno;
     close(fd);
@@ -155,6 +205,7 @@ int WholeFileWriter::Commit() {
     return 0;
   }
   temporary_.Clear();
+  UnlistPending(pendingSlot_);
   return 1;
 }
 
@@ -167,6 +218,7 @@ void WholeFileWriter::Abandon() {
     unlink(temporary_.Data());
     temporary_.Clear();
   }
+  UnlistPending(pendingSlot_);
 }
 
 void WholeFileWriter::Fail(int error) {

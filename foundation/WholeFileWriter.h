@@ -47,12 +47,19 @@ class WholeFileWriter {
   void Fail(int error);
 
   std::FILE* stream_ = nullptr;
+  int pendingSlot_ = -1;  // where the temporary file is listed for an interrupt, or -1
   TextString path_;
   TextString target_;  // the file actually replaced (a link's destination)
   TextString temporary_;
   TextString errorText_;
   int failed_ = 0;
 };
+
+// Makes an interrupt (SIGINT, SIGTERM, SIGHUP) remove the temporary files that writers of
+// this process have open before the program ends as the signal would end it, so that an
+// interrupted run leaves neither a partial output nor its temporary file behind (the
+// targets are untouched either way). For programs, once at the start.
+void RemoveTemporaryFilesOnInterrupt();
 
 // Writes `content` as the whole of the file at `path` through a WholeFileWriter. Returns 1,
 // or 0 with `errorText` saying why.

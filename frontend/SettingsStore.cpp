@@ -16,12 +16,10 @@ namespace {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
+std::string LowerName(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) c = LowerAscii(c);
+  return lower;
 }
 
 bool HoldsLineBreakOrNul(std::string_view text) {
@@ -50,14 +48,13 @@ std::string HistoryName(int i) {
 }  // namespace
 
 int SettingsStore::Find(std::string_view name) const {
-  for (size_t i = 0; i < entries_.size(); ++i) {
-    if (SameName(entries_[i].first, name)) return static_cast<int>(i);
-  }
-  return -1;
+  const auto found = index_.find(LowerName(name));
+  return found == index_.end() ? -1 : static_cast<int>(found->second);
 }
 
 int SettingsStore::Load() {
   entries_.clear();
+  index_.clear();
   if (path_.empty()) return 0;
   std::ifstream in(path_, std::ios::binary);
   if (!in) return 0;
@@ -111,6 +108,7 @@ int SettingsStore::Set(std::string_view name, std::string_view value) {
   if (index >= 0) {
     entries_[static_cast<size_t>(index)].second = std::string(value);
   } else {
+    index_.emplace(LowerName(name), entries_.size());
     entries_.emplace_back(std::string(name), std::string(value));
   }
   return 1;

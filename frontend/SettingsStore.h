@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "foundation/TextString.h"
@@ -53,6 +54,9 @@ class SettingsStore {
 
   std::string path_;
   std::vector<std::pair<std::string, std::string>> entries_;
+  // The position in entries_ of each name, lower-cased: a file of many settings loads in
+  // linear time.
+  std::unordered_map<std::string, size_t> index_;
 };
 
 // Where the settings of the current user live: "$XDG_CONFIG_HOME/quorlex/settings.conf", or

@@ -1,5 +1,6 @@
 #include "policies/PolicyFile.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "foundation/FileNames.h"
@@ -56,7 +57,7 @@ constexpr const char* kKeywordFailures[] = {
     "** Failed to open policy include file ", "** Failed to open policy include file ",
     "** Failed to open Link Dictionary file ", "** Failed to open text substuitution file "};
 
-// Include files nest at most this deep (a file that includes itself would never end).
+// Include files nest at most this deep (besides, no file is included while it is being read).
 constexpr int kMaxIncludeDepth = 16;
 
 // Fixed-text lines of the general sections align their colon at this column.
@@ -215,6 +216,8 @@ void PolicyFileReader::ReadFile(const TextString& path, int depth) {
   TextString name;
   TextString extension;
   SplitPath(path, folder, name, extension);
+  const size_t outer = reading_.size();
+  reading_.push_back(path);
   TextString line;
   while (file.ReadLine()) {
     line = *file.NewestLine();
@@ -229,9 +232,16 @@ void PolicyFileReader::ReadFile(const TextString& path, int depth) {
     if (switchTo.IsEmpty()) continue;
     // The rest of this file is dropped: reading goes on in the other one.
     file.CloseAll();
-    if (!file.OpenRead(switchTo.Data())) return;
+    if (!file.OpenRead(switchTo.Data())) break;
     SplitPath(switchTo, folder, name, extension);
+    reading_.push_back(switchTo);
   }
+  reading_.resize(outer);
+}
+
+bool PolicyFileReader::BeingRead(const TextString& path) const {
+  return std::any_of(reading_.begin(), reading_.end(),
+                     [&path](const TextString& open) { return IsSameFile(open, path); });
 }
 
 void PolicyFileReader::KeywordOrIgnored(const TextString& line, const TextString& folder, int depth,
@@ -250,7 +260,9 @@ void PolicyFileReader::KeywordOrIgnored(const TextString& line, const TextString
     } else {
       located = Locate(value, folder);
     }
-    if (located.IsEmpty() || (keyword == kIncludeFile && depth >= kMaxIncludeDepth)) {
+    const bool nested = keyword == kSwitchToFile || keyword == kIncludeFile;
+    if (located.IsEmpty() || (nested && BeingRead(located)) ||
+        (keyword == kIncludeFile && depth >= kMaxIncludeDepth)) {
       Fail(kKeywordFailures[keyword] + value + " ***");
       return;
     }

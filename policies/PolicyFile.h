@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "foundation/ASCIIFile.h"
 #include "foundation/TextString.h"
 #include "policies/ConversionContext.h"
@@ -33,6 +35,9 @@ class PolicyFileReader {
  private:
   // Reads one file; `depth` counts the include files around it.
   void ReadFile(const TextString& path, int depth);
+  // Whether `path` is a file being read: one of the include files around the current line
+  // or a file that switched to it. Including or switching to such a file would never end.
+  bool BeingRead(const TextString& path) const;
   // A line that no policy took (or one refused): a keyword line, or an ignored line.
   void KeywordOrIgnored(const TextString& line, const TextString& folder, int depth,
                         TextString& switchTo);
@@ -44,6 +49,7 @@ class PolicyFileReader {
   ConversionContext& context_;
   TextString inputFolder_;
   TextString lastError_;
+  std::vector<TextString> reading_;  // the files being read, outermost first
   int allTaken_ = 1;
 };
 

@@ -22,6 +22,23 @@ missing_deps() {
   echo "${missing[@]}"
 }
 
+# The fuzz targets (tests/fuzz, scripts/fuzz.sh) need clang and its fuzzer runtime. They
+# are optional: everything else builds and tests without them.
+fuzzing_available() {
+  command -v clang++ >/dev/null 2>&1 &&
+    compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null
+}
+
+# Installs clang and its runtime libraries for fuzzing (not called by test.sh).
+install_fuzzing_deps() {
+  fuzzing_available && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq &&
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+      clang libclang-rt-14-dev
+}
+
 install_missing_deps() {
   local missing
   missing=$(missing_deps "${1:-}")

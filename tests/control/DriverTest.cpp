@@ -78,6 +78,14 @@ TEST(ClassifyArguments, AnExistingPathIsNeverAQualifier) {
   EXPECT_EQ("/LOG", arguments.qualifierLine.View());
 }
 
+TEST(ClassifyArguments, DashesAloneAreFileSpecifications) {
+  const Arguments arguments = ClassifyArguments({"--", "---", "---log=x.log", "-"});
+  EXPECT_EQ("/log=x.log", arguments.qualifierLine.View());
+  ASSERT_EQ(3u, arguments.fileSpecs.size());
+  EXPECT_EQ("--", arguments.fileSpecs[0].View());
+  EXPECT_EQ("---", arguments.fileSpecs[1].View());
+}
+
 TEST(SplitLineIntoWords, GroupsQuotedWords) {
   static const struct {
     const char* line;

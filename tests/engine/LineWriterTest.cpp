@@ -76,6 +76,18 @@ TEST(LineWriter, LaysOutLines) {
        {"$_$_START_LIST", "  [[LI]]- one", "$_$_START_LIST", "[[LI]]* two", "$_$_END_LIST",
         "$_$_END_LIST", "After."},
        {"    - one", "        * two", "", "After."}},
+      {"indentation stops growing after 40 open lists and blocks",
+       nullptr,
+       [] {
+         std::vector<std::string> lines(42, "$_$_START_BLOCK");
+         lines.push_back("Deep.");
+         lines.insert(lines.end(), 3, "$_$_END_BLOCK");
+         lines.push_back("Less deep.");
+         lines.insert(lines.end(), 39, "$_$_END_BLOCK");
+         lines.push_back("Out.");
+         return lines;
+       }(),
+       {std::string(160, ' ') + "Deep.", std::string(156, ' ') + "Less deep.", "Out."}},
       {"long lines wrap at the page width",
        [](QuorlOptions& o) { o.pageWidth = 40; },
        {kWords},

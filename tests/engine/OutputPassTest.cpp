@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -47,6 +51,9 @@ TEST_F(OutputPassTest, NeverWritesOverItsInput) {
   const std::string input = work_.Write("page.htm", html);
   const std::string link = work_ / "link.htm";
   std::filesystem::create_symlink(input, link);
+  const std::string hardLink = work_ / "hard.htm";
+  std::filesystem::create_hard_link(input, hardLink);
+  std::filesystem::create_directory(work_ / "sub");
   struct Case {
     const char* label;
     std::string output;
@@ -56,6 +63,9 @@ TEST_F(OutputPassTest, NeverWritesOverItsInput) {
       {"same name", input, false},
       {"same name, overwriting allowed", input, true},
       {"a link to the input, overwriting allowed", link, true},
+      {"a hard link to the input, overwriting allowed", hardLink, true},
+      {"the input by another path, overwriting allowed", work_ / "sub/../page.htm", true},
+      {"the name in other case", work_ / "PAGE.HTM", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -66,6 +76,34 @@ TEST_F(OutputPassTest, NeverWritesOverItsInput) {
   EXPECT_NE(std::string::npos,
             err_.Text().find("ERROR: Output file is overwriting input file - " + input +
                              "\nERROR: Choose a different output directory\n"));
+}
+
+// A full disk, simulated by a file-size limit in a child process: the conversion fails with
+// a message and leaves the earlier output as it was, and no temporary file behind.
+TEST_F(OutputPassTest, FullDiskFailsAndKeepsTheEarlierOutput) {
+  const std::string earlier = work_.Write("output.txt", "earlier output\n");
+  const std::string input = work_.Write("input.htm", "<p>" + std::string(1000000, 'x') + "</p>\n");
+  const pid_t child = fork();
+  ASSERT_NE(-1, child);
+  if (child == 0) {
+    const rlimit limit{65536, 65536};
+    std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(3);
+    const int result = pass_.RunOutputPass(input.c_str(), earlier.c_str(), nullptr, nullptr);
+    const bool reported = err_.Text().find("ERROR: ") != std::string::npos;
+    _exit(result == 1 ? 1 : reported ? 0 : 2);
+  }
+  int status = 0;
+  ASSERT_EQ(child, waitpid(child, &status, 0));
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(0, WEXITSTATUS(status)) << "1: reported success, 2: failed silently";
+  EXPECT_EQ("earlier output\n", TempFolder::ReadFile(earlier));
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(work_.Path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ((std::vector<std::string>{"input.htm", "output.txt"}), names);
 }
 
 TEST_F(OutputPassTest, OutputIntoAMissingFolderFailsWithAMessage) {

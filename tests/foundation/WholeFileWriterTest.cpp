@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -128,6 +129,34 @@ TEST(WholeFileWriter, FailedWriteOrFlushLeavesTheOldFile) {
     EXPECT_EQ("File too large", writer.ErrorText().View());
     EXPECT_EQ("old text\n", folder.Read("out.txt"));
     EXPECT_EQ(std::set<std::string>{"out.txt"}, Entries(folder.Path()));
+  }
+}
+
+// A child process writes one file whole, starts on a second and is interrupted: it ends by
+// the signal, the first file stays, and the second neither changes nor leaves its temporary
+// file behind.
+TEST(WholeFileWriter, InterruptRemovesTheTemporaryFile) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    TempFolder folder;
+    const std::string path = folder.Write("out.txt", "old text\n");
+    const pid_t child = fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+      RemoveTemporaryFilesOnInterrupt();
+      TextString error;
+      if (!WriteWholeFile((folder / "done.txt").c_str(), "done\n", error)) _exit(2);
+      WholeFileWriter writer;
+      if (!writer.Open(path.c_str()) || !writer.Write("new", 3)) _exit(2);
+      raise(signal);
+      _exit(3);
+    }
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    EXPECT_EQ(signal, WTERMSIG(status));
+    EXPECT_EQ("old text\n", folder.Read("out.txt"));
+    EXPECT_EQ((std::set<std::string>{"done.txt", "out.txt"}), Entries(folder.Path()));
   }
 }
 

@@ -155,8 +155,8 @@ TEST_F(PolicyFileTest, IncludesFilesBesideThePolicyFileOrInTheInputFolder) {
 }
 
 TEST_F(PolicyFileTest, StopsIncludingItselfAndSwitchesFiles) {
-  // Each level reads the file again, so the policy after the include comes back as a
-  // repeat at every level; the nesting itself ends with one failure.
+  // A file that is being read is not read again: the include fails once and the rest of
+  // the file is read.
   EXPECT_EQ(0, Read("include file : self.pol\nAdd border to all tables : Yes\n", "self.pol"));
   const std::vector<std::string> messages = Messages();
   EXPECT_EQ(1, std::count(messages.begin(), messages.end(),
@@ -167,6 +167,30 @@ TEST_F(PolicyFileTest, StopsIncludingItselfAndSwitchesFiles) {
   EXPECT_EQ(1, Read("Switch to file : next.pol\nApply extra dialogue checks : Yes\n", "s.pol"));
   EXPECT_EQ(1, Find(kLookForDialogue).number);
   EXPECT_EQ(0, Find(kExtraDialogueChecks).number);  // the rest of the first file is dropped
+}
+
+TEST_F(PolicyFileTest, NeverSwitchesBackToAFileBeingRead) {
+  folder_.Write("b.pol", "Output table format : 3\nSwitch to file : a.pol\n");
+  folder_.Write("e.pol", "Output table format : 4\nSwitch to file : d.pol\n");
+  const struct {
+    const char* name;
+    const char* file;
+    const char* text;
+    const char* failure;
+    int tableFormat;
+  } kCases[] = {
+      {"to itself", "self.pol", "Output table format : 2\nSwitch to file : self.pol\n", "self.pol",
+       2},
+      {"round two files", "a.pol", "Switch to file : b.pol\nOutput table format : 9\n", "a.pol", 3},
+      {"from an included file to its includer", "d.pol", "include file : e.pol\n", "d.pol", 4},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(0, Read(c.text, c.file));
+    EXPECT_EQ("** Failed to open policy include file " + std::string(c.failure) + " ***",
+              error_.View());
+    EXPECT_EQ(c.tableFormat, Find(kTableFormat).number);
+  }
 }
 
 TEST_F(PolicyFileTest, NamesAuxiliaryFiles) {
