@@ -29,10 +29,10 @@ namespace quorlex {
 // on top, and reading returns to the file below when the top one ends.
 //
 // Writing. WriteLine writes the text and a line feed: to a file, to standard output (console
-// mode) or to a sinkList of lines. OpenWrite writes to the named file as it goes (the log
-// file wants this); OpenWriteWhole writes to a temporary file in the same folder that
-// replaces the named file only when Commit succeeds, so a failed conversion leaves any
-// earlier file of that name as it was.
+// mode) or to a sinkList of lines. OpenWrite writes to the named file as it goes;
+// OpenWriteWhole writes to a temporary file in the same folder that replaces the named file
+// only when Commit succeeds, so a failed conversion leaves any earlier file of that name as
+// it was.
 //
 // Nothing here reports errors: operations return 1 for success and 0 for failure, and
 // callers issue their own messages.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "foundation/FileNames.h"
+#include "foundation/WholeFileWriter.h"
 
 namespace quorlex {
 namespace {
@@ -88,7 +89,9 @@ struct Search {
   // loop).
   void Keep(const TextString& folder, const dirent& entry, std::vector<Listed>& kept) {
     const std::string_view name(entry.d_name);
-    if (name == "." || name == "..") return;
+    // A file being written whole (this run's log) is not a document, nor is what a killed
+    // program left of one.
+    if (name == "." || name == ".." || IsTemporaryName(name)) return;
     TextString path(folder);
     path.AppendBytes(name.data(), static_cast<int>(name.size()));
     unsigned char type = entry.d_type;

@@ -62,7 +62,7 @@ TextString RunLog::WithName(const std::string& text, const TextString& name) {
 }
 
 int RunLog::TryOpenLog(const TextString& name) {
-  if (!logFile_.OpenWrite(name.Data(), 0, 0)) return 0;
+  if (!logFile_.OpenWriteWhole(name.Data(), 0)) return 0;
   channel_.SetLogFile(&logFile_);
   channel_.SetLogName(name);
   if (!runText.IsEmpty() && channel_.WriteToLog(runText)) runText.Clear();
@@ -88,9 +88,17 @@ int RunLog::OpenLogFile(const TextString& logName, const TextString& outputFolde
   return 0;
 }
 
-void RunLog::CloseLogFile() {
+int RunLog::CloseLogFile() {
+  if (!channel_.IsLogOpen()) return 1;
+  const TextString name = channel_.logName;
   channel_.SetLogFile(nullptr);
-  logFile_.CloseAll();
+  if (logFile_.Commit()) return 1;
+  TextString reason(name);
+  reason += " (";
+  reason += logFile_.ErrorText();
+  reason += ")";
+  RunMessage(WithName(texts_.failedToWriteLog, reason).Data());
+  return 0;
 }
 
 void RunLog::AnnounceFile(const TextString& file, const TextString& policyFile) {

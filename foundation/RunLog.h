@@ -27,6 +27,7 @@ struct MessageSettings {
 struct RunTexts {
   std::string failedToOpenLog = "*** Failed to open log file : ffffff ***";
   std::string openingInstead = "    Opening ffffff instead";
+  std::string failedToWriteLog = "*** Failed to write log file : ffffff ***";
   std::string generatingLog = "Generating log file ";
   std::string conversionComplete = "%%%%%%%%%%%%%%%%%%% Conversion complete %%%%%%%%%%%%%%%%%%";
 };
@@ -75,8 +76,11 @@ class RunLog {
   // so. Waiting run messages go to the log first; then "Generating log file " and the name
   // is issued. Returns 1 when a log file is open, 0 when the run goes on without one.
   int OpenLogFile(const TextString& logName, const TextString& outputFolder);
-  // Closes the log file (when the run ends).
-  void CloseLogFile();
+  // Closes the log file when the run ends. The log is written whole: only now does it
+  // replace an earlier log of the same name, so a run that fails to write it (a full disk)
+  // or is interrupted leaves the earlier log as it was. A failure is reported as a run
+  // message, with the system's reason after the name; returns 0 then, else 1.
+  int CloseLogFile();
 
   // The two status lines before a file is converted: a row of 50 percent signs, and
   // "Processing : " with the file's name and extension in double quotes, followed by

@@ -51,6 +51,12 @@ std::string TemporaryName(const std::string& target, int attempt) {
          std::to_string(attempt);
 }
 
+// True when `text` is one or more decimal digits.
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 // The temporary files being written in this process, for the interrupt handler. Process-wide
 // because a signal handler can reach nothing else, and a fixed table of fixed-size names
 // because it may only read memory and call unlink: a slot is claimed by compare-and-swap,
@@ -225,6 +231,16 @@ void WholeFileWriter::Fail(int error) {
   failed_ = 1;
   errorText_.Assign(std::strerror(error));
   Abandon();
+}
+
+bool IsTemporaryName(std::string_view name) {
+  if (name.size() < 2 || name[0] != '.') return false;
+  const size_t marker = name.rfind(".tmp-");
+  if (marker == std::string_view::npos || marker == 0) return false;
+  const std::string_view numbers = name.substr(marker + 5);
+  const size_t dash = numbers.find('-');
+  return dash != std::string_view::npos && AllDigits(numbers.substr(0, dash)) &&
+         AllDigits(numbers.substr(dash + 1));
 }
 
 int WriteWholeFile(const char* path, std::string_view content, TextString& errorText) {

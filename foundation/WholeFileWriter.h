@@ -61,6 +61,11 @@ class WholeFileWriter {
 // targets are untouched either way). For programs, once at the start.
 void RemoveTemporaryFilesOnInterrupt();
 
+// True when `name` (a file name without folder) has the form of a writer's temporary file,
+// ".<name>.tmp-<pid>-<attempt>": the file of a write still in progress (such as this run's
+// log) or the remains of a killed program, never a document to convert.
+bool IsTemporaryName(std::string_view name);
+
 // Writes `content` as the whole of the file at `path` through a WholeFileWriter. Returns 1,
 // or 0 with `errorText` saying why.
 int WriteWholeFile(const char* path, std::string_view content, TextString& errorText);

@@ -88,6 +88,16 @@ TEST_F(FileListTree, AnExactNameWinsOverItsCaseVariants) {
             List(Top() + "c.htm", 0).messages);
 }
 
+// The log of a run is written to a hidden temporary file beside its final name; a listing
+// taken during the run, or later beside what a killed run left, must not convert it.
+TEST_F(FileListTree, LeavesTemporaryFilesOfWholeFileWritesOut) {
+  folder_.Write("top/.Pellomar.log.tmp-4242-0", "INFO: a run in progress\n");
+  folder_.Write("top/.kept.tmp-notes", "k");
+  EXPECT_EQ((std::vector<std::string>{Top() + ".kept.tmp-notes", Top() + "A.htm", Top() + "b.htm",
+                                      Top() + "notes.txt"}),
+            List(Top() + "*", 0).files);
+}
+
 TEST_F(FileListTree, ReportsFoldersItCannotRead) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every folder";
   std::filesystem::permissions(folder_ / "top/Sub2", std::filesystem::perms::none);

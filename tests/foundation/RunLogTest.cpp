@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -74,6 +77,51 @@ TEST(RunLogFile, GoesOnWithoutALogWhenNeitherNameWorks) {
   EXPECT_EQ(0, run.log.Channel().IsLogOpen());
   run.log.Message("ERROR: still reported", 10);
   EXPECT_EQ("ERROR: still reported\n", run.err.Text());
+}
+
+// The log replaces an earlier one only when the run ends, and only when it was written
+// whole: a run that cannot write it (a file-size limit stands in for a full disk) says so
+// and leaves the earlier log as it was.
+TEST(RunLogFile, ReplacesTheEarlierLogOnlyWhenWrittenWhole) {
+  static const struct {
+    const char* name;
+    size_t messageSize;
+    int written;
+  } kCases[] = {{"written", 100, 1}, {"disk full", 100000, 0}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    folder.Write("run.log", "earlier run\n");
+    CapturedRun run;
+    run.log.consoleEcho = 1;
+    const std::string outputFolder = folder.Path() + "/";
+    ASSERT_EQ(1, run.log.OpenLogFile("run.log", outputFolder.c_str()));
+
+    rlimit oldLimit{};
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &oldLimit));
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = oldLimit;
+    limit.rlim_cur = 1000;
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limit));
+    run.log.Message(("INFO: " + std::string(c.messageSize, 'x')).c_str(), 10);
+    EXPECT_EQ("earlier run\n", folder.Read("run.log"));
+    const int closed = run.log.CloseLogFile();
+    setrlimit(RLIMIT_FSIZE, &oldLimit);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(c.written, closed);
+    EXPECT_EQ(1u, std::distance(std::filesystem::directory_iterator(folder.Path()),
+                                std::filesystem::directory_iterator()));
+    if (c.written) {
+      EXPECT_EQ(0u, folder.Read("run.log").find("Generating log file "));
+      continue;
+    }
+    EXPECT_EQ("earlier run\n", folder.Read("run.log"));
+    const std::string failed =
+        "*** Failed to write log file : " + outputFolder + "run.log (File too large) ***";
+    EXPECT_EQ(failed + "\n", run.err.Text().substr(run.err.Text().size() - failed.size() - 1));
+    EXPECT_EQ("SESSION: " + failed, run.log.runText.View());
+  }
 }
 
 TEST(RunLogFile, UsesTheTextsOfTheUsersLanguage) {

@@ -42,6 +42,10 @@ TEST(WholeFileWriter, NewFileAppearsOnlyAtCommitWithTheUsualPermissions) {
   EXPECT_EQ(1, writer.Write("one\n", 4));
   EXPECT_EQ(1, writer.Write("two\n", 4));
   EXPECT_FALSE(std::filesystem::exists(folder / "new.txt"));
+  // The file in the making is known as a temporary file, so no listing takes it.
+  const std::set<std::string> during = Entries(folder.Path());
+  ASSERT_EQ(1u, during.size());
+  EXPECT_TRUE(IsTemporaryName(*during.begin())) << *during.begin();
   EXPECT_EQ(1, writer.Commit());
   EXPECT_EQ("one\ntwo\n", folder.Read("new.txt"));
   EXPECT_EQ(0640u, ModeOf(folder / "new.txt"));
@@ -216,6 +220,19 @@ TEST(WholeFileWriter, NameNearTheLengthLimitCanBeWritten) {
   TextString error;
   EXPECT_EQ(1, WriteWholeFile(path.c_str(), "text", error)) << error.View();
   EXPECT_EQ("text", TempFolder::ReadFile(path));
+}
+
+TEST(WholeFileWriter, KnowsTheFormOfItsTemporaryNames) {
+  static const struct {
+    const char* name;
+    bool temporary;
+  } kCases[] = {
+      {".out.txt.tmp-123-0", true},  {".a.tmp-1-99", true},       {".a.tmp-1-2.tmp-3-4", true},
+      {"out.txt.tmp-123-0", false},  {".tmp-123-0", false},       {".a.tmp-123-", false},
+      {".a.tmp--0", false},          {".a.tmp-12x-0", false},     {".a.tmp-1-0.htm", false},
+      {".a.tmp-1", false},           {"", false},                 {".", false},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(c.temporary, IsTemporaryName(c.name)) << c.name;
 }
 
 TEST(WholeFileWriter, TemporaryNameInUseIsLeftAlone) {

@@ -19,9 +19,8 @@ class TempFolder {
     path_ = mkdtemp(pattern.data());
   }
   ~TempFolder() {
+    Unlock(path_);
     std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
   }
   TempFolder(const TempFolder&) = delete;
@@ -50,6 +49,17 @@ class TempFolder {
   }
 
  private:
+  // Gives the owner every right on `folder` and the folders in it (links not followed), so
+  // that a test that locked a folder anywhere in the tree leaves nothing behind.
+  static void Unlock(const std::filesystem::path& folder) {
+    std::error_code ignored;
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
+      if (entry.is_directory(ignored) && !entry.is_symlink(ignored)) Unlock(entry.path());
+    }
+  }
+
   std::string path_;
 };
 
