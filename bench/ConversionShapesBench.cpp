@@ -1,7 +1,7 @@
 // Whole conversions (one output pass, in memory) of input shapes that once made a phase
 // slower than linear, or could: one table of many rows, one row of many columns, lists and
-// blocks nested deep, many headings, entities, short lines, list items, a flood of '<' and
-// an unterminated comment. Each shape runs at growing sizes and Google Benchmark fits the
+// blocks nested deep, many headings, entities, list items, a flood of '<', an unterminated
+// comment, many short lines, and headings and links that are never closed. Each shape runs at growing sizes and Google Benchmark fits the
 // growth ("BigO"): every shape should come out as O(N).
 //
 //   conversion_shapes_bench [--benchmark_filter=...]
@@ -22,8 +22,19 @@ std::string Repeat(const std::string& text, int64_t times) {
   return result;
 }
 
+// The input as the pass gets it: one entry per line.
+std::vector<TextString> Lines(const std::string& text) {
+  std::vector<TextString> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.emplace_back(text.substr(start, end - start).c_str());
+  }
+  lines.emplace_back(text.substr(start).c_str());
+  return lines;
+}
+
 void Convert(benchmark::State& state, std::string (*make)(int64_t)) {
-  const std::vector<TextString> input = {make(state.range(0)).c_str()};
+  const std::vector<TextString> input = Lines(make(state.range(0)));
   PolicySet policies = MakeDetaggingPolicies();
   ConversionContext context(policies);
   std::FILE* sink = std::fopen("/dev/null", "w");
@@ -52,6 +63,9 @@ std::string Entities(int64_t n) { return "<p>" + Repeat("&amp;&lt;&#8364;&nbsp;"
 std::string ListItems(int64_t n) { return "<ul>" + Repeat("<li>item", n) + "</ul>"; }
 std::string LessThans(int64_t n) { return std::string(static_cast<size_t>(n) * 10, '<'); }
 std::string OpenComment(int64_t n) { return "<!-- " + Repeat("text <p>para</p> ", n); }
+std::string ShortLines(int64_t n) { return "<p>" + Repeat("a few words\n", n) + "</p>"; }
+std::string OpenHeadings(int64_t n) { return Repeat("<h2>Heading text ", n); }
+std::string OpenLinks(int64_t n) { return Repeat("<a href=\"p.htm\">link text ", n); }
 
 void Shape(benchmark::internal::Benchmark* b) {
   b->RangeMultiplier(2)->Range(5000, 40000)->Complexity()->Unit(benchmark::kMillisecond);
@@ -67,6 +81,9 @@ BENCHMARK_CAPTURE(Convert, entities, Entities)->Apply(Shape);
 BENCHMARK_CAPTURE(Convert, list_items, ListItems)->Apply(Shape);
 BENCHMARK_CAPTURE(Convert, less_thans, LessThans)->Apply(Shape);
 BENCHMARK_CAPTURE(Convert, open_comment, OpenComment)->Apply(Shape);
+BENCHMARK_CAPTURE(Convert, short_lines, ShortLines)->Apply(Shape);
+BENCHMARK_CAPTURE(Convert, open_headings, OpenHeadings)->Apply(Shape);
+BENCHMARK_CAPTURE(Convert, open_links, OpenLinks)->Apply(Shape);
 
 }  // namespace
 }  // namespace quorlex
