@@ -1,6 +1,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@ struct ProgramResult {
   int status = -1;  // the exit status, or -1 when it did not exit normally
   std::string out;
   std::string err;
+  long peakKilobytes = 0;  // the program's largest resident set
 };
 
 // Runs `program` with `arguments` in the folder `folder`, `input` as its standard input,
@@ -46,8 +48,10 @@ inline ProgramResult RunProgram(const std::string& program,
   }
   ProgramResult result;
   int status = 0;
-  if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
-    result.status = WEXITSTATUS(status);
+  rusage usage{};
+  if (child > 0 && wait4(child, &status, 0, &usage) == child) {
+    if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+    result.peakKilobytes = usage.ru_maxrss;
   }
   result.out = TempFolder::ReadFile(outPath);
   result.err = TempFolder::ReadFile(errPath);
