@@ -11,8 +11,6 @@
 namespace quorlex {
 namespace {
 
-// The first stage runs on a chunk as soon as it holds more than this many characters.
-constexpr int kChunkLength = 200000;
 // The size the header shows counts every line end as two bytes and this much for the
 // header box itself.
 constexpr long long kHeaderAllowance = 742;
@@ -201,7 +199,7 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
     } else {
       chunk += line;
       chunk.AppendChar('\n');
-      if (chunk.Length() > kChunkLength) processChunk();
+      if (chunk.Length() > chunkLength_) processChunk();
     }
   }
   if (!chunk.IsEmpty()) processChunk();

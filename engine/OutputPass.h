@@ -38,6 +38,11 @@ class OutputPass {
     hasDate_ = true;
   }
 
+  // The first stage runs on a chunk of the input as soon as it holds more than this many
+  // characters (200,000 unless set). Tests and fuzzing set it small to reach chunk
+  // boundaries with small documents.
+  void SetChunkLength(int length) { chunkLength_ = length; }
+
   // The facts the last pass gathered about its document.
   const DocumentInfo& Info() const { return pass_.info; }
   const QuorlOptions& Options() const { return pass_.options; }
@@ -55,6 +60,7 @@ class OutputPass {
   PassState pass_;
   TextFragmentStore fragments_;
   bool mayOverwrite_ = false;
+  int chunkLength_ = 200000;
   FragmentDate date_;
   bool hasDate_ = false;
 };

@@ -142,6 +142,24 @@ TEST_F(OutputPassTest, MemorySourceAndOutputTextTouchNoFile) {
   EXPECT_FALSE(std::filesystem::exists(output));
 }
 
+// Where the input is cut into chunks must not lose, double or reorder text: a page whose
+// tags each sit on one line converts to the same text with chunks of any length.
+TEST_F(OutputPassTest, ChunkBoundariesDoNotChangeTheText) {
+  const std::string html =
+      "<html><head><title>Chunks</title></head><body>\n<h1>Heading one</h1>\n"
+      "<p>First paragraph,\nwritten over\nthree lines.</p>\n<ul>\n<li>one</li>\n<li>two</li>\n"
+      "</ul>\n<pre>\n  kept   as\n  it is\n</pre>\n<table>\n<tr><td>a</td><td>b</td></tr>\n"
+      "<tr><td>c</td><td>d</td></tr>\n</table>\n<p>Last &amp; final.</p>\n</body></html>\n";
+  ASSERT_EQ(1, Convert(html));
+  const std::string whole = TempFolder::ReadFile(output_);
+  for (const int length : {1, 16, 40, 100}) {
+    SCOPED_TRACE(length);
+    pass_.SetChunkLength(length);
+    ASSERT_EQ(1, Convert(html));
+    EXPECT_EQ(whole, TempFolder::ReadFile(output_));
+  }
+}
+
 TEST_F(OutputPassTest, LongInputIsProcessedInChunks) {
   std::string html =
       "<html><head><title>Big Title</title>"

@@ -56,8 +56,12 @@ constexpr int kFlippedPolicies[] = {
     kReplaceLinksByDisplayValue,
 };
 // Bytes 0-3 hold the bits above; 4-5 a signed change of the page width; 6 of the table
-// format; 7 of the first-line indent.
+// format; 7 of the first-line indent; byte 8, when not zero, cuts the input into chunks of
+// eight times that many characters (else the usual length), so that small documents reach
+// the boundaries between chunks.
 constexpr size_t kPolicyHeaderBytes = 8;
+constexpr size_t kHeaderBytes = kPolicyHeaderBytes + 1;
+constexpr int kChunkUnit = 8;
 
 void Shift(PolicySet& policies, int id, int change) {
   Policy& policy = *policies.Find(id);
@@ -94,8 +98,8 @@ std::vector<TextString> Words(std::string_view bytes) {
 }  // namespace
 
 void ConvertDocument(const uint8_t* data, size_t size) {
-  uint8_t header[kPolicyHeaderBytes] = {};
-  const size_t headerSize = std::min(size, kPolicyHeaderBytes);
+  uint8_t header[kHeaderBytes] = {};
+  const size_t headerSize = std::min(size, kHeaderBytes);
   std::copy(data, data + headerSize, header);
   const std::string input = Scratch().Write("input.htm", data + headerSize, size - headerSize);
 
@@ -105,6 +109,7 @@ void ConvertDocument(const uint8_t* data, size_t size) {
   context.SetStreams(Scratch().Sink(), Scratch().Sink());
   OutputPass pass(context);
   pass.SetDate(FragmentDate{2026, 12, 7});
+  if (header[kPolicyHeaderBytes] != 0) pass.SetChunkLength(header[kPolicyHeaderBytes] * kChunkUnit);
   std::string output;
   (void)pass.RunOutputPass(input.c_str(), Scratch().PathOf("output.txt").c_str(), nullptr, &output);
 }
