@@ -6,6 +6,11 @@
 
 namespace quorlex {
 
+namespace {
+// The level of a failure to write a file (as the output pass reports one).
+constexpr int kErrorLevel = 10;
+}  // namespace
+
 RunLog::RunLog(RunTexts texts) : texts_(std::move(texts)) {}
 
 RunLog::~RunLog() { CloseLogFile(); }
@@ -90,14 +95,14 @@ int RunLog::OpenLogFile(const TextString& logName, const TextString& outputFolde
 
 int RunLog::CloseLogFile() {
   if (!channel_.IsLogOpen()) return 1;
-  const TextString name = channel_.logName;
   channel_.SetLogFile(nullptr);
   if (logFile_.Commit()) return 1;
-  TextString reason(name);
-  reason += " (";
-  reason += logFile_.ErrorText();
-  reason += ")";
-  RunMessage(WithName(texts_.failedToWriteLog, reason).Data());
+  TextString message("ERROR: Error writing to file ");
+  message += channel_.logName;
+  message += " (";
+  message += logFile_.ErrorText();
+  message += ")";
+  channel_.Message(message.Data(), kErrorLevel);
   return 0;
 }
 

@@ -27,7 +27,6 @@ struct MessageSettings {
 struct RunTexts {
   std::string failedToOpenLog = "*** Failed to open log file : ffffff ***";
   std::string openingInstead = "    Opening ffffff instead";
-  std::string failedToWriteLog = "*** Failed to write log file : ffffff ***";
   std::string generatingLog = "Generating log file ";
   std::string conversionComplete = "%%%%%%%%%%%%%%%%%%% Conversion complete %%%%%%%%%%%%%%%%%%";
 };
@@ -78,8 +77,9 @@ class RunLog {
   int OpenLogFile(const TextString& logName, const TextString& outputFolder);
   // Closes the log file when the run ends. The log is written whole: only now does it
   // replace an earlier log of the same name, so a run that fails to write it (a full disk)
-  // or is interrupted leaves the earlier log as it was. A failure is reported as a run
-  // message, with the system's reason after the name; returns 0 then, else 1.
+  // or is interrupted leaves the earlier log as it was. A failure is reported as an output
+  // file's is, "ERROR: Error writing to file " with the name and the system's reason, on
+  // the screen; returns 0 then, else 1.
   int CloseLogFile();
 
   // The two status lines before a file is converted: a row of 50 percent signs, and
