@@ -1,8 +1,9 @@
 // Whole conversions (one output pass, in memory) of input shapes that once made a phase
 // slower than linear, or could: one table of many rows, one row of many columns, lists and
 // blocks nested deep, many headings, entities, list items, a flood of '<', an unterminated
-// comment, many short lines, and headings and links that are never closed. Each shape runs at growing sizes and Google Benchmark fits the
-// growth ("BigO"): every shape should come out as O(N).
+// comment, many short lines, and headings and links that are never closed. Each shape runs
+// at growing sizes and Google Benchmark fits the growth ("BigO"): every shape should come
+// out as O(N).
 //
 //   conversion_shapes_bench [--benchmark_filter=...]
 

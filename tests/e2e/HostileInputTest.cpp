@@ -176,8 +176,7 @@ TEST(HostileMemory, ASingleLinePageStaysWithinTenTimesItsSize) {
       "<div class=\"c\"><h2>Title</h2><p>Some <b>text</b> with a "
       "<a href=\"https://example.com/p\">link</a> &amp; an entity.</p><ul><li>one</li>"
       "<li>two</li></ul><table><tr><td>a</td><td>b</td></tr></table></div>";
-  const std::string page =
-      "<html><body>" + Repeat(unit, 20000000 / unit.size()) + "</body></html>";
+  const std::string page = "<html><body>" + Repeat(unit, 20000000 / unit.size()) + "</body></html>";
   for (const char* policy : {"Remove all tags : Yes\n", "Remove all tags : No\n"}) {
     SCOPED_TRACE(policy);
     TempFolder work;

@@ -1,16 +1,15 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "engine/OutputPass.h"
 #include "tests/support/CapturedStream.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempFolder.h"
 
 namespace quorlex {
@@ -86,9 +85,8 @@ TEST_F(OutputPassTest, FullDiskFailsAndKeepsTheEarlierOutput) {
   const pid_t child = fork();
   ASSERT_NE(-1, child);
   if (child == 0) {
-    const rlimit limit{65536, 65536};
-    std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(3);
+    const testing::FileSizeLimit limit(65536);
+    if (!limit.Active()) _exit(3);
     const int result = pass_.RunOutputPass(input.c_str(), earlier.c_str(), nullptr, nullptr);
     const bool reported = err_.Text().find("ERROR: ") != std::string::npos;
     _exit(result == 1 ? 1 : reported ? 0 : 2);
@@ -136,8 +134,7 @@ TEST_F(OutputPassTest, MemorySourceAndOutputTextTouchNoFile) {
   const std::vector<TextString> source = {"<p>One</p>", "<!-- gone -->two"};
   std::string text = "kept\n";
   const std::string output = work_ / "output.htm";
-  ASSERT_EQ(1,
-            pass_.RunOutputPass((work_ / "absent.htm").c_str(), output.c_str(), &source, &text));
+  ASSERT_EQ(1, pass_.RunOutputPass((work_ / "absent.htm").c_str(), output.c_str(), &source, &text));
   EXPECT_EQ("kept\n<p>One</p>\ntwo\n", text);
   EXPECT_FALSE(std::filesystem::exists(output));
 }

@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "foundation/RunLog.h"
 #include "tests/support/CapturedStream.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempFolder.h"
 
 namespace quorlex {
@@ -96,17 +95,14 @@ TEST(RunLogFile, ReplacesTheEarlierLogOnlyWhenWrittenWhole) {
     const std::string outputFolder = folder.Path() + "/";
     ASSERT_EQ(1, run.log.OpenLogFile("run.log", outputFolder.c_str()));
 
-    rlimit oldLimit{};
-    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &oldLimit));
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = oldLimit;
-    limit.rlim_cur = 1000;
-    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limit));
-    run.log.Message(("INFO: " + std::string(c.messageSize, 'x')).c_str(), 10);
-    EXPECT_EQ("earlier run\n", folder.Read("run.log"));
-    const int closed = run.log.CloseLogFile();
-    setrlimit(RLIMIT_FSIZE, &oldLimit);
-    std::signal(SIGXFSZ, oldHandler);
+    int closed = 0;
+    {
+      const testing::FileSizeLimit limit(1000);
+      ASSERT_TRUE(limit.Active());
+      run.log.Message(("INFO: " + std::string(c.messageSize, 'x')).c_str(), 10);
+      EXPECT_EQ("earlier run\n", folder.Read("run.log"));
+      closed = run.log.CloseLogFile();
+    }
 
     EXPECT_EQ(c.written, closed);
     EXPECT_EQ(1u, std::distance(std::filesystem::directory_iterator(folder.Path()),

@@ -1,6 +1,5 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +10,7 @@
 #include <string>
 
 #include "foundation/WholeFileWriter.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempFolder.h"
 
 namespace quorlex {
@@ -117,17 +117,14 @@ TEST(WholeFileWriter, FailedWriteOrFlushLeavesTheOldFile) {
     WholeFileWriter writer;
     ASSERT_EQ(1, writer.Open(path.c_str()));
 
-    rlimit oldLimit{};
-    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &oldLimit));
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = oldLimit;
-    limit.rlim_cur = 1000;
-    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limit));
-    // Whether Write already fails depends on the size of the stream's buffer.
-    writer.Write(text.data(), static_cast<int>(text.size()));
-    const int committed = writer.Commit();
-    setrlimit(RLIMIT_FSIZE, &oldLimit);
-    std::signal(SIGXFSZ, oldHandler);
+    int committed = 0;
+    {
+      const testing::FileSizeLimit limit(1000);
+      ASSERT_TRUE(limit.Active());
+      // Whether Write already fails depends on the size of the stream's buffer.
+      writer.Write(text.data(), static_cast<int>(text.size()));
+      committed = writer.Commit();
+    }
 
     EXPECT_EQ(0, committed);
     EXPECT_EQ("File too large", writer.ErrorText().View());
@@ -227,10 +224,18 @@ TEST(WholeFileWriter, KnowsTheFormOfItsTemporaryNames) {
     const char* name;
     bool temporary;
   } kCases[] = {
-      {".out.txt.tmp-123-0", true},  {".a.tmp-1-99", true},       {".a.tmp-1-2.tmp-3-4", true},
-      {"out.txt.tmp-123-0", false},  {".tmp-123-0", false},       {".a.tmp-123-", false},
-      {".a.tmp--0", false},          {".a.tmp-12x-0", false},     {".a.tmp-1-0.htm", false},
-      {".a.tmp-1", false},           {"", false},                 {".", false},
+      {".out.txt.tmp-123-0", true},
+      {".a.tmp-1-99", true},
+      {".a.tmp-1-2.tmp-3-4", true},
+      {"out.txt.tmp-123-0", false},
+      {".tmp-123-0", false},
+      {".a.tmp-123-", false},
+      {".a.tmp--0", false},
+      {".a.tmp-12x-0", false},
+      {".a.tmp-1-0.htm", false},
+      {".a.tmp-1", false},
+      {"", false},
+      {".", false},
   };
   for (const auto& c : kCases) EXPECT_EQ(c.temporary, IsTemporaryName(c.name)) << c.name;
 }
