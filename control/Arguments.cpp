@@ -60,7 +60,8 @@ TextString QualifierText(std::string_view name, std::string_view value, bool has
   std::string text = "/" + std::string(name);
   if (!hasValue) return TextString(text.c_str());
   std::string written(value);
-  if (IsOutputQualifier(name) && !written.empty() && written.back() != '/' && IsFolder(written.c_str())) {
+  if (IsOutputQualifier(name) && !written.empty() && written.back() != '/' &&
+      IsFolder(written.c_str())) {
     written += '/';
   }
   const bool needsQuotes =

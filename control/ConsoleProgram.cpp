@@ -8,30 +8,6 @@
 namespace quorlex {
 namespace {
 
-// Reads `in` whole as lines (line feeds, and carriage returns before them, removed).
-std::vector<TextString> ReadAllLines(std::FILE* in) {
-  std::vector<TextString> lines;
-  TextString line;
-  bool pending = false;
-  char buffer[65536];
-  size_t count = 0;
-  while ((count = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-    for (size_t i = 0; i < count; ++i) {
-      if (buffer[i] != '\n') {
-        line.AppendChar(buffer[i]);
-        pending = true;
-        continue;
-      }
-      if (line.Length() > 0 && line[line.Length() - 1] == '\r') line.Mid(0, line.Length() - 1);
-      lines.push_back(line);
-      line.Clear();
-      pending = false;
-    }
-  }
-  if (pending) lines.push_back(line);
-  return lines;
-}
-
 // The qualifiers and files of the command line in the run's settings. Returns 0 when the
 // help text was asked for (it has been printed).
 int ReadCommandLine(const Arguments& arguments, RunSettings& run, RunLog& log, std::FILE* out) {
@@ -67,7 +43,7 @@ int RunConsoleProgram(const std::vector<TextString>& words, std::FILE* in, std::
   }
 
   ConversionDriver driver(run, log);
-  if (arguments.standardInput) driver.SetStandardInput(ReadAllLines(in));
+  driver.SetStandardInput(in);
   driver.SetConsoleSink([out](std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), out);
     std::fflush(out);
@@ -77,16 +53,21 @@ int RunConsoleProgram(const std::vector<TextString>& words, std::FILE* in, std::
       run.outputToConsole || (arguments.standardInput && run.output.IsEmpty());
   if (textToOutput) log.Channel().SetStatusCallback([](const char*) {});
 
-  if (!driver.LoadPolicies()) return kExitUnusable;
-  driver.OpenLog();
+  const auto stopped = [&driver] {
+    return driver.SettingsFileRefused() ? kExitFailed : kExitUnusable;
+  };
+  if (!driver.LoadPolicies()) return stopped();
   for (const TextString& spec : run.fileSpecs) {
     ProcessFileSpecs(0, spec, run.policyFile, run, log, 0);
   }
   for (const TextString& steering : arguments.steeringFiles) {
-    ProcessFileSpecs(1, steering, run.policyFile, run, log, 0);
+    const int read = ProcessFileSpecs(1, steering, run.policyFile, run, log, 0);
+    if (read == 0) return kExitUnusable;
+    if (read < 0) return kExitFailed;
   }
+  if (!driver.StartRun()) return stopped();
   const RunResult result = driver.ConvertQueue();
-  if (result.failed || result.queued == 0) return kExitFailed;
+  if (result.failed || result.queued == 0 || run.requestsFailed > 0) return kExitFailed;
   return kExitConverted;
 }
 

@@ -9,9 +9,12 @@ namespace quorlex {
 
 // Exit statuses of the console program.
 enum ExitStatus : int {
-  kExitConverted = 0,  // every queued file converted
-  kExitFailed = 1,     // a conversion failed, or nothing matched
-  kExitUnusable = 2,   // the arguments cannot be used (nothing named, no policy file)
+  kExitConverted = 0,  // everything asked for was done
+  kExitFailed = 1,     // something asked for was not done: a conversion failed, nothing
+                       // matched, a named file is missing, unreadable or empty, a log or
+                       // policy file could not be written, a qualifier was not understood
+  kExitUnusable = 2,   // the arguments cannot be used (nothing named, a policy or steering
+                       // file missing)
 };
 
 // The console program: classifies its arguments, parses the qualifiers, queues the files,

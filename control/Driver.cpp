@@ -1,6 +1,10 @@
 #include "control/Driver.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -11,6 +15,7 @@
 #include "foundation/FileList.h"
 #include "foundation/FileNames.h"
 #include "foundation/LineSource.h"
+#include "foundation/WholeFileWriter.h"
 #include "policies/PolicyFile.h"
 
 namespace quorlex {
@@ -64,27 +69,67 @@ int RuleSetNamed(const TextString& name) {
   return -1;
 }
 
-// Makes sure the output folder a user named exists. Returns 0 after reporting when it
-// cannot be made.
-int EnsureFolder(const TextString& folder, ConversionContext& context) {
-  if (folder.IsEmpty() || IsFolder(folder)) return 1;
-  std::error_code error;
-  std::filesystem::create_directories(std::string(folder.View()), error);
-  if (!error) return 1;
-  context.Message(
-      ("ERROR: Can't create folder " + folder + " (" + error.message().c_str() + ")").Data(), 10);
-  return 0;
-}
+// How reading a steering file went.
+enum class SteeringRead { kRead, kNotOpened, kRefused };
 
-// The lines of a steering file, read whole.
-bool ReadLines(const TextString& path, std::vector<TextString>& lines) {
+// The lines of a steering file, read whole. A steering file that is no regular file or is
+// larger than kMaxSettingsFileBytes is refused with `refusal` set.
+SteeringRead ReadLines(const TextString& path, std::vector<TextString>& lines,
+                       TextString& refusal) {
+  if (!CheckSettingsFile(path, refusal)) return SteeringRead::kRefused;
   ASCIIFile file;
-  if (!file.OpenRead(path.Data())) return false;
+  if (!file.OpenRead(path.Data())) return SteeringRead::kNotOpened;
+  file.SetReadLimit(kMaxSettingsFileBytes);
   LineSource source(file, nullptr, {});
   TextString line;
   while (source.NextLine(line)) lines.push_back(line);
-  file.CloseAll();
+  if (file.LimitReached()) {
+    refusal = TooLargeMessage(path, kMaxSettingsFileBytes, "not read");
+    return SteeringRead::kRefused;
+  }
+  return SteeringRead::kRead;
+}
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+// Whether `name`, a file name that a policy file gives, keeps what it writes among the
+// user's own files: a relative name without "..", none of whose folders (below `base`,
+// where it is written) is a symbolic link. A policy file is handed around; it must not be
+// able to point a write at ~/.ssh or through a planted link.
+bool StaysBelow(const TextString& base, const TextString& name) {
+  if (name.IsEmpty() || !IsRelative(name)) return false;
+  TextString path;
+  ResolvePath(base, TextString(), path);
+  int start = 0;
+  for (int i = 0; i <= name.Length(); ++i) {
+    if (i < name.Length() && !IsSeparator(name[i])) continue;
+    TextString part;
+    part.AssignBytes(name.Data() + start, i - start);
+    if (part.View() == "..") return false;
+    if (i < name.Length()) {
+      path += part;
+      struct stat info {};
+      if (lstat(path.Data(), &info) == 0 && S_ISLNK(info.st_mode)) return false;
+      path.AppendChar('/');
+    }
+    start = i + 1;
+  }
   return true;
+}
+
+// `name` with the extension `extension`: another one is replaced, with the message the
+// qualifiers give for it; none is added.
+TextString WithExtension(const TextString& name, const char* extension, const char* what,
+                         RunLog& log) {
+  TextString folder;
+  TextString base;
+  TextString given;
+  SplitPath(name, folder, base, given);
+  if (given.Equals(extension, 0, 0) && given.Length() == static_cast<int>(std::strlen(extension))) {
+    return name;
+  }
+  if (!given.IsEmpty()) log.RunMessage(ExtensionChangeMessage(given, what, extension).Data());
+  return folder + base + extension;
 }
 
 }  // namespace
@@ -152,7 +197,11 @@ void ApplyRunSettings(RunSettings& run, ConversionContext& context) {
 void QueueFiles(RunSettings& run, RunLog& log, const TextString& spec, const TextString& policyFile,
                 const TextString& outputSpec, int includeSubFolders) {
   if (IsStandardInput(spec)) {
-    run.queue.push_back({spec, policyFile, outputSpec});
+    // Standard input can be read once.
+    const bool queued =
+        std::any_of(run.queue.begin(), run.queue.end(),
+                    [](const QueueEntry& entry) { return IsStandardInput(entry.input); });
+    if (!queued) run.queue.push_back({spec, policyFile, outputSpec});
     return;
   }
   const MessageFunction owner = [&log](const char* message, int level) {
@@ -164,10 +213,12 @@ void QueueFiles(RunSettings& run, RunLog& log, const TextString& spec, const Tex
   ExpandFileSpec(owner, expanded, includeSubFolders, 0, state, file);
   if (file.IsEmpty()) {
     log.Message(("WARNING: No file matches " + spec).Data(), 10);
+    ++run.requestsFailed;
     return;
   }
   if (!CanRead(file)) {
     log.RunMessage(("ERROR: Can't find or open " + spec).Data());
+    ++run.requestsFailed;
     return;
   }
   for (int index = 1; !file.IsEmpty(); ++index) {
@@ -183,10 +234,18 @@ int ProcessFileSpecs(int steering, const TextString& specs, const TextString& po
                      RunSettings& run, RunLog& log, int splitAtBlanks) {
   if (steering) {
     std::vector<TextString> lines;
-    if (!ReadLines(specs, lines)) {
-      log.RunMessage(("ERROR: Can't open \"" + specs + "\"").Data());
-      return 0;
+    TextString refusal;
+    switch (ReadLines(specs, lines, refusal)) {
+      case SteeringRead::kNotOpened:
+        log.RunMessage(("ERROR: Can't open \"" + specs + "\"").Data());
+        return 0;
+      case SteeringRead::kRefused:
+        log.RunMessage(refusal.Data());
+        return -1;
+      case SteeringRead::kRead:
+        break;
     }
+    run.steeringFiles.push_back(specs);
     for (const TextString& line : lines) {
       RunSettings scratch;
       if (!line.IsEmpty() && (line[0] == '!' || line[0] == '#')) {
@@ -194,7 +253,9 @@ int ProcessFileSpecs(int steering, const TextString& specs, const TextString& po
         continue;
       }
       const Arguments arguments = ClassifyArguments(SplitLineIntoWords(line));
-      if (!ParseCommandLine(arguments.qualifierLine, scratch, log)) continue;
+      const int parsed = ParseCommandLine(arguments.qualifierLine, scratch, log);
+      run.requestsFailed += scratch.requestsFailed;
+      if (!parsed) continue;
       const TextString linePolicy = !arguments.policyFile.IsEmpty() ? arguments.policyFile
                                     : !scratch.policyFile.IsEmpty() ? scratch.policyFile
                                                                     : policyFile;
@@ -241,20 +302,41 @@ ConversionDriver::ConversionDriver(RunSettings& run, RunLog& log)
       work_(detagging_),
       pass_(work_) {
   for (ConversionContext* context : {&base_, &commandLine_, &work_}) context->SetRun(&log_);
+  pass_.SetRunFiles(&files_);
+  log_.SetRunFiles(&files_);
 }
 
-int ConversionDriver::UsePolicyFile(const TextString& policyFile, const char* missingMessage) {
-  if (policyFile.View() == loadedPolicyFile_.View()) return 1;
+bool ConversionDriver::PolicyFileLoaded(const TextString& policyFile,
+                                        const TextString& inputFolder) const {
+  return policyFile.View() == loadedPolicyFile_.View() &&
+         (!policyUsedInputFolder_ || inputFolder.View() == loadedInputFolder_.View());
+}
+
+int ConversionDriver::UsePolicyFile(const TextString& policyFile, const TextString& inputFolder,
+                                    const char* missingMessage) {
+  if (PolicyFileLoaded(policyFile, inputFolder)) return 1;
   detagging_.ResetAll();
   base_.Reset();
   loadedPolicyFile_.Clear();
+  policySource_.Clear();
+  policyUsedInputFolder_ = false;
   if (policyFile.IsEmpty()) return 1;
   if (!CanRead(policyFile) || IsFolder(policyFile)) {
     base_.Message((missingMessage + policyFile).Data(), 10);
     return 0;
   }
-  PolicyFileReader(base_).Read(policyFile, nullptr);
+  PolicyFileReader reader(base_);
+  reader.SetInputFolder(inputFolder);
+  reader.Read(policyFile, nullptr);
+  for (const TextString& file : reader.FilesRead()) files_.AddInput(file);
+  if (reader.FileRefused()) {
+    settingsFileRefused_ = true;
+    return 0;
+  }
   loadedPolicyFile_ = policyFile;
+  policySource_ = policyFile;
+  loadedInputFolder_ = inputFolder;
+  policyUsedInputFolder_ = reader.DependsOnInputFolder();
   run_.outputFormat =
       detagging_.Find(kRemoveAllTags)->number ? OutputFormat::kText : OutputFormat::kHtml;
   return 1;
@@ -264,28 +346,128 @@ int ConversionDriver::LoadPolicies() {
   ApplyRunSettings(run_, commandLine_);
   // The format follows the defaults until a policy file says otherwise.
   run_.outputFormat = OutputFormat::kText;
-  return UsePolicyFile(run_.policyFile, "ERROR: Can't find master policy file ");
+  const int loaded =
+      UsePolicyFile(run_.policyFile, TextString(), "ERROR: Can't find master policy file ");
+  ConfigureMessages();
+  return loaded;
 }
 
-void ConversionDriver::UsePolicies(const ConversionContext& policies) {
+void ConversionDriver::UsePolicies(const ConversionContext& policies,
+                                   const TextString& policyFileName) {
   detagging_ = policies.Detagging();
   base_.Reset();
   base_.TakeOver(policies, 1);
   loadedPolicyFile_.Clear();
+  policySource_ = policyFileName;
+  if (!policyFileName.IsEmpty()) files_.AddInput(policyFileName);
   run_.outputFormat =
       detagging_.Find(kRemoveAllTags)->number ? OutputFormat::kText : OutputFormat::kHtml;
+  ConfigureMessages();
 }
 
-void ConversionDriver::OpenLog() {
+void ConversionDriver::ConfigureMessages() {
   work_.Reset();
   work_.TakeOver(base_, 1);
   work_.TakeOver(commandLine_, 1);
-  // Messages before the first file (the queue's) are filtered as the policies say.
+  // Messages before the first file (the queue's) are filtered as the policies say, and
+  // reach the log, which opens only once the queue is known.
   log_.Configure(work_.Settings());
-  // The log is written into the output folder, so that folder is made first.
-  if (!run_.outputToConsole) EnsureFolder(run_.output.folder, work_);
+  if (work_.GeneralYesNo(kCreateLogFile)) {
+    log_.Channel().HoldForLog();
+  } else {
+    log_.Channel().StopHolding();
+  }
+}
+
+int ConversionDriver::StartRun() {
+  for (const QueueEntry& entry : run_.queue) {
+    if (!IsStandardInput(entry.input)) files_.AddInput(entry.input);
+  }
+  for (const TextString& steering : run_.steeringFiles) files_.AddInput(steering);
+  if (!ReadQueuedPolicyFiles()) {
+    log_.Channel().StopHolding();
+    return 0;
+  }
+  OpenLog();
+  return 1;
+}
+
+int ConversionDriver::ReadQueuedPolicyFiles() {
+  // Read aside, silently: each is read again, with its messages, when its files convert.
+  RunLog quiet;
+  quiet.Channel().SetMessageCallback([](const char*) {});
+  quiet.Channel().SetStatusCallback([](const char*) {});
+  PolicySet scratchPolicies = MakeDetaggingPolicies();
+  ConversionContext scratch(scratchPolicies);
+  scratch.SetRun(&quiet);
+  std::set<std::string> read{std::string(run_.policyFile.View())};
+  for (const QueueEntry& entry : run_.queue) {
+    if (entry.policyFile.IsEmpty() || !read.insert(std::string(entry.policyFile.View())).second) {
+      continue;
+    }
+    TextString folder;
+    TextString name;
+    TextString extension;
+    SplitPath(entry.input, folder, name, extension);
+    PolicyFileReader reader(scratch);
+    reader.SetInputFolder(folder);
+    TextString error;
+    reader.Read(entry.policyFile, &error);
+    for (const TextString& file : reader.FilesRead()) files_.AddInput(file);
+    if (reader.FileRefused()) {
+      settingsFileRefused_ = true;
+      log_.Message(error.Data(), 10);
+      return 0;
+    }
+  }
+  return 1;
+}
+
+bool ConversionDriver::GivenByPolicyFile(int id) const {
+  return !commandLine_.General().Find(id)->valueSet && base_.General().Find(id)->valueSet;
+}
+
+int ConversionDriver::AcceptSideOutputName(int id, const TextString& base, const char* extension,
+                                           const char* what, TextString& name) {
+  if (!GivenByPolicyFile(id)) return 1;
+  if (!StaysBelow(base, name)) {
+    const Policy* policy = base_.General().Find(id);
+    work_.Message(("ERROR: Policy file \"" + policySource_ + "\" may not name \"" + name +
+                   "\" for " + policy->name + " - ignored")
+                      .Data(),
+                  10);
+    ++run_.requestsFailed;
+    return 0;
+  }
+  name = WithExtension(name, extension, what, log_);
+  return 1;
+}
+
+int ConversionDriver::EnsureFolder(const TextString& folder) {
+  if (folder.IsEmpty() || IsFolder(folder)) return 1;
+  // A folder that could not be made is reported once, not again for every file.
+  if (unmadeFolders_.count(std::string(folder.View())) != 0) return 0;
+  std::error_code error;
+  std::filesystem::create_directories(std::string(folder.View()), error);
+  if (!error) return 1;
+  unmadeFolders_.insert(std::string(folder.View()));
+  work_.Message(
+      ("ERROR: Can't create folder " + folder + " (" + error.message().c_str() + ")").Data(), 10);
+  return 0;
+}
+
+void ConversionDriver::OpenLog() {
+  ConfigureMessages();
   if (!work_.GeneralYesNo(kCreateLogFile)) return;
-  log_.OpenLogFile(work_.GeneralText(kOutputLogFilename), run_.output.folder);
+  TextString logName = work_.GeneralText(kOutputLogFilename);
+  // A name without a folder goes into the output folder, one with a folder is taken from
+  // the current one.
+  if (!AcceptSideOutputName(kOutputLogFilename, TextString(), ".log", "a log file", logName)) {
+    log_.Channel().StopHolding();
+    return;
+  }
+  if (!run_.outputToConsole) EnsureFolder(run_.output.folder);
+  if (!log_.OpenLogFile(logName, run_.output.folder)) ++run_.requestsFailed;
 }
 
 bool ConversionDriver::ToConsole(const QueueEntry& entry) const {
@@ -298,21 +480,43 @@ void ConversionDriver::GeneratePolicyFile(const TextString& inputPath) {
   TextString name;
   TextString extension;
   SplitPath(inputPath, inputFolder, name, extension);
-  TextString path;
-  ResolvePath(inputFolder, GeneratedPolicyFileName(work_, inputPath, run_.generatedPolicyName),
-              path);
-  work_.Status(("Generating policy file " + path).Data());
-  TextString error;
-  if (!WritePolicyFile(work_, path, 1, error)) {
-    work_.Message(("ERROR: Error writing to file " + path + " (" + error + ")").Data(), 10);
+  TextString fileName = GeneratedPolicyFileName(work_, inputPath, run_.generatedPolicyName);
+  if (!AcceptSideOutputName(kOutputPolicyFilename, inputFolder, ".pol", "a policy file",
+                            fileName)) {
+    return;
   }
+  TextString path;
+  ResolvePath(inputFolder, fileName, path);
+  work_.Status(("Generating policy file " + path).Data());
+  // One policy file for many documents is written once; only different policies for the
+  // same name would replace what this run wrote there.
+  const std::string text = PoliciesText(work_, 1);
+  const auto written = policyFilesWritten_.find(std::string(path.View()));
+  if (written != policyFilesWritten_.end() && written->second == text) return;
+  TextString error;
+  if (!files_.MayWrite(path, nullptr, error)) {
+    work_.Message(error.Data(), 10);
+    ++run_.requestsFailed;
+    return;
+  }
+  if (!WriteWholeFile(path.Data(), text, error)) {
+    work_.Message(("ERROR: Error writing to file " + path + " (" + error + ")").Data(), 10);
+    ++run_.requestsFailed;
+    return;
+  }
+  files_.RecordWritten(path, nullptr);
+  policyFilesWritten_[std::string(path.View())] = text;
 }
 
 int ConversionDriver::ConvertFile(const QueueEntry& entry) {
   // The policies of this file: its policy file, then the qualifiers; nothing of the file
   // before survives.
   lastOutput_.Clear();
-  if (!UsePolicyFile(entry.policyFile, "ERROR: Can't find policy file ")) return 0;
+  TextString inputFolder;
+  TextString inputName;
+  TextString inputExtension;
+  SplitPath(entry.input, inputFolder, inputName, inputExtension);
+  if (!UsePolicyFile(entry.policyFile, inputFolder, "ERROR: Can't find policy file ")) return 0;
   work_.Reset();
   work_.TakeOver(base_, 1);
   work_.TakeOver(commandLine_, 1);
@@ -330,20 +534,18 @@ int ConversionDriver::ConvertFile(const QueueEntry& entry) {
   if (!run_.outputPassWanted) return 1;
 
   const bool toConsole = ToConsole(entry);
-  if (!toConsole && !written_.insert(std::string(outputPath.View())).second) {
-    work_.Message(("ERROR: " + outputPath + " was already written in this run").Data(), 10);
-    work_.Message("ERROR: Failed to complete output pass", 10);
-    return 0;
-  }
-  if (!toConsole && !EnsureFolder(folder, work_)) {
+  if (!toConsole && !EnsureFolder(folder)) {
     work_.Message("ERROR: Failed to complete output pass", 10);
     return 0;
   }
   work_.Status("---- Starting Output pass ----");
   std::string text;
-  const std::vector<TextString>* source = IsStandardInput(entry.input) ? &standardInput_ : nullptr;
+  pass_.SetInputStream(IsStandardInput(entry.input) ? standardInput_ : nullptr);
   pass_.SetMayOverwrite(run_.mayOverwrite != 0);
-  if (!pass_.RunOutputPass(entry.input, outputPath, source, toConsole ? &text : nullptr)) {
+  const int converted =
+      pass_.RunOutputPass(entry.input, outputPath, nullptr, toConsole ? &text : nullptr);
+  pass_.SetInputStream(nullptr);
+  if (!converted) {
     work_.Message("ERROR: Failed to complete output pass", 10);
     return 0;
   }
@@ -370,7 +572,7 @@ RunResult ConversionDriver::ConvertQueue() {
     if (result.firstOutput.IsEmpty()) result.firstOutput = lastOutput_;
     result.lastOutput = lastOutput_;
   }
-  log_.CloseLogFile();
+  if (!log_.CloseLogFile()) ++run_.requestsFailed;
   log_.AnnounceCompletion();
   return result;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdio>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -8,6 +10,7 @@
 
 #include "control/RunSettings.h"
 #include "engine/OutputPass.h"
+#include "foundation/RunFiles.h"
 #include "foundation/RunLog.h"
 #include "foundation/TextString.h"
 #include "policies/ConversionContext.h"
@@ -37,18 +40,19 @@ void ApplyRunSettings(RunSettings& run, ConversionContext& context);
 
 // Appends the files `spec` names to the queue, each with `policyFile` and `outputSpec`, in
 // sorted order (through sub-folders with `includeSubFolders`). "-" queues standard input
-// when the run reads it. A specification that names no file is reported; nothing is queued
-// when the first file cannot be opened.
+// (once). A specification that names no file is reported; nothing is queued when the first
+// file cannot be opened; both count in run.requestsFailed.
 void QueueFiles(RunSettings& run, RunLog& log, const TextString& spec, const TextString& policyFile,
                 const TextString& outputSpec, int includeSubFolders);
 
 // Fills the queue from one specification. With `steering`, `specs` names a steering file
 // whose every line (a command line: file specifications, a policy file, qualifiers) queues
 // its files with the line's policy file (else `policyFile`) and the line's output
-// specification; comment lines are reported and skipped. Otherwise a specification holding
-// double quotes queues each quoted name after the text before the first quote; with
-// `splitAtBlanks` each blank-separated word is one specification. Returns 0 only when the
-// steering file cannot be opened.
+// specification; comment lines are reported and skipped; the steering file is added to
+// run.steeringFiles. Otherwise a specification holding double quotes queues each quoted
+// name after the text before the first quote; with `splitAtBlanks` each blank-separated
+// word is one specification. Returns 1; 0 when the steering file cannot be opened; -1 when
+// it is refused, reported as CheckSettingsFile says (no regular file, or too large).
 int ProcessFileSpecs(int steering, const TextString& specs, const TextString& policyFile,
                      RunSettings& run, RunLog& log, int splitAtBlanks);
 
@@ -64,9 +68,17 @@ struct RunResult {
   TextString lastOutput;
 };
 
-// Runs a conversion: loads the policies, opens the log file, walks the queue converting one
-// file after the other (a failed file ends the walk), and closes with the completion line.
-// The program fills the run's settings and queue first.
+// Runs a conversion: loads the policies, lists what the run reads, opens the log file,
+// walks the queue converting one file after the other (a failed file ends the walk), and
+// closes with the completion line. The program fills the queue between LoadPolicies and
+// StartRun.
+//
+// Nothing the run writes replaces a file it reads or a file it wrote before: its queued
+// files, policy files with their includes and steering files are recorded before anything
+// is written (RunFiles), and every output, the log and generated policy files are checked
+// against them. A log or policy file name given by a policy file must stay below where it
+// is written (a relative name without "..", through no symbolic link) and gets the
+// extension ".log" or ".pol".
 class ConversionDriver {
  public:
   // Neither is owned; both must outlive the driver.
@@ -79,20 +91,26 @@ class ConversionDriver {
   void SetConsoleSink(std::function<void(std::string_view text)> sink) {
     consoleSink_ = std::move(sink);
   }
-  // The lines of standard input, for the queue entry "-".
-  void SetStandardInput(std::vector<TextString> lines) { standardInput_ = std::move(lines); }
+  // Where the queue entry "-" is read from (not owned, not closed).
+  void SetStandardInput(std::FILE* stream) { standardInput_ = stream; }
 
   // Loads the run's policy file (reporting "ERROR: Can't find master policy file " when it
-  // is missing) and sets the qualifiers' policies. Returns 0 when the run cannot go on.
+  // is missing), sets the qualifiers' policies and filters messages as they say; when a
+  // log is wanted, what it would receive is held until it opens. Returns 0 when the run
+  // cannot go on: the policy file is missing, or it or a file it includes was refused
+  // (SettingsFileRefused()).
   int LoadPolicies();
   // Starts from the policies of `policies` (its de-tagging set, its general policies and
   // text commands) instead of a policy file: the desktop program converts with the policies
-  // its window and property sheets hold. Call it after LoadPolicies, with no policy file in
-  // the run; the output format follows "Remove all tags".
-  void UsePolicies(const ConversionContext& policies);
-  // Makes the output folder named by /OUTPUT when it is missing, and opens the log file
-  // when "Create a log file" is set.
-  void OpenLog();
+  // its window and property sheets hold, read from `policyFileName` (empty: none). Call it
+  // after LoadPolicies, with no policy file in the run; the output format follows "Remove
+  // all tags".
+  void UsePolicies(const ConversionContext& policies, const TextString& policyFileName);
+  // Once the queue is filled: records everything the run reads (the queued files, the
+  // steering files, the policy files of the queue with their includes) and opens the log
+  // file when "Create a log file" is set (making the output folder first). Returns 0 when a
+  // policy file of the queue is refused (SettingsFileRefused()): nothing may be converted.
+  int StartRun();
   // Walks the queue and ends the run with the completion line.
   RunResult ConvertQueue();
 
@@ -102,11 +120,35 @@ class ConversionDriver {
 
   // The context with every policy for the file being converted.
   ConversionContext& WorkContext() { return work_; }
+  // Whether a policy, include or steering file was refused for its size or kind.
+  bool SettingsFileRefused() const { return settingsFileRefused_; }
 
  private:
   // Reads `policyFile` into the base context after setting every policy to its default
-  // (empty: the defaults alone). Returns 0 after reporting when it cannot be read.
-  int UsePolicyFile(const TextString& policyFile, const char* missingMessage);
+  // (empty: the defaults alone), looking for its includes in `inputFolder` when they are
+  // not beside it. The files read are recorded as inputs. Returns 0 after reporting when
+  // it cannot be read or was refused.
+  int UsePolicyFile(const TextString& policyFile, const TextString& inputFolder,
+                    const char* missingMessage);
+  // Whether the base context already holds `policyFile` as read for `inputFolder`.
+  bool PolicyFileLoaded(const TextString& policyFile, const TextString& inputFolder) const;
+  // Reads the policy files of the queue aside, to record them with their includes and to
+  // refuse the run when one of them is refused. Returns 0 then.
+  int ReadQueuedPolicyFiles();
+  // The working context anew from the base and command-line contexts; messages filtered
+  // as it says.
+  void ConfigureMessages();
+  void OpenLog();
+  // Makes sure an output folder exists. Returns 0 after reporting (once per folder) when
+  // it cannot be made.
+  int EnsureFolder(const TextString& folder);
+  // Whether the general policy `id` was set by the policy file, not by a qualifier.
+  bool GivenByPolicyFile(int id) const;
+  // Checks a file name for a side output (the log, a generated policy file) that the
+  // policy file gave: refused with its message (counted as a failed request) unless it
+  // stays below `base`; then given `extension`. Names not given by the policy file pass.
+  int AcceptSideOutputName(int id, const TextString& base, const char* extension, const char* what,
+                           TextString& name);
   // Whether the output of this entry goes to the console instead of a file.
   bool ToConsole(const QueueEntry& entry) const;
   void GeneratePolicyFile(const TextString& inputPath);
@@ -119,14 +161,21 @@ class ConversionDriver {
   ConversionContext work_;
   // One pass for every file: its pattern lists are built once for each set of policies.
   OutputPass pass_;
+  RunFiles files_;
   TextString loadedPolicyFile_;
-  std::vector<TextString> standardInput_;
+  TextString loadedInputFolder_;
+  bool policyUsedInputFolder_ = false;
+  // The policy file the base context came from, as messages name it.
+  TextString policySource_;
+  bool settingsFileRefused_ = false;
+  std::FILE* standardInput_ = nullptr;
   std::function<void(std::string_view text)> consoleSink_;
   // The file the last successful conversion wrote (empty: none, or it went to the sink).
   TextString lastOutput_;
-  // The files this run has written: a second conversion into one of them would lose the
-  // first one's output.
-  std::set<std::string> written_;
+  // Output folders that could not be made.
+  std::set<std::string> unmadeFolders_;
+  // The policy files this run generated, with their text.
+  std::map<std::string, std::string> policyFilesWritten_;
 };
 
 }  // namespace quorlex

@@ -209,8 +209,10 @@ bool HasExtension(const TextString& path, const char* extension) {
   return found.Equals(extension, 0, 0) != 0;
 }
 
-// "Can't use \".txt\" for a log file.  Changing to \".log\"".
-TextString ChangeMessage(const TextString& extension, const char* what, const char* newExtension) {
+}  // namespace
+
+TextString ExtensionChangeMessage(const TextString& extension, const char* what,
+                                  const char* newExtension) {
   TextString message("Can't use \"");
   message += extension;
   message += "\" for ";
@@ -221,6 +223,8 @@ TextString ChangeMessage(const TextString& extension, const char* what, const ch
   return message;
 }
 
+namespace {
+
 // The path with its extension replaced by `newExtension` when its extension is one of
 // `unsuitable` (reported as unfit for `what`); else the path as it is.
 TextString WithSuitableExtension(const TextString& path, std::span<const char* const> unsuitable,
@@ -229,7 +233,7 @@ TextString WithSuitableExtension(const TextString& path, std::span<const char* c
   SplitPath(path, folder, name, extension);
   for (const char* bad : unsuitable) {
     if (extension.Equals(bad, 0, 0)) {
-      log.RunMessage(ChangeMessage(extension, what, newExtension).Data());
+      log.RunMessage(ExtensionChangeMessage(extension, what, newExtension).Data());
       return folder + name + newExtension;
     }
   }
@@ -485,7 +489,11 @@ int ParseCommandLine(const TextString& line, RunSettings& run, RunLog& log, std:
     auto& list = word.FindChar(0, kQualifierChar, slash, 1) ? unrecognised : files;
     list.push_back(std::move(word));
   }
-  if (!unrecognised.empty()) ReportUnrecognised(unrecognised, log);
+  if (!unrecognised.empty()) {
+    // The run still goes on, but not quite as asked.
+    ReportUnrecognised(unrecognised, log);
+    ++run.requestsFailed;
+  }
 
   if (console) {
     // The output goes to standard output: no index, no messages mixed into it, no name.

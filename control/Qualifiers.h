@@ -104,4 +104,9 @@ int ExtractQualifier(TextString& line, RunLog& log, const Qualifier& qualifier, 
 // The help text, every line ending in a line feed.
 TextString HelpText();
 
+// The message that an extension is unfit for a kind of file and is changed: "Can't use
+// \".txt\" for a log file.  Changing to \".log\"" (`what` is "a log file").
+TextString ExtensionChangeMessage(const TextString& extension, const char* what,
+                                  const char* newExtension);
+
 }  // namespace quorlex

@@ -86,6 +86,13 @@ struct RunSettings {
   // The files to convert, in order, and how far the run has got.
   std::vector<QueueEntry> queue;
   size_t queuePosition = 0;
+  // The steering files the queue was read from.
+  std::vector<TextString> steeringFiles;
+  // How many things the user asked for were not done besides the conversions themselves: a
+  // named file missing, unreadable or empty, a folder that cannot be listed, an
+  // unrecognised qualifier, a log or policy file that cannot be written. Any of them makes
+  // the run end with a failure status.
+  int requestsFailed = 0;
 };
 
 }  // namespace quorlex

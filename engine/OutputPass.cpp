@@ -83,14 +83,18 @@ int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& out
   SplitPath(outputPath, context_.outputFolder, name, extension);
   pass_.info.outputFileName = name + extension;
 
-  // 3. The output never replaces the input.
-  if (memorySource == nullptr && outputText == nullptr &&
-      ((!mayOverwrite_ && SameNameIgnoringCase(inputPath, outputPath)) ||
-       IsSameFile(inputPath, outputPath))) {
+  // 3. The output never replaces the input, unless the user allows it, nor any other file
+  // the run reads or has written.
+  const bool toFile = outputText == nullptr;
+  const bool fromFile = memorySource == nullptr && inputStream_ == nullptr;
+  if (toFile && fromFile && !mayOverwrite_ &&
+      (SameNameIgnoringCase(inputPath, outputPath) || IsSameFile(inputPath, outputPath))) {
     Error("ERROR: Output file is overwriting input file - " + inputPath);
     Error("ERROR: Choose a different output directory");
     return 0;
   }
+  const TextString* ownInput = fromFile && mayOverwrite_ ? &inputPath : nullptr;
+  if (toFile && !MayWrite(outputPath, ownInput)) return 0;
 
   // 4. to 8. Reading, the first stage per chunk, the second stage.
   BuildPatternLists(pass_);
@@ -102,9 +106,9 @@ int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& out
 
   // 9. and 10. The output, and the UTF-8 mark a Unicode text file may start with.
   ASCIIFile out;
-  if (outputText == nullptr) {
+  if (toFile) {
     if (!out.OpenWriteWhole(outputPath.Data(), 0)) {
-      Error("ERROR: Error opening " + outputPath);
+      Error("ERROR: Error opening " + outputPath + " (" + out.ErrorText() + ")");
       return 0;
     }
   }
@@ -142,13 +146,27 @@ int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& out
     write("\n");
   }
   write(body.Text());
-  if (outputText != nullptr) return 1;
+  if (!toFile) return 1;
+  // Checked again right before the output takes its name: the input was read whole, but
+  // the name may have changed hands since the first check.
+  if (!MayWrite(outputPath, ownInput)) {
+    out.CloseAll();
+    return 0;
+  }
   if (!written || !out.Commit()) {
     Error("ERROR: Error writing to file " + outputPath + " (" + out.ErrorText() + ")");
     out.CloseAll();
     return 0;
   }
+  if (runFiles_ != nullptr) runFiles_->RecordWritten(outputPath, ownInput);
   return 1;
+}
+
+int OutputPass::MayWrite(const TextString& outputPath, const TextString* ownInput) {
+  TextString refusal;
+  if (runFiles_ == nullptr || runFiles_->MayWrite(outputPath, ownInput, refusal)) return 1;
+  Error(refusal);
+  return 0;
 }
 
 int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextString>* memorySource,
@@ -156,10 +174,13 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
   ASCIIFile file;
   if (memorySource != nullptr) {
     file.SetSourceList(memorySource);
+  } else if (inputStream_ != nullptr) {
+    file.OpenReadStream(inputStream_, inputPath.Data());
   } else if (!file.OpenRead(inputPath.Data())) {
-    Error("ERROR: Error opening " + inputPath);
+    Error("ERROR: Error opening " + inputPath + " (" + file.ErrorText() + ")");
     return 0;
   }
+  file.SetReadLimit(kMaxInputBytes);
   pass_.Status(("INFO: Reading input file " + inputPath).Data());
   TextCommandFilter commands(context_.TextCommands());
   LineSource source(file, &commands, {});
@@ -179,11 +200,12 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
     ++chunkNumber;
     pass_.Status(("INFO: Processing chunk #" + TextString(chunkNumber)).Data());
     RunFirstStage(chunkNumber, pass_, chunk);
+    ReserveToAppend(result, chunk.Length());
     result += chunk;
     chunk.Clear();
   };
   TextString line;
-  while (source.NextLine(line)) {
+  while (source.NextLine(line) && !file.LimitReached()) {
     // UTF-16 input arrives as UTF-8 text.
     if (file.utf16Le || file.utf16Be) pass_.options.utf8Document = 1;
     if (StartsWithNoCase(line, "$_$_DEFINE_TEXT_FRAGMENT")) {
@@ -197,10 +219,20 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
     } else if (capturing) {
       fragments_.AddLine(line);
     } else {
-      chunk += line;
+      // A huge line (a minified page) becomes the chunk without a copy.
+      if (chunk.IsEmpty()) {
+        chunk.Swap(line);
+      } else {
+        chunk += line;
+      }
       chunk.AppendChar('\n');
       if (chunk.Length() > chunkLength_) processChunk();
     }
+  }
+  if (file.LimitReached()) {
+    const TextString name = inputStream_ != nullptr ? TextString("standard input") : inputPath;
+    Error(TooLargeMessage(name, kMaxInputBytes, "not converted"));
+    return 0;
   }
   if (!chunk.IsEmpty()) processChunk();
   file.CloseAll();

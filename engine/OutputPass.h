@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "engine/PassState.h"
 #include "foundation/LineBuffer.h"
+#include "foundation/RunFiles.h"
 #include "foundation/TextString.h"
 #include "policies/ConversionContext.h"
 #include "textformat/TextFragments.h"
@@ -24,14 +26,22 @@ class OutputPass {
   // Converts `inputPath` to `outputPath`. With `memorySource` the input lines come from it
   // instead of the file; with `outputText` the output is appended to it instead of going to
   // a file, every line followed by a line feed (neither is owned). Returns 1 on success; 0
-  // after reporting why (the input cannot be read, the output would overwrite the input,
-  // the output cannot be written).
+  // after reporting why (the input cannot be read or is larger than kMaxInputBytes once
+  // decoded, the output would overwrite the input or another file of the run, the output
+  // cannot be written). A failed pass leaves any earlier output as it was.
   int RunOutputPass(const TextString& inputPath, const TextString& outputPath,
                     const std::vector<TextString>* memorySource, std::string* outputText);
 
-  // "May overwrite existing files": when set, an output whose name equals the input's
-  // (ignoring case) is allowed, as long as it is not the very same file.
+  // "May overwrite the input files": when set, the output may take the input's name and
+  // replace it (the input has been read whole by then).
   void SetMayOverwrite(bool on) { mayOverwrite_ = on; }
+  // The files of the run (not owned; null: none): the output is refused when it would
+  // replace a file the run reads, other than this pass's own input when that may be
+  // overwritten, or a file the run has written; a written output is recorded there.
+  void SetRunFiles(RunFiles* files) { runFiles_ = files; }
+  // Passes read their input from `stream` (standard input, not owned, not closed) instead
+  // of the file named, until this is set back to null.
+  void SetInputStream(std::FILE* stream) { inputStream_ = stream; }
   // What the header's TIMESTAMP prints (the current local date unless set).
   void SetDate(const FragmentDate& date) {
     date_ = date;
@@ -55,11 +65,15 @@ class OutputPass {
   void AddReferencesAndFragments(LineBuffer& body, std::vector<TextString>& header);
   FragmentSettings Settings() const;
   void Error(const TextString& message);
+  // Whether the run lets the output be written at `outputPath`; reports a refusal.
+  int MayWrite(const TextString& outputPath, const TextString* ownInput);
 
   ConversionContext& context_;
   PassState pass_;
   TextFragmentStore fragments_;
   bool mayOverwrite_ = false;
+  RunFiles* runFiles_ = nullptr;
+  std::FILE* inputStream_ = nullptr;
   int chunkLength_ = 200000;
   FragmentDate date_;
   bool hasDate_ = false;

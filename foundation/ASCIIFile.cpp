@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <utility>
 
 namespace quorlex {
@@ -52,8 +53,11 @@ struct Units {
 // single-line page costs one pass over its bytes (memchr for the line end), never a call
 // per byte.
 struct ASCIIFile::OpenFile {
-  OpenFile(const char* fileName, std::FILE* fileStream) : name(fileName), stream(fileStream) {}
-  ~OpenFile() { std::fclose(stream); }
+  OpenFile(const char* fileName, std::FILE* fileStream, bool owned)
+      : name(fileName), stream(fileStream), ownsStream(owned) {}
+  ~OpenFile() {
+    if (ownsStream) std::fclose(stream);
+  }
   OpenFile(const OpenFile&) = delete;
   OpenFile& operator=(const OpenFile&) = delete;
 
@@ -128,11 +132,31 @@ struct ASCIIFile::OpenFile {
 
   TextString name;
   std::FILE* stream;
+  bool ownsStream;
   std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
   size_t start = 0;  // unread bytes are buffer[start, end)
   size_t end = 0;
   bool exhausted = false;
 };
+
+TextString TooLargeMessage(const TextString& name, long long limit, const char* outcome) {
+  return "ERROR: " + name + " is larger than " + TextString(std::to_string(limit).c_str()) +
+         " bytes - " + outcome;
+}
+
+int CheckSettingsFile(const TextString& path, TextString& refusal) {
+  struct stat info {};
+  if (stat(path.Data(), &info) != 0 || S_ISDIR(info.st_mode)) return 1;
+  if (!S_ISREG(info.st_mode)) {
+    refusal = "ERROR: " + path + " is not a regular file - not read";
+    return 0;
+  }
+  if (info.st_size > kMaxSettingsFileBytes) {
+    refusal = TooLargeMessage(path, kMaxSettingsFileBytes, "not read");
+    return 0;
+  }
+  return 1;
+}
 
 ASCIIFile::ASCIIFile() = default;
 
@@ -192,16 +216,21 @@ int ASCIIFile::OpenForWriting(const char* name, int toConsole, int binaryMode, b
   return 1;
 }
 
+void ASCIIFile::StartReading() {
+  if (!stack_.empty()) return;
+  // A new input (any file being written is closed first): its encoding is found anew.
+  CloseAll();
+  utf16Le = 0;
+  utf16Be = 0;
+  asciiOnly = 1;
+  firstRead_ = 1;
+  lastLineCut_ = 0;
+  bytesRead_ = 0;
+  limitReached_ = 0;
+}
+
 int ASCIIFile::OpenRead(const char* name) {
-  if (stack_.empty()) {
-    // A new input (any file being written is closed first): its encoding is found anew.
-    CloseAll();
-    utf16Le = 0;
-    utf16Be = 0;
-    asciiOnly = 1;
-    firstRead_ = 1;
-    lastLineCut_ = 0;
-  }
+  StartReading();
   isOpen = 0;
   errorText_.Clear();
   if (name == nullptr || name[0] == 0) return RecordError(ENOENT);
@@ -213,11 +242,26 @@ int ASCIIFile::OpenRead(const char* name) {
     std::fclose(stream);
     return RecordError(EISDIR);
   }
-  stack_.push_back(std::make_unique<OpenFile>(name, stream));
+  PushFile(name, stream, true);
+  return 1;
+}
+
+int ASCIIFile::OpenReadStream(std::FILE* stream, const char* name) {
+  StartReading();
+  errorText_.Clear();
+  if (stream == nullptr) {
+    isOpen = 0;
+    return RecordError(EBADF);
+  }
+  PushFile(name, stream, false);
+  return 1;
+}
+
+void ASCIIFile::PushFile(const char* name, std::FILE* stream, bool owned) {
+  stack_.push_back(std::make_unique<OpenFile>(name, stream, owned));
   depth = static_cast<int>(stack_.size());
   isOpen = 1;
   reading = 1;
-  return 1;
 }
 
 int ASCIIFile::ReadLine() {
@@ -229,6 +273,12 @@ int ASCIIFile::ReadLine() {
   } else if (!ReadFromStack(line, cut)) {
     return 0;
   }
+  const long long bytes = line.Length() + (cut ? 0 : 1);
+  if (readLimit_ >= 0 && bytesRead_ + bytes > readLimit_) {
+    limitReached_ = 1;
+    return 0;
+  }
+  bytesRead_ += bytes;
   lastLineCut_ = cut;
   Retain(std::move(line));
   ++linesRead;
@@ -330,6 +380,8 @@ const TextString* ASCIIFile::NewestLine() const {
 }
 
 void ASCIIFile::SetSourceList(const std::vector<TextString>* lines) {
+  bytesRead_ = 0;
+  limitReached_ = 0;
   sourceList_ = lines;
   sourcePos_ = 0;
 }

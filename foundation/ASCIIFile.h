@@ -10,6 +10,22 @@
 
 namespace quorlex {
 
+// The most text a conversion reads: 1.5 GiB once decoded, so that everything made from it
+// stays within the 2 GiB a TextString can hold.
+constexpr long long kMaxInputBytes = 1610612736;
+// The largest policy, include or steering file read.
+constexpr long long kMaxSettingsFileBytes = 64LL * 1024 * 1024;
+
+// Checks a file that steers a run (a policy, include or steering file) before it is read.
+// Returns 1 when `path` is a regular file of at most kMaxSettingsFileBytes, or names nothing
+// that can be examined (the caller reports a missing file as it always has). Returns 0 with
+// `refusal` set to "ERROR: <path> is not a regular file - not read" (a device such as
+// /dev/zero, a pipe) or "ERROR: <path> is larger than <limit> bytes - not read".
+[[nodiscard]] int CheckSettingsFile(const TextString& path, TextString& refusal);
+// The refusal of a text larger than `limit` bytes: "ERROR: <name> is larger than <limit>
+// bytes - " and `outcome` ("not read", "not converted").
+TextString TooLargeMessage(const TextString& name, long long limit, const char* outcome);
+
 // The line-oriented text file through which every conversion reads its input and writes
 // its output, log and policy files.
 //
@@ -64,6 +80,16 @@ class ASCIIFile {
   // end of the input (or when nothing is open).
   virtual int ReadLine();
   virtual int IsOpen() const;
+
+  // Reads from `stream` (standard input, say) as OpenRead reads a file called `name`. The
+  // stream is not owned and stays open.
+  int OpenReadStream(std::FILE* stream, const char* name);
+  // Makes ReadLine stop (return 0) at the line that would take the text read beyond `bytes`
+  // bytes, each line counting its length and one byte for its line end (UTF-16 input
+  // counts as the UTF-8 it becomes); LimitReached() then says so. A negative limit (the
+  // default) is none.
+  void SetReadLimit(long long bytes) { readLimit_ = bytes; }
+  int LimitReached() const { return limitReached_; }
 
   // Opens `name` for writing whole: see WholeFileWriter. Whatever was open before is closed
   // first; with a sinkList the file is open at once, as for OpenWrite. Returns 0 (isOpen
@@ -122,6 +148,9 @@ class ASCIIFile {
  private:
   struct OpenFile;  // one level of the reading stack, with its read buffer
 
+  // Before the first file of a new input is opened: forgets what the last input was.
+  void StartReading();
+  void PushFile(const char* name, std::FILE* stream, bool owned);
   // The work of OpenWrite (whole = false) and OpenWriteWhole (whole = true).
   int OpenForWriting(const char* name, int toConsole, int binaryMode, bool whole);
   // The next piece of a line from the file stack, converted and with its NULs replaced as
@@ -143,6 +172,9 @@ class ASCIIFile {
   TextString errorText_;
   int firstRead_ = 1;
   int lastLineCut_ = 0;
+  long long readLimit_ = -1;
+  long long bytesRead_ = 0;
+  int limitReached_ = 0;
 };
 
 }  // namespace quorlex

@@ -42,7 +42,11 @@ void LineSource::Queue(const TextString& line) { queued_.push_back(line); }
 int LineSource::ReadPhysicalLine(TextString& line) {
   if (file_.ReadLine()) {
     line = *file_.NewestLine();
-    while (file_.LastLineCut() && file_.ReadLine()) line += *file_.NewestLine();
+    while (file_.LastLineCut() && file_.ReadLine()) {
+      const TextString& piece = *file_.NewestLine();
+      ReserveToAppend(line, piece.Length());
+      line += piece;
+    }
     return 1;
   }
   if (endChecked_) return 0;

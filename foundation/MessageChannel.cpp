@@ -121,6 +121,7 @@ void LogChannel::Reset() {
   MessageChannel::Reset();
   logName.Clear();
   logFile = nullptr;
+  StopHolding();
 }
 
 void LogChannel::Message(const char* message, int level) {
@@ -143,7 +144,21 @@ void LogChannel::Status(const char* message) {
 int LogChannel::IsLogOpen() const { return (logFile != nullptr && logFile->IsOpen()) ? 1 : 0; }
 
 int LogChannel::WriteToLog(const TextString& line) {
-  return IsLogOpen() ? logFile->WriteLine(line) : 0;
+  if (IsLogOpen()) return logFile->WriteLine(line);
+  if (!holding_) return 0;
+  held_.push_back(line);
+  return 1;
+}
+
+void LogChannel::StopHolding() {
+  holding_ = false;
+  held_.clear();
+}
+
+void LogChannel::WriteHeldLines() {
+  holding_ = false;
+  for (const TextString& line : held_) WriteToLog(line);
+  held_.clear();
 }
 
 }  // namespace quorlex

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 #include "foundation/TextString.h"
 
@@ -96,8 +97,16 @@ class LogChannel : public MessageChannel {
   void Status(const char* message) override;
   // 1 if a log file is set and open.
   virtual int IsLogOpen() const;
-  // Writes `line` to the log; returns the write's result, or 0 without a log.
+  // Writes `line` to the log; returns the write's result, or 0 without a log. While lines
+  // are held for a log that is not open yet, the line is kept and 1 returned.
   virtual int WriteToLog(const TextString& line);
+
+  // Keeps what the log would receive until a log file is set (the run's files are listed
+  // before its log opens), or StopHolding drops it.
+  void HoldForLog() { holding_ = true; }
+  void StopHolding();
+  // Writes the lines held to the log file, which must be open, and stops holding.
+  void WriteHeldLines();
 
   void SetLogName(const TextString& name) { logName = name; }
   // The log file is the run's; the channel only points to it (null: none).
@@ -105,6 +114,10 @@ class LogChannel : public MessageChannel {
 
   TextString logName;
   ASCIIFile* logFile = nullptr;
+
+ private:
+  bool holding_ = false;
+  std::vector<TextString> held_;
 };
 
 }  // namespace quorlex

@@ -66,10 +66,18 @@ TextString RunLog::WithName(const std::string& text, const TextString& name) {
   return result;
 }
 
+int RunLog::Refused(const TextString& name) {
+  TextString refusal;
+  if (runFiles_ == nullptr || runFiles_->MayWrite(name, nullptr, refusal)) return 0;
+  channel_.Message(refusal.Data(), kErrorLevel);
+  return 1;
+}
+
 int RunLog::TryOpenLog(const TextString& name) {
   if (!logFile_.OpenWriteWhole(name.Data(), 0)) return 0;
   channel_.SetLogFile(&logFile_);
   channel_.SetLogName(name);
+  channel_.WriteHeldLines();
   if (!runText.IsEmpty() && channel_.WriteToLog(runText)) runText.Clear();
   TextString generating(texts_.generatingLog.c_str());
   generating += name;
@@ -83,22 +91,33 @@ int RunLog::OpenLogFile(const TextString& logName, const TextString& outputFolde
   TextString name;
   ResolvePath(NameAndExtension(logName).Length() == logName.Length() ? outputFolder : "", logName,
               name);
-  if (TryOpenLog(name)) return 1;
-
-  RunMessage(WithName(texts_.failedToOpenLog, name).Data());
-  ResolvePath(outputFolder, "Pellomar.log", name);
-  RunMessage(WithName(texts_.openingInstead, name).Data());
-  if (TryOpenLog(name)) return 1;
-  RunMessage(WithName(texts_.failedToOpenLog, name).Data());
+  // A name the run may not write is refused, not replaced by another.
+  if (!Refused(name)) {
+    if (TryOpenLog(name)) return 1;
+    RunMessage(WithName(texts_.failedToOpenLog, name).Data());
+    ResolvePath(outputFolder, "Pellomar.log", name);
+    RunMessage(WithName(texts_.openingInstead, name).Data());
+    if (!Refused(name) && TryOpenLog(name)) return 1;
+    RunMessage(WithName(texts_.failedToOpenLog, name).Data());
+  }
+  channel_.StopHolding();
   return 0;
 }
 
 int RunLog::CloseLogFile() {
   if (!channel_.IsLogOpen()) return 1;
   channel_.SetLogFile(nullptr);
-  if (logFile_.Commit()) return 1;
+  const TextString name = channel_.logName;
+  if (Refused(name)) {
+    logFile_.CloseAll();
+    return 0;
+  }
+  if (logFile_.Commit()) {
+    if (runFiles_ != nullptr) runFiles_->RecordWritten(name, nullptr);
+    return 1;
+  }
   TextString message("ERROR: Error writing to file ");
-  message += channel_.logName;
+  message += name;
   message += " (";
   message += logFile_.ErrorText();
   message += ")";

@@ -5,6 +5,7 @@
 
 #include "foundation/ASCIIFile.h"
 #include "foundation/MessageChannel.h"
+#include "foundation/RunFiles.h"
 #include "foundation/TextString.h"
 
 namespace quorlex {
@@ -72,15 +73,20 @@ class RunLog {
 
   // Opens the log file `logName` (in `outputFolder` when it has no folder of its own),
   // falling back to "Pellomar.log" in the output folder, with the run messages that say
-  // so. Waiting run messages go to the log first; then "Generating log file " and the name
-  // is issued. Returns 1 when a log file is open, 0 when the run goes on without one.
+  // so. Lines held for the log and waiting run messages go to the log first; then
+  // "Generating log file " and the name is issued. A name the run files refuse (an input
+  // of the run, a file it wrote) is reported and has no fallback. Returns 1 when a log
+  // file is open, 0 when the run goes on without one (held lines are dropped then).
   int OpenLogFile(const TextString& logName, const TextString& outputFolder);
   // Closes the log file when the run ends. The log is written whole: only now does it
   // replace an earlier log of the same name, so a run that fails to write it (a full disk)
-  // or is interrupted leaves the earlier log as it was. A failure is reported as an output
-  // file's is, "ERROR: Error writing to file " with the name and the system's reason, on
-  // the screen; returns 0 then, else 1.
+  // or is interrupted leaves the earlier log as it was. The run files are asked again
+  // right before, and the log is recorded there once written. A failure is reported as an
+  // output file's is, "ERROR: Error writing to file " with the name and the system's
+  // reason, on the screen; returns 0 then, else 1 (also when no log was open).
   int CloseLogFile();
+  // The files of the run (not owned; null: none), which say where the log may be written.
+  void SetRunFiles(RunFiles* files) { runFiles_ = files; }
 
   // The two status lines before a file is converted: a row of 50 percent signs, and
   // "Processing : " with the file's name and extension in double quotes, followed by
@@ -104,12 +110,15 @@ class RunLog {
   // The text with "ffffff" replaced by `name`.
   static TextString WithName(const std::string& text, const TextString& name);
   int TryOpenLog(const TextString& name);
+  // Whether the run files refuse `name` for the log; the refusal is reported.
+  int Refused(const TextString& name);
   void MessageToLine(LineTracker& tracker, const char* message, int level);
 
   LogChannel channel_;
   ASCIIFile logFile_;
   RunTexts texts_;
   std::FILE* echoStream_ = stderr;
+  RunFiles* runFiles_ = nullptr;
 };
 
 }  // namespace quorlex

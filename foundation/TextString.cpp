@@ -1,5 +1,6 @@
 #include "foundation/TextString.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdint>
 #include <cstdlib>
@@ -663,6 +664,14 @@ int TextString::GetNextToken(int& pos, char delim, TextString& out) const {
   out.AssignBytes(data + pos, tokenLength);
   pos = pos + tokenLength + 1 < sourceLength ? pos + tokenLength + 1 : sourceLength;
   return 1;
+}
+
+void ReserveToAppend(TextString& text, int count) {
+  const int64_t needed = static_cast<int64_t>(text.Length()) + count;
+  if (needed <= text.Capacity()) return;
+  const int64_t doubled =
+      std::min<int64_t>(2 * static_cast<int64_t>(text.Capacity()), kMaxCapacity);
+  text.Reserve(static_cast<int>(std::max(needed, doubled)));
 }
 
 }  // namespace quorlex

@@ -263,4 +263,11 @@ class TextString {
   int capacity;
 };
 
+// Makes room in `text` for `count` more characters as a reader filling a buffer must: the
+// capacity at least doubles each time it grows, up to the largest a TextString can have.
+// Reserve alone grows by the exact amount asked once half as much again would pass that
+// size, which would make reading a text near it quadratic. Untouched capacity costs
+// address space, not memory.
+void ReserveToAppend(TextString& text, int count);
+
 }  // namespace quorlex

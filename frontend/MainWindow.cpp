@@ -771,16 +771,15 @@ bool MainWindow::RunConversion() {
   driver.SetConsoleSink(PlaceOnClipboard);
   RunResult result;
   if (driver.LoadPolicies()) {
-    driver.UsePolicies(context_);
-    driver.OpenLog();
+    driver.UsePolicies(context_, policyFileName_);
     for (const TextString& path : FileSpecPaths(fileSpec_))
       QueueFiles(run, log, path, TextString(), TextString(), run.includeSubFolders);
-    result = driver.ConvertQueue();
+    if (driver.StartRun()) result = driver.ConvertQueue();
   }
   QApplication::restoreOverrideCursor();
   status_->Attach(policyLog_.Channel());
 
-  const bool converted = result.queued > 0 && result.failed == 0;
+  const bool converted = result.queued > 0 && result.failed == 0 && run.requestsFailed == 0;
   if (!result.lastOutput.IsEmpty()) {
     TextString name;
     TextString extension;

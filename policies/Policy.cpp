@@ -102,6 +102,11 @@ void Policy::SetRange(int minimum, int maximum) {
   maximum_ = maximum;
 }
 
+void Policy::SetBounds(int minimum, int maximum) {
+  SetRange(minimum, maximum);
+  clampToRange_ = true;
+}
+
 void Policy::SetChoices(const char* words) { choices_ = words; }
 
 bool Policy::StoresText() const {
@@ -150,15 +155,20 @@ int Policy::ParseValue(ParseRequest& request) {
       int read = -1;
       if (!request.none && !value.ParseNumber('1', read)) return 0;  // no message of its own
       if (!request.none && minimum_ < maximum_ && (read < minimum_ || read > maximum_)) {
-        TextString message("POLICY: Ignored - Value ");
-        message += read;
-        message += " is outside allowed range (";
-        message += minimum_;
-        message += ":";
-        message += maximum_;
-        message += ")";
-        Report(request.report, message, 10);
-        return 0;
+        TextString range(" is outside allowed range (");
+        range += minimum_;
+        range += ":";
+        range += maximum_;
+        range += ")";
+        if (!clampToRange_) {
+          Report(request.report, "POLICY: Ignored - Value " + TextString(read) + range, 10);
+          return 0;
+        }
+        const int bound = read < minimum_ ? minimum_ : maximum_;
+        Report(request.report,
+               "POLICY: Value " + TextString(read) + range + " - " + TextString(bound) + " used",
+               10);
+        read = bound;
       }
       number = read;
       return 1;

@@ -50,6 +50,10 @@ class Policy {
          const char* defaultText);
 
   void SetRange(int minimum, int maximum);
+  // Like SetRange, but a value outside the range is reported ("POLICY: Value 5000 is
+  // outside allowed range (-1:1000) - 1000 used") and takes the nearest bound instead of
+  // being refused.
+  void SetBounds(int minimum, int maximum);
   void SetChoices(const char* words);
   // A second name that the policy also answers to when reading a file.
   void SetAlternativeName(const char* name) { alternativeName_ = name; }
@@ -107,6 +111,7 @@ class Policy {
 
   int minimum_ = 0;
   int maximum_ = 0;
+  bool clampToRange_ = false;
   TextString choices_;
   TextString alternativeName_;
   int setInRead_ = -1;  // the read that last set the value

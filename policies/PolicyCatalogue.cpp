@@ -18,6 +18,14 @@ struct SectionBuilder {
     section.AddPolicy(Policy(id, PolicyType::kInteger, section.number, category, name, value));
     return *this;
   }
+  // An integer policy whose values outside [minimum, maximum] are reported and take the
+  // nearest bound.
+  SectionBuilder& BoundedInteger(int id, const char* name, int value, int minimum, int maximum) {
+    Policy policy(id, PolicyType::kInteger, section.number, category, name, value);
+    policy.SetBounds(minimum, maximum);
+    section.AddPolicy(std::move(policy));
+    return *this;
+  }
   SectionBuilder& Text(int id, const char* name, const char* value) {
     section.AddPolicy(Policy(id, PolicyType::kText, section.number, category, name, value));
     return *this;
@@ -70,7 +78,9 @@ PolicySet MakeDetaggingPolicies() {
   section(kTextFormattingSection, "[Text formatting]")
       .YesNo(kPreserveWhiteSpace, "Preserve all white space from the original source", kNo)
       .YesNo(kImposePageWidth, "Impose a page width on the output", kYes)
-      .Integer(kPageWidth, "Target Page width", 72)
+      // A page a thousand columns wide is already no page; a typing error must not make
+      // every rule and table line megabytes long.
+      .BoundedInteger(kPageWidth, "Target Page width", 72, -1, kMaxPageWidth)
       .YesNo(kRightJustify, "Right justify the output text", kNo)
       .YesNo(kSingleLineParagraphs, "Output each paragraph on a single line", kNo)
       .YesNo(kPreserveShortLines, "Preserve short lines", kYes)

@@ -6,6 +6,9 @@
 
 namespace quorlex {
 
+// The widest "Target Page width" a policy file may set.
+constexpr int kMaxPageWidth = 1000;
+
 // Numbers and headings of the de-tagging sections (4 is not used).
 enum PolicySectionNumber : int {
   kQuorlSection = 1,

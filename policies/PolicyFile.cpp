@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "foundation/FileNames.h"
+#include "foundation/WholeFileWriter.h"
 
 namespace quorlex {
 namespace {
@@ -196,6 +198,9 @@ int ParsePolicyLine(ConversionContext& context, const TextString& line, int repo
 int PolicyFileReader::Read(const TextString& path, TextString* errorText) {
   ++context_.readNumber;
   allTaken_ = 1;
+  refused_ = false;
+  dependsOnInputFolder_ = false;
+  filesRead_.clear();
   lastError_.Clear();
   ASCIIFile probe;
   if (!probe.OpenRead(path.Data())) {
@@ -210,8 +215,16 @@ int PolicyFileReader::Read(const TextString& path, TextString* errorText) {
 }
 
 void PolicyFileReader::ReadFile(const TextString& path, int depth) {
+  if (refused_) return;
+  TextString refusal;
+  if (!CheckSettingsFile(path, refusal)) {
+    Refuse(refusal);
+    return;
+  }
   ASCIIFile file;
   if (!file.OpenRead(path.Data())) return;
+  file.SetReadLimit(kMaxSettingsFileBytes);
+  filesRead_.push_back(path);
   TextString folder;
   TextString name;
   TextString extension;
@@ -219,7 +232,7 @@ void PolicyFileReader::ReadFile(const TextString& path, int depth) {
   const size_t outer = reading_.size();
   reading_.push_back(path);
   TextString line;
-  while (file.ReadLine()) {
+  while (!refused_ && file.ReadLine()) {
     line = *file.NewestLine();
     while (file.LastLineCut() && file.ReadLine()) line += *file.NewestLine();
     if (!line.IsEmpty() && line[0] == '!') continue;
@@ -232,11 +245,23 @@ void PolicyFileReader::ReadFile(const TextString& path, int depth) {
     if (switchTo.IsEmpty()) continue;
     // The rest of this file is dropped: reading goes on in the other one.
     file.CloseAll();
+    if (!CheckSettingsFile(switchTo, refusal)) {
+      Refuse(refusal);
+      break;
+    }
     if (!file.OpenRead(switchTo.Data())) break;
+    file.SetReadLimit(kMaxSettingsFileBytes);
+    filesRead_.push_back(switchTo);
     SplitPath(switchTo, folder, name, extension);
     reading_.push_back(switchTo);
   }
+  if (file.LimitReached()) Refuse(TooLargeMessage(file.Name(), kMaxSettingsFileBytes, "not read"));
   reading_.resize(outer);
+}
+
+void PolicyFileReader::Refuse(const TextString& refusal) {
+  Fail(refusal);
+  refused_ = true;
 }
 
 bool PolicyFileReader::BeingRead(const TextString& path) const {
@@ -285,8 +310,10 @@ void PolicyFileReader::KeywordOrIgnored(const TextString& line, const TextString
   if (!line.IsEmpty()) Fail("POLICY: Ignored - \\" + line + "\\");
 }
 
-TextString PolicyFileReader::Locate(const TextString& name, const TextString& folder) const {
-  for (const TextString* base : {&folder, &inputFolder_}) {
+TextString PolicyFileReader::Locate(const TextString& name, const TextString& folder) {
+  const TextString* const bases[] = {&folder, &inputFolder_};
+  for (const TextString* base : bases) {
+    if (base == &inputFolder_) dependsOnInputFolder_ = true;
     if (base == &inputFolder_ && inputFolder_.IsEmpty()) break;
     TextString path;
     ResolvePath(*base, name, path);
@@ -363,20 +390,23 @@ int WritePolicies(const ConversionContext& context, ASCIIFile& out, int writeAll
   return writer.ok;
 }
 
+std::string PoliciesText(const ConversionContext& context, int writeAll) {
+  std::vector<TextString> lines;
+  ASCIIFile out;
+  out.SetSinkList(&lines);
+  out.OpenWrite("", 0, 0);
+  WritePolicies(context, out, writeAll);
+  std::string text;
+  for (const TextString& line : lines) {
+    text += line.View();
+    text += '\n';
+  }
+  return text;
+}
+
 int WritePolicyFile(const ConversionContext& context, const TextString& path, int writeAll,
                     TextString& errorText) {
-  ASCIIFile out;
-  if (!out.OpenWriteWhole(path.Data(), 0)) {
-    errorText = out.ErrorText();
-    return 0;
-  }
-  const int written = WritePolicies(context, out, writeAll);
-  if (!written || !out.Commit()) {
-    errorText = out.ErrorText();
-    out.CloseAll();
-    return 0;
-  }
-  return 1;
+  return WriteWholeFile(path.Data(), PoliciesText(context, writeAll), errorText);
 }
 
 TextString GeneratedPolicyFileName(const ConversionContext& context, const TextString& inputFile,

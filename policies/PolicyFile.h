@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "foundation/ASCIIFile.h"
@@ -29,8 +30,20 @@ class PolicyFileReader {
 
   // Reads the file at `path` with its includes. Returns 1 when every line was taken, 0 when
   // a line was ignored or a file it names could not be opened; `errorText` (may be null)
-  // receives the last such message.
+  // receives the last such message. A policy, include or switched-to file that is no
+  // regular file, or larger than kMaxSettingsFileBytes, is refused (reported as
+  // CheckSettingsFile says) and reading stops there: FileRefused() tells.
   int Read(const TextString& path, TextString* errorText);
+
+  // Whether the last Read stopped at a refused file.
+  bool FileRefused() const { return refused_; }
+  // The files the last Read read: the policy file, its includes and the files it switched
+  // to.
+  const std::vector<TextString>& FilesRead() const { return filesRead_; }
+  // Whether the last Read looked for a file that was not beside its policy file, which the
+  // input folder may hold: read for a document in another folder, the policy file may
+  // give other policies.
+  bool DependsOnInputFolder() const { return dependsOnInputFolder_; }
 
  private:
   // Reads one file; `depth` counts the include files around it.
@@ -43,14 +56,19 @@ class PolicyFileReader {
                         TextString& switchTo);
   // Opens an auxiliary or include file: beside the policy file, else in the input folder.
   // Returns the name it could be opened under, or empty.
-  TextString Locate(const TextString& name, const TextString& folder) const;
+  TextString Locate(const TextString& name, const TextString& folder);
   void Fail(const TextString& message);
+  // Reports a refused file and stops the read.
+  void Refuse(const TextString& refusal);
 
   ConversionContext& context_;
   TextString inputFolder_;
   TextString lastError_;
   std::vector<TextString> reading_;  // the files being read, outermost first
+  std::vector<TextString> filesRead_;
   int allTaken_ = 1;
+  bool refused_ = false;
+  bool dependsOnInputFolder_ = false;
 };
 
 // Writes the policies in force: the six de-tagging sections (every policy with writeAll,
@@ -58,6 +76,9 @@ class PolicyFileReader {
 // rule set when one was read, "[Messages]" when one of its policies is set, the general
 // policies that are set, and the text commands last. Returns 0 when a write failed.
 int WritePolicies(const ConversionContext& context, ASCIIFile& out, int writeAll);
+
+// The text WritePolicies writes, every line followed by a line feed.
+std::string PoliciesText(const ConversionContext& context, int writeAll);
 
 // Writes the policies to the file at `path`, whole or not at all. Returns 1, or 0 with
 // `errorText` saying why.

@@ -137,7 +137,9 @@ QuorlOptions QuorlOptions::BuiltIn() {
 
 void QuorlOptions::Settle() {
   // A policy file can ask for any number; an indent wider than any page is cut back so that
-  // a typing error cannot make every paragraph megabytes long.
+  // a typing error cannot make every paragraph megabytes long. The policy reader already
+  // bounds the page width; values set by other means are bounded here.
+  if (pageWidth > kMaxPageWidth) pageWidth = kMaxPageWidth;
   indentText.Clear();
   for (int i = 0; i < firstLineIndent && i < kMaxIndent; ++i) indentText.AppendChar(' ');
   if (!convertToText) {

@@ -45,7 +45,7 @@ class OutputPassTest : public ::testing::Test {
   std::string output_;
 };
 
-TEST_F(OutputPassTest, NeverWritesOverItsInput) {
+TEST_F(OutputPassTest, WritesOverItsInputOnlyWhenAllowed) {
   const std::string html = "<p>Keep me</p>\n";
   const std::string input = work_.Write("page.htm", html);
   const std::string link = work_ / "link.htm";
@@ -53,28 +53,28 @@ TEST_F(OutputPassTest, NeverWritesOverItsInput) {
   const std::string hardLink = work_ / "hard.htm";
   std::filesystem::create_hard_link(input, hardLink);
   std::filesystem::create_directory(work_ / "sub");
-  struct Case {
+  const struct {
     const char* label;
     std::string output;
-    bool mayOverwrite;
+  } kCases[] = {
+      {"same name", input},
+      {"a link to the input", link},
+      {"a hard link to the input", hardLink},
+      {"the input by another path", work_ / "sub/../page.htm"},
+      {"the name in other case", work_ / "PAGE.HTM"},
   };
-  const Case cases[] = {
-      {"same name", input, false},
-      {"same name, overwriting allowed", input, true},
-      {"a link to the input, overwriting allowed", link, true},
-      {"a hard link to the input, overwriting allowed", hardLink, true},
-      {"the input by another path, overwriting allowed", work_ / "sub/../page.htm", true},
-      {"the name in other case", work_ / "PAGE.HTM", false},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
-    pass_.SetMayOverwrite(c.mayOverwrite);
     EXPECT_EQ(0, pass_.RunOutputPass(input.c_str(), c.output.c_str(), nullptr, nullptr));
     EXPECT_EQ(html, TempFolder::ReadFile(input));
   }
   EXPECT_NE(std::string::npos,
             err_.Text().find("ERROR: Output file is overwriting input file - " + input +
                              "\nERROR: Choose a different output directory\n"));
+  // Allowed, the input is read whole before its converted text takes its place.
+  pass_.SetMayOverwrite(true);
+  EXPECT_EQ(1, pass_.RunOutputPass(input.c_str(), input.c_str(), nullptr, nullptr));
+  EXPECT_NE(std::string::npos, TempFolder::ReadFile(input).find("\nKeep me\n"));
 }
 
 // A full disk, simulated by a file-size limit in a child process: the conversion fails with

@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCheckBox>
@@ -758,13 +759,21 @@ class MainWindowTest : public QObject {
     QVERIFY(stripped.find("Hello world") != std::string::npos);
   }
 
-  void markupOutputNeverReplacesItsInput() {
+  void markupOutputReplacesItsInputOnlyWhenAllowed() {
     Fixture f;
     f.Choose(Control::ConversionBox, 1);
-    qobject_cast<QCheckBox*>(FindControl(f.window.get(), Control::Overwrite))->setChecked(true);
-    QVERIFY(f.Browse({f.Page("a.htm")}));
+    QVERIFY(f.Browse({f.folder.Write("a.htm", "<p>Hello <!-- note --></p>\n")}));
     QVERIFY(!f.window->Convert());
-    QCOMPARE(f.folder.Read("a.htm"), std::string(kPage));
+    QCOMPARE(f.folder.Read("a.htm"), std::string("<p>Hello <!-- note --></p>\n"));
+    // Allowed, the converted markup takes the input's place: a new file of that name.
+    struct stat before {};
+    QCOMPARE(stat((f.folder / "a.htm").c_str(), &before), 0);
+    qobject_cast<QCheckBox*>(FindControl(f.window.get(), Control::Overwrite))->setChecked(true);
+    QVERIFY(f.window->Convert());
+    struct stat after {};
+    QCOMPARE(stat((f.folder / "a.htm").c_str(), &after), 0);
+    QVERIFY(before.st_ino != after.st_ino);
+    QVERIFY(f.folder.Read("a.htm").find("<p>Hello") != std::string::npos);
   }
 
   void ddeFailureLastTimeSwitchesDdeOff() {
