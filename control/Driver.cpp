@@ -294,13 +294,8 @@ bool ConversionDriver::ToConsole(const QueueEntry& entry) const {
 }
 
 void ConversionDriver::GeneratePolicyFile(const TextString& inputPath) {
-  TextString inputFolder;
-  TextString name;
-  TextString extension;
-  SplitPath(inputPath, inputFolder, name, extension);
-  TextString path;
-  ResolvePath(inputFolder, GeneratedPolicyFileName(work_, inputPath, run_.generatedPolicyName),
-              path);
+  // The name already holds the input's folder where it takes its folder from the input.
+  const TextString path = GeneratedPolicyFileName(work_, inputPath, run_.generatedPolicyName);
   work_.Status(("Generating policy file " + path).Data());
   TextString error;
   if (!WritePolicyFile(work_, path, 1, error)) {

@@ -17,10 +17,13 @@ void SplitPath(const TextString& path, TextString& folder, TextString& name, Tex
 TextString NameAndExtension(const TextString& path);
 // 0 for a path from a root ("/docs", "C:\docs"), else 1.
 int IsRelative(const TextString& path);
-// Puts `path` in relation to `baseFolder` into `result`. Every "../" (or "..\") in `path`
-// is removed and takes one folder level off the end of `baseFolder`; the rest of `path` is
-// appended. Otherwise a relative path is appended to `baseFolder` and an absolute one stays
-// as it is. A separator is put between the two when `baseFolder` does not end with one.
+// Puts `path` in relation to `baseFolder` into `result`: an absolute path stays as it is, a
+// relative one is appended to `baseFolder` (with a separator between them when
+// `baseFolder` does not end with one). Every "../" (or "..\") in `path` takes one folder
+// level off what stands before it, the levels of `baseFolder` included ("/a/b/" +
+// "../x.pol" is "/a/x.pol"). A "../" that climbs above the start of a relative folder is
+// kept ("" + "../up.log" is "../up.log", "a/" + "../../x" is "../x"); one that climbs
+// above the root of an absolute folder stops there ("/" + "../../x" is "/x").
 void ResolvePath(const TextString& baseFolder, const TextString& path, TextString& result);
 // Whether `path` names an existing folder (links followed).
 [[nodiscard]] bool IsFolder(const TextString& path);
