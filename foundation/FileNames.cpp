@@ -113,7 +113,7 @@ bool HasWildcards(const TextString& spec) {
   return NameAndExtension(spec).View().find_first_of("*%") != std::string_view::npos;
 }
 
-FileNameMatcher::FileNameMatcher(const TextString& spec) {
+FileNameMatcher::FileNameMatcher(const TextString& spec, Wildcards wildcards) {
   // The name of a file can never hold a '/', so a '/' after both the pattern and the name
   // anchors the pattern's end at the name's end: "*.htm" then covers "a.htm.htm" whole
   // instead of stopping at the first ".htm". Both sides are upper-cased here, and the
@@ -121,7 +121,7 @@ FileNameMatcher::FileNameMatcher(const TextString& spec) {
   TextString name = Upper(NameAndExtension(spec));
   empty_ = name.IsEmpty();
   // A name without wildcards matches only itself: compared directly, without the engine.
-  literal_ = !HasWildcards(name);
+  literal_ = wildcards == Wildcards::kLiteral || !HasWildcards(name);
   if (empty_ || literal_) {
     literalName_ = std::move(name);
     return;

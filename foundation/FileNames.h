@@ -34,15 +34,19 @@ void ResolvePath(const TextString& baseFolder, const TextString& path, TextStrin
 // Whether the name and extension of a file specification hold a wildcard ("*" or "%").
 [[nodiscard]] bool HasWildcards(const TextString& spec);
 
-// Matches file names against the name and extension of a file specification, in which '*'
-// stands for any run of characters and '%' for any one character, ignoring case; folders
-// are ignored. The specification is compiled once into a wildcard pattern, so one matcher
-// serves a whole folder listing. A name matches when the pattern covers all of it, even
-// where the text after a '*' occurs twice ("a.htm.htm" matches "*.htm"). An empty
-// specification or name never matches.
+// How a file specification's '*' and '%' are read: as wildcards, or as the characters of a
+// name (a specification that names an existing file is that file, "star*.htm" included).
+enum class Wildcards { kExpand, kLiteral };
+
+// Matches file names against the name and extension of a file specification, ignoring
+// case; folders are ignored. With Wildcards::kExpand a '*' stands for any run of
+// characters and a '%' for any one character; the specification is compiled once into a
+// wildcard pattern, so one matcher serves a whole folder listing. A name matches when the
+// pattern covers all of it, even where the text after a '*' occurs twice ("a.htm.htm"
+// matches "*.htm"). An empty specification or name never matches.
 class FileNameMatcher {
  public:
-  explicit FileNameMatcher(const TextString& spec);
+  explicit FileNameMatcher(const TextString& spec, Wildcards wildcards = Wildcards::kExpand);
   [[nodiscard]] int Matches(const TextString& fileName);
 
  private:
