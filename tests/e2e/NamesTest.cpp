@@ -1,4 +1,5 @@
-// quorlexrun keeps the "../" of the names it is given.
+// quorlexrun keeps the "../" of the names it is given, and writes text commands back from
+// what it understood of them.
 
 #include <gtest/gtest.h>
 
@@ -49,6 +50,17 @@ TEST_F(NamesTest, ALeadingClimbStaysAboveTheCurrentFolder) {
   // The policy file written beside an input in another folder.
   EXPECT_EQ(0, Run({"run/a.htm", "/POLICY"}).status);
   EXPECT_TRUE(Exists("run/a.pol"));
+}
+
+TEST_F(NamesTest, WritesTextCommandsFromTheirParts) {
+  Page("a.htm");
+  // Only the text before the colon must hold "Text command".
+  work_.Write("shared.pol", "ssh-ed25519 AAAAC3Nza Text command : remove_text string \"zzzq\"\n");
+  EXPECT_EQ(0, Run({"a.htm", "shared.pol", "/POLICY"}).status);
+  const std::string written = work_.Read("a.pol");
+  EXPECT_TRUE(
+      Contains(written, "\n[Text commands]\n\nText command : remove_text string \"zzzq\"\n"));
+  EXPECT_FALSE(Contains(written, "ssh-ed25519"));
 }
 
 }  // namespace
