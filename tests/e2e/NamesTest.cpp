@@ -1,5 +1,5 @@
-// quorlexrun keeps the "../" of the names it is given, and writes text commands back from
-// what it understood of them.
+// quorlexrun keeps the "../" of the names it is given, writes text commands back from what
+// it understood of them, and applies them to the document only.
 
 #include <gtest/gtest.h>
 
@@ -61,6 +61,15 @@ TEST_F(NamesTest, WritesTextCommandsFromTheirParts) {
   EXPECT_TRUE(
       Contains(written, "\n[Text commands]\n\nText command : remove_text string \"zzzq\"\n"));
   EXPECT_FALSE(Contains(written, "ssh-ed25519"));
+}
+
+TEST_F(NamesTest, TextCommandsLeaveTheBuiltInFragmentsAlone) {
+  Page("a.htm", "Body text");
+  work_.Write("p.pol", "Text command : replace_text string \"block\" by_string \"section\"\n");
+  EXPECT_EQ(0, Run({"a.htm", "p.pol"}).status);
+  const std::string text = work_.Read("a.txt");
+  EXPECT_TRUE(Contains(text, "\nBody text\n")) << text;
+  EXPECT_FALSE(Contains(text, "<p>")) << text;
 }
 
 }  // namespace
