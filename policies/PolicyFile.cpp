@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "foundation/FileNames.h"
+#include "foundation/Utf8.h"
 
 namespace quorlex {
 namespace {
@@ -219,9 +220,12 @@ void PolicyFileReader::ReadFile(const TextString& path, int depth) {
   const size_t outer = reading_.size();
   reading_.push_back(path);
   TextString line;
+  bool firstLine = true;  // of the file being read, which may take a byte-order mark
   while (file.ReadLine()) {
     line = *file.NewestLine();
     while (file.LastLineCut() && file.ReadLine()) line += *file.NewestLine();
+    if (firstLine) RemoveUtf8ByteOrderMark(line);
+    firstLine = false;
     if (!line.IsEmpty() && line[0] == '!') continue;
     const TextString squeezed = Squeezed(line);
     if (IsGeneralHeading(squeezed) || Contains(squeezed, "-----")) continue;
@@ -235,6 +239,7 @@ void PolicyFileReader::ReadFile(const TextString& path, int depth) {
     if (!file.OpenRead(switchTo.Data())) break;
     SplitPath(switchTo, folder, name, extension);
     reading_.push_back(switchTo);
+    firstLine = true;
   }
   reading_.resize(outer);
 }
