@@ -40,15 +40,19 @@ bool IsOutputQualifier(std::string_view name) {
 }
 
 // A word starting with '/' is a qualifier unless it is a path: a second '/' before any
-// '=', or the name of something that exists.
+// '=', or the name of something that exists (the part before the '=' or the whole word, as
+// an existing "/qx=1/page.htm").
 bool IsSlashQualifier(std::string_view word) {
+  if (word.empty() || word[0] != '/') return false;
   const std::string_view name = word.substr(0, word.find('='));
-  return name.size() > 1 && name.find('/', 1) == std::string_view::npos && !Exists(name);
+  return name.size() > 1 && name.find('/', 1) == std::string_view::npos && !Exists(name) &&
+         !Exists(word);
 }
 
-// A word written the POSIX way: "-x..." with a letter or '?', or "--xxx".
+// A word written the POSIX way: "-x..." with a letter or '?', or "--xxx", that names no
+// existing file or folder.
 bool IsDashQualifier(std::string_view word) {
-  if (word.size() < 2 || word[0] != '-') return false;
+  if (word.size() < 2 || word[0] != '-' || Exists(word)) return false;
   // A word of dashes alone ("--", "---") names nothing: it is a file specification.
   if (word[1] == '-') return word.find_first_not_of('-') != std::string_view::npos;
   return IsAsciiLetter(word[1]) || word[1] == '?';
@@ -103,7 +107,7 @@ Arguments ClassifyArguments(const std::vector<TextString>& words) {
       arguments.includeSubFolders = 1;
     } else if (IsDashQualifier(word)) {
       AddQualifierWord(arguments, word.substr(word.find_first_not_of('-')));
-    } else if (!word.empty() && word[0] == '/' && IsSlashQualifier(word)) {
+    } else if (IsSlashQualifier(word)) {
       AddQualifierWord(arguments, word.substr(1));
     } else if (word.size() > 1 && word[0] == '@') {
       arguments.steeringFiles.emplace_back(TextString(std::string(word.substr(1)).c_str()));

@@ -10,11 +10,13 @@ namespace quorlex {
 // already split and unquoted them, and paths hold '/', so each word is classified on its
 // own:
 //   - "/name" or "/name=value" is a qualifier when the part before any '=' holds no second
-//     '/' and does not name an existing file or folder; otherwise it is a path;
+//     '/' and neither that part nor the whole word names an existing file or folder;
+//     otherwise it is a path (an existing "/qx=1/page.htm" is converted);
 //   - "-x..." (a dash and a letter or '?') and "--xxx" are qualifiers written the POSIX way,
 //     their dashes standing for one '/' ("--log=run.log" is "/log=run.log"), except
-//     "-h"/"--help" (the help text), "--version", "-r"/"--recurse" (sub-folders); a word
-//     of dashes alone ("--", "---") is a file specification;
+//     "-h"/"--help" (the help text), "--version", "-r"/"--recurse" (sub-folders), which
+//     keep their meaning whatever exists, and a word that names an existing file or folder,
+//     which is a path; a word of dashes alone ("--", "---") is a file specification;
 //   - a lone "-" is standard input (a file specification of its own); "@name" names a
 //     steering file;
 //   - a word ending in ".pol" (any case) is the policy file; any other word is a file

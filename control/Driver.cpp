@@ -476,17 +476,12 @@ bool ConversionDriver::ToConsole(const QueueEntry& entry) const {
 }
 
 void ConversionDriver::GeneratePolicyFile(const TextString& inputPath) {
-  TextString inputFolder;
-  TextString name;
-  TextString extension;
-  SplitPath(inputPath, inputFolder, name, extension);
-  TextString fileName = GeneratedPolicyFileName(work_, inputPath, run_.generatedPolicyName);
-  if (!AcceptSideOutputName(kOutputPolicyFilename, inputFolder, ".pol", "a policy file",
-                            fileName)) {
+  // The name already holds the input's folder where it takes its folder from the input; a
+  // name the policy file gives is taken from the current folder.
+  TextString path = GeneratedPolicyFileName(work_, inputPath, run_.generatedPolicyName);
+  if (!AcceptSideOutputName(kOutputPolicyFilename, TextString(), ".pol", "a policy file", path)) {
     return;
   }
-  TextString path;
-  ResolvePath(inputFolder, fileName, path);
   work_.Status(("Generating policy file " + path).Data());
   // One policy file for many documents is written once; only different policies for the
   // same name would replace what this run wrote there.

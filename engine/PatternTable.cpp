@@ -310,7 +310,8 @@ void BuildPatternLists(PassState& pass) {
       .Add(text || o.removeHead, del, {"<head**/head>"}, "")
       .Add(o.removeOfficeTags != 0, del, {"<xml**/xml>"}, "");
   ListBuilder(lists.comment).Add(text || o.removeComments, del, {"<!--**-->"}, "");
-  // Elements written without attributes go as well as those with them.
+  // Elements written without attributes go as well as those with them (here and in the
+  // font and span entries below).
   const bool styles = text || o.removeStyleSheet;
   const bool scripts = text || o.removeScript;
   ListBuilder(lists.style)
@@ -337,8 +338,10 @@ void BuildPatternLists(PassState& pass) {
   ListBuilder(lists.inLine)
       .Handle(font || span, copy, preOpening, InLineTagHandler, datum(nullptr, nullptr, 1))
       .Handle(font || span, copy, preClosing, InLineTagHandler, datum(nullptr, nullptr, -1))
-      .Handle(font, copy, {"<font%W**>", "</font>"}, InLineTagHandler, datum(nullptr, nullptr, 0))
-      .Handle(span, copy, {"<span%W**>", "</span>"}, InLineTagHandler, datum(nullptr, nullptr, 0))
+      .Handle(font, copy, {"<font>", "<font%W**>", "</font>"}, InLineTagHandler,
+              datum(nullptr, nullptr, 0))
+      .Handle(span, copy, {"<span>", "<span%W**>", "</span>"}, InLineTagHandler,
+              datum(nullptr, nullptr, 0))
       .Add(emphasis, del, {"<b>", "</b>", "<i>", "</i>", "<strong>", "</strong>", "<em>", "</em>"},
            "")
       .Add(text, rep, {"<u>", "</u>", "<s>", "</s>", "<strike>", "</strike>"}, "")

@@ -8,7 +8,9 @@
 namespace quorlex {
 namespace {
 
-bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+// ASCII white space, which ends a tag's name and separates its attributes: "<td\talign=x>"
+// is a td tag.
+bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
 std::string Upper(std::string_view text) {
   std::string upper(text);
@@ -67,12 +69,8 @@ ParsedTag ParseTag(std::string_view tag) {
   ParsedTag parsed;
   size_t pos = tag.find('<');
   pos = pos == std::string_view::npos ? tag.size() : pos + 1;
-  // Tabs belong to the name; blanks and line ends end it.
   const size_t nameStart = pos;
-  while (pos < tag.size() && tag[pos] != ' ' && tag[pos] != '\n' && tag[pos] != '\r' &&
-         tag[pos] != '>') {
-    ++pos;
-  }
+  while (pos < tag.size() && !IsWhiteSpace(tag[pos]) && tag[pos] != '>') ++pos;
   parsed.name = tag.substr(nameStart, pos - nameStart);
   parsed.nameEndedBySpace = pos < tag.size() && tag[pos] != '>';
   while (pos < tag.size() && tag[pos] != '>') {
@@ -148,9 +146,9 @@ void RebuildTag(const QuorlOptions& options, MessageTally& tally, const ParsedTa
   out.AssignBytes(text.data(), static_cast<int>(text.size()));
 }
 
-// Whether a match "<...>" is a tag. `first` is the match up to its first blank, tab or line
-// feed. A long first word holding an at sign, a full stop or "://" is a mail address or URL
-// in angle brackets; "<", "<=" and "<<" are comparisons or quotes.
+// Whether a match "<...>" is a tag. `first` is the match up to its first white space. A long first
+// word holding an at sign, a full stop or "://" is a mail address or URL in angle brackets; "<",
+// "<=" and "<<" are comparisons or quotes.
 bool LooksLikeTag(std::string_view first) {
   if (first == "<" || first.substr(0, 2) == "<=" || first.substr(0, 2) == "<<") return false;
   const bool addressLike = first.find_first_of("@.") != std::string_view::npos ||
@@ -158,9 +156,11 @@ bool LooksLikeTag(std::string_view first) {
   return !(first.size() >= 8 && addressLike);
 }
 
-// The match up to its first blank, line feed or tab.
+// The match up to its first white space: the tag's "<" and name.
 std::string_view FirstWord(std::string_view match) {
-  return match.substr(0, match.find_first_of(" \n\t"));
+  size_t end = 0;
+  while (end < match.size() && !IsWhiteSpace(match[end])) ++end;
+  return match.substr(0, end);
 }
 
 // Text mode without the pattern engine: every stretch from a "<" to the next ">" is a
@@ -220,12 +220,9 @@ HandlerResult TagHandler(PatternEngine& engine, WildcardPattern&, MatchState& st
   if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
   TagRemover::Call& call = *static_cast<TagRemover::Call*>(userData);
   const QuorlOptions& options = *call.options;
-  int firstEnd = state.start;
-  while (firstEnd <= state.end && working[firstEnd] != ' ' && working[firstEnd] != '\n' &&
-         working[firstEnd] != '\t') {
-    ++firstEnd;
-  }
-  const std::string_view first(working + state.start, static_cast<size_t>(firstEnd - state.start));
+  const std::string_view match(working + state.start,
+                               static_cast<size_t>(state.end - state.start + 1));
+  const std::string_view first = FirstWord(match);
   // What does not look like a tag ("a < b and c > d", "<ann@example.org>") stays as it is.
   if (!LooksLikeTag(first)) return HandlerResult::kUnchanged;
   auto& copier = static_cast<CopyPatternEngine&>(engine);
@@ -235,10 +232,7 @@ HandlerResult TagHandler(PatternEngine& engine, WildcardPattern&, MatchState& st
   }
   if (!RewritesTags(options)) return HandlerResult::kUnchanged;
   TextString rewritten;
-  RewriteTag(
-      options, call.tally,
-      std::string_view(working + state.start, static_cast<size_t>(state.end - state.start + 1)),
-      rewritten);
+  RewriteTag(options, call.tally, match, rewritten);
   copier.EmitReplacement(state, index, rewritten.Data());
   return HandlerResult::kUnchanged;
 }

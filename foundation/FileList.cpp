@@ -111,21 +111,25 @@ struct Search {
   }
 };
 
-// A spec without wildcards that names an existing file exactly lists that file (or warns
-// that it is empty) without reading its folder: a run given thousands of names, as a shell
-// expands "*.html", would otherwise read the folder once per name. Returns false when the
-// folder has to be searched (wildcards, sub-folders, or no file of exactly that name).
-bool ListExactFile(const MessageFunction& owner, const TextString& spec, bool recurse,
-                   FileSpecState& state) {
-  if (recurse || NameAndExtension(spec).IsEmpty() || HasWildcards(spec)) return false;
+// Whether `spec` names an existing file (a link to one counts). Such a name is taken as it
+// stands, whatever it holds: "star*.htm" is then that file, not a pattern.
+bool NamesExistingFile(const TextString& spec) {
   struct stat info {};
-  if (stat(spec.Data(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  return !NameAndExtension(spec).IsEmpty() && stat(spec.Data(), &info) == 0 &&
+         S_ISREG(info.st_mode);
+}
+
+// Lists the one file `spec` names (or warns that it is empty) without reading its folder:
+// a run given thousands of names, as a shell expands "*.html", would otherwise read the
+// folder once per name.
+void ListExactFile(const MessageFunction& owner, const TextString& spec, FileSpecState& state) {
+  struct stat info {};
+  if (stat(spec.Data(), &info) != 0) return;  // gone since it was looked at
   if (info.st_size == 0) {
     WarnOwner(owner, "WARNING: File is empty ", spec);
   } else {
     state.files.push_back(spec);
   }
-  return true;
 }
 
 }  // namespace
@@ -134,12 +138,15 @@ void ExpandFileSpec(const MessageFunction& owner, const TextString& spec, int re
                     FileSpecState& state, TextString& out) {
   if (index == 0) {
     state = FileSpecState();
-    if (!ListExactFile(owner, spec, recurse != 0, state)) {
+    const bool exact = NamesExistingFile(spec);
+    if (exact && recurse == 0) {
+      ListExactFile(owner, spec, state);
+    } else {
       TextString folder;
       TextString name;
       TextString extension;
       SplitPath(spec, folder, name, extension);
-      FileNameMatcher matcher(spec);
+      FileNameMatcher matcher(spec, exact ? Wildcards::kLiteral : Wildcards::kExpand);
       Search{owner, matcher, recurse != 0, state}.Folder(folder);
       std::stable_sort(state.files.begin(), state.files.end(), ListedBefore);
     }

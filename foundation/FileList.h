@@ -22,9 +22,13 @@ struct FileSpecState {
 // listed; `owner` is told "WARNING: File is empty " and its name at level 7. A folder that
 // cannot be read is passed over with "WARNING: Cannot read folder " and its name, also at
 // level 7. Files are listed as the folder of `spec` plus their path below it, sorted by that
-// name ignoring case (names equal but for case in byte order). A spec without wildcards
-// that names an existing file exactly lists just that file, without searching its folder
-// (names that differ only in case are separate files here).
+// name ignoring case (names equal but for case in byte order).
+//
+// A spec that names an existing file is that file, even when its name holds '*' or '%':
+// wildcards are expanded only when no file of that exact name exists. Without `recurse`
+// just that file is listed, without searching its folder (names that differ only in case
+// are separate files here); with `recurse` the name is taken literally and matches files
+// of that name (ignoring case) in the folder and in each sub-folder.
 void ExpandFileSpec(const MessageFunction& owner, const TextString& spec, int recurse, int index,
                     FileSpecState& state, TextString& out);
 

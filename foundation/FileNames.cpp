@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
-#include <vector>
+#include <string_view>
 
 namespace quorlex {
 namespace {
@@ -31,13 +31,25 @@ int RootLength(const TextString& path) {
   return 0;
 }
 
-// Takes the last folder level off `folder` ("/a/b/" becomes "/a/"), never its root.
-void DropLevel(TextString& folder) {
+// Takes one folder level off the end of `folder`, which ends with a separator unless it is
+// empty ("/a/b/" becomes "/a/"). A level "." (or an empty one, "a//") names no folder of
+// its own: it goes and the climb goes on. The root of an absolute path stays ("/" + ".."
+// is "/"); above the start of a relative folder, or over a level that is itself "..", the
+// climb is written out: `up` (the "../" or "..\" of the path) is appended.
+void ClimbOneLevel(TextString& folder, std::string_view up) {
   const int root = RootLength(folder);
-  int end = folder.Length();
-  if (end > root && IsSeparator(folder[end - 1])) --end;
-  const int cut = LastSeparator(folder.Data() + root, end - root);
-  folder.Mid(0, cut < 0 ? root : root + cut + 1);
+  while (folder.Length() > root) {
+    const int levelEnd = folder.Length() - 1;  // the level without its final separator
+    const int cut = LastSeparator(folder.Data() + root, levelEnd - root);
+    const int levelStart = cut < 0 ? root : root + cut + 1;
+    const std::string_view level(folder.Data() + levelStart,
+                                 static_cast<size_t>(levelEnd - levelStart));
+    if (level == "..") break;
+    const bool namesFolder = !level.empty() && level != ".";
+    folder.Mid(0, levelStart);
+    if (namesFolder) return;
+  }
+  if (root == 0) folder.AppendBytes(up.data(), static_cast<int>(up.size()));
 }
 
 // A folder given without its final separator ("/a/b") gets one.
@@ -80,21 +92,16 @@ void ResolvePath(const TextString& baseFolder, const TextString& path, TextStrin
   }
   TextString resolved(baseFolder);
   EndWithSeparator(resolved);
-  // Each "../" takes off the level written before it in the path, or, at the front of the
-  // path, one level of the base folder: "../x.pol" from "/a/b/" is "/a/x.pol".
-  std::vector<int> written;  // the length of `resolved` before each level of the path
+  // Each "../" of the path takes off the level before it, whether the path or the base
+  // folder wrote it: "../x.pol" from "/a/b/" is "/a/x.pol", from "" it stays "../x.pol".
   int start = 0;
   for (int i = 0; i < path.Length(); ++i) {
     if (!IsSeparator(path[i])) continue;
-    const bool up = i - start == 2 && path[start] == '.' && path[start + 1] == '.';
-    if (up && written.empty()) {
-      DropLevel(resolved);
-    } else if (up) {
-      resolved.Mid(0, written.back());
-      written.pop_back();
+    const std::string_view level(path.Data() + start, static_cast<size_t>(i + 1 - start));
+    if (level.size() == 3 && level.starts_with("..")) {
+      ClimbOneLevel(resolved, level);
     } else {
-      written.push_back(resolved.Length());
-      resolved.AppendBytes(path.Data() + start, i + 1 - start);
+      resolved.AppendBytes(level.data(), static_cast<int>(level.size()));
     }
     start = i + 1;
   }
@@ -106,7 +113,7 @@ bool HasWildcards(const TextString& spec) {
   return NameAndExtension(spec).View().find_first_of("*%") != std::string_view::npos;
 }
 
-FileNameMatcher::FileNameMatcher(const TextString& spec) {
+FileNameMatcher::FileNameMatcher(const TextString& spec, Wildcards wildcards) {
   // The name of a file can never hold a '/', so a '/' after both the pattern and the name
   // anchors the pattern's end at the name's end: "*.htm" then covers "a.htm.htm" whole
   // instead of stopping at the first ".htm". Both sides are upper-cased here, and the
@@ -114,7 +121,7 @@ FileNameMatcher::FileNameMatcher(const TextString& spec) {
   TextString name = Upper(NameAndExtension(spec));
   empty_ = name.IsEmpty();
   // A name without wildcards matches only itself: compared directly, without the engine.
-  literal_ = !HasWildcards(name);
+  literal_ = wildcards == Wildcards::kLiteral || !HasWildcards(name);
   if (empty_ || literal_) {
     literalName_ = std::move(name);
     return;

@@ -17,10 +17,13 @@ void SplitPath(const TextString& path, TextString& folder, TextString& name, Tex
 TextString NameAndExtension(const TextString& path);
 // 0 for a path from a root ("/docs", "C:\docs"), else 1.
 int IsRelative(const TextString& path);
-// Puts `path` in relation to `baseFolder` into `result`. Every "../" (or "..\") in `path`
-// is removed and takes one folder level off the end of `baseFolder`; the rest of `path` is
-// appended. Otherwise a relative path is appended to `baseFolder` and an absolute one stays
-// as it is. A separator is put between the two when `baseFolder` does not end with one.
+// Puts `path` in relation to `baseFolder` into `result`: an absolute path stays as it is, a
+// relative one is appended to `baseFolder` (with a separator between them when
+// `baseFolder` does not end with one). Every "../" (or "..\") in `path` takes one folder
+// level off what stands before it, the levels of `baseFolder` included ("/a/b/" +
+// "../x.pol" is "/a/x.pol"). A "../" that climbs above the start of a relative folder is
+// kept ("" + "../up.log" is "../up.log", "a/" + "../../x" is "../x"); one that climbs
+// above the root of an absolute folder stops there ("/" + "../../x" is "/x").
 void ResolvePath(const TextString& baseFolder, const TextString& path, TextString& result);
 // Whether `path` names an existing folder (links followed).
 [[nodiscard]] bool IsFolder(const TextString& path);
@@ -31,15 +34,19 @@ void ResolvePath(const TextString& baseFolder, const TextString& path, TextStrin
 // Whether the name and extension of a file specification hold a wildcard ("*" or "%").
 [[nodiscard]] bool HasWildcards(const TextString& spec);
 
-// Matches file names against the name and extension of a file specification, in which '*'
-// stands for any run of characters and '%' for any one character, ignoring case; folders
-// are ignored. The specification is compiled once into a wildcard pattern, so one matcher
-// serves a whole folder listing. A name matches when the pattern covers all of it, even
-// where the text after a '*' occurs twice ("a.htm.htm" matches "*.htm"). An empty
-// specification or name never matches.
+// How a file specification's '*' and '%' are read: as wildcards, or as the characters of a
+// name (a specification that names an existing file is that file, "star*.htm" included).
+enum class Wildcards { kExpand, kLiteral };
+
+// Matches file names against the name and extension of a file specification, ignoring
+// case; folders are ignored. With Wildcards::kExpand a '*' stands for any run of
+// characters and a '%' for any one character; the specification is compiled once into a
+// wildcard pattern, so one matcher serves a whole folder listing. A name matches when the
+// pattern covers all of it, even where the text after a '*' occurs twice ("a.htm.htm"
+// matches "*.htm"). An empty specification or name never matches.
 class FileNameMatcher {
  public:
-  explicit FileNameMatcher(const TextString& spec);
+  explicit FileNameMatcher(const TextString& spec, Wildcards wildcards = Wildcards::kExpand);
   [[nodiscard]] int Matches(const TextString& fileName);
 
  private:

@@ -15,13 +15,16 @@ LineSource::LineSource(ASCIIFile& file, LineFilter* filter, std::function<bool()
     : file_(file), filter_(filter), preformattedOpen_(std::move(preformattedOpen)) {}
 
 int LineSource::NextLine(TextString& line) {
+  bool fromDocument = true;
   if (hasHeldBack_) {
     line.Swap(heldBack_);
     hasHeldBack_ = false;
+    fromDocument = heldBackFromDocument_;
   } else if (!queued_.empty()) {
     line.Swap(queued_.front());
     queued_.pop_front();
-  } else if (!ReadPhysicalLine(line)) {
+    fromDocument = false;
+  } else if (!ReadPhysicalLine(line, fromDocument)) {
     line.Clear();
     return 0;
   }
@@ -31,15 +34,16 @@ int LineSource::NextLine(TextString& line) {
     heldBack_.AssignBytes(line.Data() + 1, line.Length() - 1);
     heldBack_.ReplaceChar(0, kFormFeed, ' ', 0);
     hasHeldBack_ = true;
+    heldBackFromDocument_ = fromDocument;
     line.Mid(0, 1);
   }
-  if (filter_ != nullptr) filter_->Apply(line);
+  if (filter_ != nullptr && fromDocument) filter_->Apply(line);
   return 1;
 }
 
 void LineSource::Queue(const TextString& line) { queued_.push_back(line); }
 
-int LineSource::ReadPhysicalLine(TextString& line) {
+int LineSource::ReadPhysicalLine(TextString& line, bool& fromDocument) {
   if (file_.ReadLine()) {
     line = *file_.NewestLine();
     while (file_.LastLineCut() && file_.ReadLine()) {
@@ -47,12 +51,14 @@ int LineSource::ReadPhysicalLine(TextString& line) {
       ReserveToAppend(line, piece.Length());
       line += piece;
     }
+    fromDocument = true;
     return 1;
   }
   if (endChecked_) return 0;
   endChecked_ = true;
   if (!preformattedOpen_ || !preformattedOpen_()) return 0;
   line = kEndPreformatted;
+  fromDocument = false;
   return 1;
 }
 

@@ -28,7 +28,9 @@ class LineFilter {
 //  4. A line that begins with a form feed and has more characters is delivered as the form
 //     feed alone; the rest, with every form feed in it replaced by a space, is held back for
 //     the next request.
-//  5. The filter is applied to the delivered line.
+//  5. The filter is applied to the delivered line when it comes from the document (a line
+//     read from the file, or the held-back rest of one); queued lines and the generated
+//     "$_$_END_PRE" are the program's own and reach the converter as they were written.
 // Tabs reach the converter unchanged.
 class LineSource {
  public:
@@ -42,9 +44,9 @@ class LineSource {
   void Queue(const TextString& line);
 
  private:
-  // Rule 3: the next physical line from the file, or the end-of-input marker. Returns 0 at
-  // the end.
-  int ReadPhysicalLine(TextString& line);
+  // Rule 3: the next physical line from the file, or the end-of-input marker; `fromDocument`
+  // says which. Returns 0 at the end.
+  int ReadPhysicalLine(TextString& line, bool& fromDocument);
 
   ASCIIFile& file_;
   LineFilter* filter_;
@@ -52,6 +54,7 @@ class LineSource {
   std::deque<TextString> queued_;
   TextString heldBack_;
   bool hasHeldBack_ = false;
+  bool heldBackFromDocument_ = false;  // the held-back rest is part of a document line
   bool endChecked_ = false;
 };
 

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "foundation/TextString.h"
+
 namespace quorlex {
 
 static bool IsContinuation(unsigned char c) { return c >= 0x80 && c <= 0xBF; }
@@ -70,6 +72,12 @@ int ShownLength(const char* text, int length) {
     ++shown;
   }
   return shown;
+}
+
+bool RemoveUtf8ByteOrderMark(TextString& line) {
+  if (!line.View().starts_with("\xEF\xBB\xBF")) return false;
+  line.Mid(3, line.Length());
+  return true;
 }
 
 }  // namespace quorlex

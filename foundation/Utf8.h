@@ -2,6 +2,8 @@
 
 namespace quorlex {
 
+class TextString;
+
 // Recognising UTF-8 inside 8-bit text.
 //
 // Documents arrive in Windows-1252 as often as in UTF-8, and the byte-wise repairs of
@@ -30,5 +32,10 @@ namespace quorlex {
 // The number of characters the text shows on a page: one per valid multi-byte sequence and
 // one per other byte (so 8-bit text counts its bytes).
 [[nodiscard]] int ShownLength(const char* text, int length);
+
+// Takes a UTF-8 byte-order mark (EF BB BF) off the front of `line`, as text editors write
+// one at the start of a file; returns whether there was one. Callers pass the first line of
+// each file they read, so that the mark never sticks to the first word.
+bool RemoveUtf8ByteOrderMark(TextString& line);
 
 }  // namespace quorlex

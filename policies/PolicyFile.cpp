@@ -5,6 +5,7 @@
 #include <string>
 
 #include "foundation/FileNames.h"
+#include "foundation/Utf8.h"
 #include "foundation/WholeFileWriter.h"
 
 namespace quorlex {
@@ -232,9 +233,12 @@ void PolicyFileReader::ReadFile(const TextString& path, int depth) {
   const size_t outer = reading_.size();
   reading_.push_back(path);
   TextString line;
+  bool firstLine = true;  // of the file being read, which may take a byte-order mark
   while (!refused_ && file.ReadLine()) {
     line = *file.NewestLine();
     while (file.LastLineCut() && file.ReadLine()) line += *file.NewestLine();
+    if (firstLine) RemoveUtf8ByteOrderMark(line);
+    firstLine = false;
     if (!line.IsEmpty() && line[0] == '!') continue;
     const TextString squeezed = Squeezed(line);
     if (IsGeneralHeading(squeezed) || Contains(squeezed, "-----")) continue;
@@ -254,6 +258,7 @@ void PolicyFileReader::ReadFile(const TextString& path, int depth) {
     filesRead_.push_back(switchTo);
     SplitPath(switchTo, folder, name, extension);
     reading_.push_back(switchTo);
+    firstLine = true;
   }
   if (file.LimitReached()) Refuse(TooLargeMessage(file.Name(), kMaxSettingsFileBytes, "not read"));
   reading_.resize(outer);

@@ -45,12 +45,12 @@ constexpr Keyword<ReplaceMode> kReplaceModes[] = {
     {"by_character", ReplaceMode::kByCharacter},
 };
 constexpr Keyword<LineRecord::LineType> kLineTypes[] = {
-    {"as_Heading_1", LineRecord::kHeading1},
-    {"as_Heading_2", LineRecord::kHeading2},
-    {"as_Heading_3", LineRecord::kHeading3},
-    {"as_Heading_4", LineRecord::kHeading4},
-    {"as_Heading_5", LineRecord::kHeading5},
-    {"as_Heading_6", LineRecord::kHeading6},
+    {"as_heading_1", LineRecord::kHeading1},
+    {"as_heading_2", LineRecord::kHeading2},
+    {"as_heading_3", LineRecord::kHeading3},
+    {"as_heading_4", LineRecord::kHeading4},
+    {"as_heading_5", LineRecord::kHeading5},
+    {"as_heading_6", LineRecord::kHeading6},
     {"as_bullet", LineRecord::kBullet},
     {"as_number_bullet", LineRecord::kNumberBullet},
     {"as_alpha_bullet", LineRecord::kAlphaBullet},
@@ -64,6 +64,15 @@ Code Lookup(const Keyword<Code> (&table)[N], const TextString& word) {
     if (word.Equals(entry.word, 0, 0)) return entry.code;
   }
   return Code{};
+}
+
+// The word of `code` in `table` (the code is one of the table's).
+template <typename Code, size_t N>
+const char* WordOf(const Keyword<Code> (&table)[N], Code code) {
+  for (const auto& entry : table) {
+    if (entry.code == code) return entry.word;
+  }
+  return "";
 }
 
 // --- Parsing -----------------------------------------------------------------------------
@@ -87,6 +96,27 @@ void Report(const MessageFunction& report, const TextString& message) {
 // `prefix`, `word` and a closing double quote: the form of every message that names a word.
 TextString Quoted(const char* prefix, const TextString& word) { return prefix + word + "\""; }
 
+// The text after the n-th double quote of `text`; empty when it has fewer.
+TextString AfterQuote(const TextString& text, int n) {
+  int quote = -1;
+  for (int from = 0; n > 0; --n, from = quote + 1) {
+    if (!text.FindChar(from, '"', quote, 1)) return TextString();
+  }
+  TextString after;
+  after.AssignBytes(text.Data() + quote + 1, text.Length() - quote - 1);
+  return after;
+}
+
+// The blank-separated words of `text` from the n-th on; empty when it has fewer.
+TextString WordsFrom(const TextString& text, int n) {
+  TextString word;
+  int offset = 0;
+  if (!text.GetTokenAt(0, n, ' ', word, offset)) return TextString();
+  TextString words;
+  words.AssignBytes(text.Data() + offset, text.Length() - offset);
+  return words;
+}
+
 // The parts of a command, as its command word lays them out over the rest of the line.
 // Fields are the tokens between double quotes, words the blank-separated tokens.
 struct Parts {
@@ -98,55 +128,59 @@ struct Parts {
   TextString mode;
   TextString replacement;
   TextString lineType;
-  TextString leftover;  // trimmed
+  bool leftover = false;  // text stands where the command has no part
+
+  void NoteLeftover(const TextString& text) { leftover = leftover || !Trimmed(text).IsEmpty(); }
 };
+
+// Position and data type: the first two words of `where`; nothing may follow them.
+void TakeWhere(const TextString& where, Parts& parts) {
+  parts.position = Token(where, 1, ' ');
+  parts.dataType = Token(where, 2, ' ');
+  parts.NoteLeftover(WordsFrom(where, 3));
+}
 
 Parts SplitParts(Command command, const TextString& rest) {
   const auto field = [&rest](int n) { return Token(rest, n, '"'); };
   Parts parts;
   switch (command) {
     case Command::kIgnoreLine:
-    case Command::kTreatLine: {
-      const TextString where = field(1);
-      parts.position = Token(where, 1, ' ');
-      parts.dataType = Token(where, 2, ' ');
+      TakeWhere(field(1), parts);
       parts.match = field(2);
-      if (command == Command::kIgnoreLine) {
-        parts.leftover = field(3);
-      } else {
-        // Only one word may follow the line type; anything after it is not looked at.
-        const TextString type = field(3);
-        parts.lineType = Token(type, 1, ' ');
-        parts.leftover = Token(type, 2, ' ');
-      }
+      parts.NoteLeftover(AfterQuote(rest, 2));
+      break;
+    case Command::kTreatLine: {
+      TakeWhere(field(1), parts);
+      parts.match = field(2);
+      const TextString type = field(3);
+      parts.lineType = Token(type, 1, ' ');
+      parts.NoteLeftover(WordsFrom(type, 2));
+      parts.NoteLeftover(AfterQuote(rest, 3));
       break;
     }
-    case Command::kMetaTagLine: {
+    case Command::kMetaTagLine:
+      parts.NoteLeftover(field(1));
       parts.metaName = field(2);
-      const TextString where = field(3);
-      parts.position = Token(where, 1, ' ');
-      parts.dataType = Token(where, 2, ' ');
+      TakeWhere(field(3), parts);
       parts.match = field(4);
       parts.removeKeyword = Trimmed(field(5));
-      parts.leftover = field(6);
+      parts.NoteLeftover(AfterQuote(rest, 5));
       break;
-    }
     case Command::kRemoveText:
       parts.dataType = Trimmed(field(1));
       parts.match = field(2);
-      parts.leftover = field(3);
+      parts.NoteLeftover(AfterQuote(rest, 2));
       break;
     case Command::kReplaceText:
       parts.dataType = Trimmed(field(1));
       parts.match = field(2);
       parts.mode = Trimmed(field(3));
       parts.replacement = field(4);
-      parts.leftover = field(5);
+      parts.NoteLeftover(AfterQuote(rest, 4));
       break;
     case Command::kNone:
       break;
   }
-  parts.leftover.Trim(0, nullptr);
   return parts;
 }
 
@@ -213,7 +247,6 @@ bool CheckParts(const Parts& parts, const TextString& rest, const MessageFunctio
 // Parses a "Text command" line into `command` and reports what is wrong with it. Returns
 // whether the command is valid.
 bool ParseTextCommand(const TextString& line, const MessageFunction& report, TextCommand& command) {
-  command.line = line;
   // 1. The name before the first colon must be the one of text commands.
   const TextString name = Token(line, 1, ':');
   if (name.FindNoCase(kTextCommandName) == nullptr) {
@@ -235,11 +268,10 @@ bool ParseTextCommand(const TextString& line, const MessageFunction& report, Tex
     return false;
   }
   const Parts parts = SplitParts(command.command, rest);
-  // 4. and 5. Every check, then the verdict on the whole line.
-  command.valid = CheckParts(parts, rest, report, command);
-  if (!command.valid || !parts.leftover.IsEmpty()) {
-    Report(report, Quoted("POLICY: text command not processed \"", rest));
-  }
+  // 4. and 5. Every check, then the verdict on the whole line. Text left over is no part
+  // of the command, and a command is never kept with text it does not understand.
+  command.valid = CheckParts(parts, rest, report, command) && !parts.leftover;
+  if (!command.valid) Report(report, Quoted("POLICY: text command not processed \"", rest));
   return command.valid;
 }
 
@@ -398,7 +430,39 @@ void EditText(const TextCommand& command, TextString& text) {
   }
 }
 
+// --- Writing -----------------------------------------------------------------------------
+
+void AppendWord(TextString& line, const char* word) {
+  line.AppendChar(' ');
+  line += word;
+}
+
+// `text` in double quotes after a blank. No part of a command holds a double quote: the
+// reader splits the line at them.
+void AppendQuoted(TextString& line, const TextString& text) {
+  line += " \"";
+  line += text;
+  line.AppendChar('"');
+}
+
 }  // namespace
+
+TextString TextCommand::WrittenLine() const {
+  TextString line(kTextCommandName);
+  line += " :";
+  AppendWord(line, WordOf(kCommands, command));
+  if (command == Command::kMetaTagLine) AppendQuoted(line, metaName);
+  if (MarksLines(command)) AppendWord(line, WordOf(kPositions, position));
+  AppendWord(line, WordOf(kDataTypes, dataType));
+  AppendQuoted(line, match);
+  if (command == Command::kTreatLine) AppendWord(line, WordOf(kLineTypes, lineType));
+  if (command == Command::kReplaceText) {
+    AppendWord(line, WordOf(kReplaceModes, replaceMode));
+    AppendQuoted(line, replacement);
+  }
+  if (removeMatch) AppendWord(line, kRemoveMatchKeyword);
+  return line;
+}
 
 int TextCommandList::AddTextCommand(const TextString& line, const MessageFunction& report) {
   TextCommand command;
@@ -423,7 +487,7 @@ int TextCommandList::WriteTextCommands(ASCIIFile& file) const {
   if (commands_.empty()) return 1;
   if (!file.WriteLine("") || !file.WriteLine(kSectionHeading) || !file.WriteLine("")) return 0;
   for (const TextCommand& command : commands_) {
-    if (!file.WriteLine(command.line)) return 0;
+    if (!file.WriteLine(command.WrittenLine())) return 0;
   }
   return 1;
 }

@@ -23,7 +23,7 @@ class ASCIIFile;
 //                                [remove_match_text]
 //   Text command : remove_text   <data type> "<match>"
 //   Text command : replace_text  <data type> "<match>" <by_string|by_character> "<replacement>"
-// Keywords are recognised ignoring case.
+// Keywords are recognised ignoring case. No part can hold a double quote.
 struct TextCommand {
   enum class Command : int {
     kNone = 0,
@@ -53,8 +53,13 @@ struct TextCommand {
                        // replacement's first character, so the line keeps its length
   };
 
+  // The command as a policy file line, built from its parts (never the line it was read
+  // from): "Text command : ", then the parts in the order above with single blanks
+  // between them, keywords in lower case, the match, META name and replacement in double
+  // quotes. Reading the line gives this command again.
+  [[nodiscard]] TextString WrittenLine() const;
+
   bool valid = false;  // accepted; a list holds only valid commands
-  TextString line;     // the policy line as handed over, written back unchanged
   Command command = Command::kNone;
   DataType dataType = DataType::kNone;
   Position position = Position::kNone;  // the line-marking commands
@@ -84,8 +89,8 @@ class TextCommandList {
   // the rest of the line after the command word. A line whose text before the first colon
   // does not contain "Text command" (any case) gives "POLICY: This is not a text command",
   // an unknown command word "POLICY: Unknown text command \"word\"", and nothing more.
-  // A command with text left over after its last part is reported as not processed but is
-  // kept and applied.
+  // Text left over besides the command's parts (a further word or quoted text anywhere)
+  // makes the line not processed, and it is not kept.
   int AddTextCommand(const TextString& line, const MessageFunction& report);
 
   // Applies every command, in list order, each to the result of the one before. Only
@@ -104,7 +109,8 @@ class TextCommandList {
                          TextString& text) const;
 
   // When the list is not empty, writes an empty line, "[Text commands]", an empty line and
-  // the stored line of every command. Returns 0 when a line could not be written, else 1.
+  // the written line of every command (TextCommand::WrittenLine). Returns 0 when a line
+  // could not be written, else 1.
   int WriteTextCommands(ASCIIFile& file) const;
 
   // Empties the list and lowers `commandsSet`.

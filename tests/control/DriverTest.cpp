@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -69,13 +72,28 @@ TEST(ClassifyArguments, SortsWordsIntoQualifiersFilesAndTheRest) {
   EXPECT_EQ(0, arguments.version);
 }
 
+// Dash words name files in the current folder; "/qx=1-.../page.htm" needs a folder at the
+// root, which only root may make. The fixed option words keep their meaning.
 TEST(ClassifyArguments, AnExistingPathIsNeverAQualifier) {
   TempFolder folder;
   const std::string file = folder.Write("LOG", "x");
-  const Arguments arguments = ClassifyArguments({file.c_str(), "/LOG"});
-  ASSERT_EQ(1u, arguments.fileSpecs.size());
+  for (const char* name : {"-o.htm", "-r"}) folder.Write(name, "x");
+  char rootFolder[] = "/qx=1-XXXXXX";
+  const bool atRoot = mkdtemp(rootFolder) != nullptr;
+  const std::string page = std::string(rootFolder) + "/page.htm";
+  if (atRoot) std::ofstream(page) << "x";
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.Path());
+  const Arguments arguments = ClassifyArguments({file.c_str(), "/LOG", "-o.htm", "-r", "-o"});
+  const Arguments rootArguments = ClassifyArguments({page.c_str()});
+  std::filesystem::current_path(previous);
+  if (atRoot) std::filesystem::remove_all(rootFolder);
+  ASSERT_EQ(2u, arguments.fileSpecs.size());
   EXPECT_EQ(file, arguments.fileSpecs[0].View());
-  EXPECT_EQ("/LOG", arguments.qualifierLine.View());
+  EXPECT_EQ("-o.htm", arguments.fileSpecs[1].View());
+  EXPECT_EQ("/LOG /o", arguments.qualifierLine.View());
+  EXPECT_EQ(1, arguments.includeSubFolders);
+  EXPECT_EQ(atRoot ? 1u : 0u, rootArguments.fileSpecs.size());
 }
 
 TEST(ClassifyArguments, DashesAloneAreFileSpecifications) {

@@ -80,8 +80,8 @@ TEST(GetAttribute, FindsWhatThePatternsFind) {
   };
   // Tags built from pieces of names, white space, quotes and equals signs, so that matches
   // start, break and start again in every way.
-  const char* kPieces[] = {" ", "\t", "\n", "\r", "h", "hr", "href", "HREF", "hre", "=", "\"",
-                           "'", ">", "x", "a-", "a-x", "-"};
+  const char* kPieces[] = {" ", "\t", "\n", "\r", "h", "hr", "href", "HREF", "hre",
+                           "=", "\"", "'",  ">",  "x", "a-", "a-x",  "-"};
   unsigned seed = 12345;
   const auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
   for (int round = 0; round < 50000; ++round) {
@@ -163,7 +163,7 @@ TEST(BuildPatternLists, AddsEntriesWhoseConditionHolds) {
   EXPECT_EQ(2, l.head.PatternCount());  // HEAD, and office XML with office tags removed
   EXPECT_EQ(4, l.style.PatternCount());
   EXPECT_EQ(9, l.form.PatternCount());
-  EXPECT_EQ(21, l.inLine.PatternCount());  // b, i, strong and em stay for highlighting; 9 pre tags
+  EXPECT_EQ(23, l.inLine.PatternCount());  // b, i, strong and em stay for highlighting; 9 pre tags
   EXPECT_EQ(4, l.highlight.PatternCount());
   EXPECT_EQ(8, l.listTag.PatternCount());
   EXPECT_EQ(7, l.paragraph.PatternCount());
@@ -175,7 +175,7 @@ TEST(BuildPatternLists, AddsEntriesWhoseConditionHolds) {
   pass.options.highlightBoldAndItalic = 0;
   pass.options.gapBetweenSentences = 1;
   BuildPatternLists(pass);
-  EXPECT_EQ(29, l.inLine.PatternCount());
+  EXPECT_EQ(31, l.inLine.PatternCount());
   EXPECT_EQ(0, l.highlight.PatternCount());
   EXPECT_EQ(1, l.sentence.PatternCount());
 }

@@ -87,6 +87,13 @@ TEST_F(PhasesTest, RunsOnlyTheAskedPhasesInMarkupMode) {
   EXPECT_EQ("T", pass_.info.title.View());
 }
 
+TEST_F(PhasesTest, RemovesFontAndSpanTagsWithOrWithoutAttributes) {
+  pass_.options.convertToText = 0;
+  pass_.options.removeFont = pass_.options.removeSpan = 1;
+  EXPECT_EQ("<p> a  b  c </p>",
+            Convert("<p><font>a</font><FONT size=2>b</font><span>c</span></p>"));
+}
+
 TEST_F(PhasesTest, FirstChunkOnlyPhasesSeeOnlyTheFirstChunk) {
   BuildPatternLists(pass_);
   std::string first = "<head><title>First</title><meta name=author content=\"A\"></head>";

@@ -88,6 +88,17 @@ TEST_F(FileListTree, AnExactNameWinsOverItsCaseVariants) {
             List(Top() + "c.htm", 0).messages);
 }
 
+// "star*.htm" names that file alone; "star%.htm", which names none, is a pattern.
+TEST_F(FileListTree, ANameThatExistsIsTakenAsItStands) {
+  for (const char* name : {"top/star*.htm", "top/starX.htm", "top/sub/star*.htm"})
+    folder_.Write(name, "x");
+  EXPECT_EQ(std::vector<std::string>{Top() + "star*.htm"}, List(Top() + "star*.htm", 0).files);
+  EXPECT_EQ((std::vector<std::string>{Top() + "star*.htm", Top() + "sub/star*.htm"}),
+            List(Top() + "star*.htm", 1).files);
+  EXPECT_EQ((std::vector<std::string>{Top() + "star*.htm", Top() + "starX.htm"}),
+            List(Top() + "star%.htm", 0).files);
+}
+
 // The log of a run is written to a hidden temporary file beside its final name; a listing
 // taken during the run, or later beside what a killed run left, must not convert it.
 TEST_F(FileListTree, LeavesTemporaryFilesOfWholeFileWritesOut) {

@@ -54,6 +54,7 @@ TEST(IsRelative, KnowsRootedPaths) {
   }
 }
 
+// A "../" above the start of a relative folder is kept; above a root it stops there.
 TEST(ResolvePath, PutsPathsInRelationToAFolder) {
   static const struct {
     const char* base;
@@ -72,6 +73,13 @@ TEST(ResolvePath, PutsPathsInRelationToAFolder) {
       {"/a/b/", "C:\\x.pol", "C:\\x.pol"},
       {"", "x.pol", "x.pol"},
       {"rel/dir/", "../x.pol", "rel/x.pol"},
+      {"", "../up.log", "../up.log"},
+      {"a/", "../../x", "../x"},
+      {"../", "../x", "../../x"},
+      {"./", "../x", "../x"},
+      {"a/./", "../x", "x"},
+      {"/", "../../x", "/x"},
+      {"C:\\", "..\\..\\x", "C:\\x"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(std::string(c.base) + " + " + c.path);

@@ -44,7 +44,7 @@ TEST(LineSource, DeliversLinesByTheRules) {
        {"\fx\fy", "z"},
        true,
        true,
-       {"[\f]", "[x y]", "[z]", "[$_$_END_PRE]"}},
+       {"[\f]", "[x y]", "[z]", "$_$_END_PRE"}},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -69,17 +69,19 @@ TEST(LineSource, AsksOnceWhetherABlockIsOpen) {
   EXPECT_EQ(1, asked);
 }
 
+// Queued lines are the program's own: the filter (the text commands) leaves them alone.
 TEST(LineSource, QueuedLinesComeAfterTheHeldBackRest) {
   const std::vector<TextString> input = {"\fa", "b"};
   ASCIIFile file;
   file.SetSourceList(&input);
-  LineSource source(file, nullptr, {});
+  BracketFilter filter;
+  LineSource source(file, &filter, {});
   TextString line;
   ASSERT_EQ(1, source.NextLine(line));
-  EXPECT_EQ("\f", line.View());
+  EXPECT_EQ("[\f]", line.View());
   source.Queue("q1");
-  source.Queue("q2");
-  EXPECT_EQ((Lines{"a", "q1", "q2", "b"}), Drain(source));
+  source.Queue("\fq2");
+  EXPECT_EQ((Lines{"[a]", "q1", "\f", "q2", "[b]"}), Drain(source));
 }
 
 // ASCIIFile cuts long lines into pieces; a minified page must still arrive as one line.

@@ -169,6 +169,18 @@ TEST_F(PolicyFileTest, StopsIncludingItselfAndSwitchesFiles) {
   EXPECT_EQ(0, Find(kExtraDialogueChecks).number);  // the rest of the first file is dropped
 }
 
+// Editors may start a file with a UTF-8 byte-order mark; its first line still counts.
+TEST_F(PolicyFileTest, TakesAByteOrderMarkOffTheFirstLineOfEachFile) {
+  const std::string mark = "\xEF\xBB\xBF";
+  folder_.Write("first.pol", mark + "Target Page width : 50\n");
+  folder_.Write("next.pol", mark + "Look for dialogue lines : Yes\n");
+  EXPECT_EQ(1, Read(mark + "First line indent for paragraphs : 3\ninclude file : first.pol\n"
+                           "Switch to file : next.pol\n"));
+  EXPECT_EQ(3, Find(kFirstLineIndent).number);
+  EXPECT_EQ(50, Find(kPageWidth).number);
+  EXPECT_EQ(1, Find(kLookForDialogue).number);
+}
+
 TEST_F(PolicyFileTest, NeverSwitchesBackToAFileBeingRead) {
   folder_.Write("b.pol", "Output table format : 3\nSwitch to file : a.pol\n");
   folder_.Write("e.pol", "Output table format : 4\nSwitch to file : d.pol\n");

@@ -56,9 +56,10 @@ Applied Apply(const TextCommandList& list, const char* line) {
   return applied;
 }
 
-Lines StoredLines(const TextCommandList& list) {
+Lines WrittenLines(const TextCommandList& list) {
   Lines lines;
-  for (const TextCommand& command : list.Commands()) lines.emplace_back(command.line.View());
+  for (const TextCommand& command : list.Commands())
+    lines.emplace_back(command.WrittenLine().View());
   return lines;
 }
 
@@ -127,18 +128,21 @@ TEST(TextCommandParse, AcceptsEveryCommandForm) {
     EXPECT_EQ(Lines{}, messages);
     EXPECT_TRUE(list.commandsSet);
     ASSERT_EQ(1u, list.Commands().size());
-    const TextCommand& command = list.Commands()[0];
-    EXPECT_TRUE(command.valid);
-    EXPECT_EQ(c.line, command.line.View());
-    EXPECT_EQ(c.command, command.command);
-    EXPECT_EQ(c.dataType, command.dataType);
-    EXPECT_EQ(c.position, command.position);
-    EXPECT_EQ(c.match, command.match.View());
-    EXPECT_EQ(c.metaName, command.metaName.View());
-    EXPECT_EQ(c.removeMatch, command.removeMatch);
-    EXPECT_EQ(c.replaceMode, command.replaceMode);
-    EXPECT_EQ(c.replacement, command.replacement.View());
-    EXPECT_EQ(c.lineType, command.lineType);
+    // The line written back reads as the same command.
+    EXPECT_EQ(1, list.AddTextCommand(list.Commands()[0].WrittenLine(), Collect(messages)));
+    ASSERT_EQ(2u, list.Commands().size());
+    for (const TextCommand& command : list.Commands()) {
+      EXPECT_TRUE(command.valid);
+      EXPECT_EQ(c.command, command.command);
+      EXPECT_EQ(c.dataType, command.dataType);
+      EXPECT_EQ(c.position, command.position);
+      EXPECT_EQ(c.match, command.match.View());
+      EXPECT_EQ(c.metaName, command.metaName.View());
+      EXPECT_EQ(c.removeMatch, command.removeMatch);
+      EXPECT_EQ(c.replaceMode, command.replaceMode);
+      EXPECT_EQ(c.replacement, command.replacement.View());
+      EXPECT_EQ(c.lineType, command.lineType);
+    }
   }
 }
 
@@ -193,6 +197,21 @@ TEST(TextCommandParse, RefusesFaultyLinesWithEveryMessage) {
        "Text command : meta_tag_line \"a\" containing string \"x\" remove_match",
        {"POLICY: Text command error.  Unexpected keyword \"remove_match\"",
         std::string(kNotProcessed) + "\"\"a\" containing string \"x\" remove_match\""}},
+      {"word after the match",
+       "Text command : remove_text string \"x\" extra",
+       {std::string(kNotProcessed) + "\"string \"x\" extra\""}},
+      {"quoted text after the replacement",
+       "Text command : replace_text string \"x\" by_string \"y\" \"z\"",
+       {std::string(kNotProcessed) + "\"string \"x\" by_string \"y\" \"z\"\""}},
+      {"second word after the line type",
+       "Text command : treat_line containing string \"x\" as_bullet more",
+       {std::string(kNotProcessed) + "\"containing string \"x\" as_bullet more\""}},
+      {"third word before the match",
+       "Text command : ignore_line containing string extra \"x\"",
+       {std::string(kNotProcessed) + "\"containing string extra \"x\"\""}},
+      {"word before the META name",
+       "Text command : meta_tag_line m \"a\" containing string \"x\"",
+       {std::string(kNotProcessed) + "\"m \"a\" containing string \"x\"\""}},
       {"every fault of one line",
        "Text command : replace_text strings \"\" by_word \"\"",
        {"POLICY: Unknown text data type \"strings\"", "POLICY: No Match expression supplied",
@@ -208,35 +227,6 @@ TEST(TextCommandParse, RefusesFaultyLinesWithEveryMessage) {
     EXPECT_TRUE(list.IsEmpty());
     EXPECT_FALSE(list.commandsSet);
     EXPECT_EQ(0, list.AddTextCommand(c.line, MessageFunction{}));  // nowhere to report
-  }
-}
-
-TEST(TextCommandParse, KeepsAndAppliesACommandWithLeftoverText) {
-  static const struct {
-    const char* name;
-    const char* line;
-    const char* message;
-    const char* input;
-    const char* text;
-    LineRecord::LineType lineType;
-  } kCases[] = {
-      {"after the match", "Text command : remove_text string \"x\" extra", "\"string \"x\" extra\"",
-       "aXb", "ab", LineRecord::kNone},
-      {"after the replacement", "Text command : replace_text string \"x\" by_string \"y\" z",
-       "\"string \"x\" by_string \"y\" z\"", "x", "y", LineRecord::kNone},
-      {"second word after the line type",
-       "Text command : treat_line containing string \"x\" as_bullet more words",
-       "\"containing string \"x\" as_bullet more words\"", "x", "x", LineRecord::kBullet},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.name);
-    TextCommandList list;
-    Lines messages;
-    EXPECT_EQ(1, list.AddTextCommand(c.line, Collect(messages)));
-    EXPECT_EQ(Lines{std::string(kNotProcessed) + c.message}, messages);
-    const Applied applied = Apply(list, c.input);
-    EXPECT_EQ(c.text, applied.text);
-    EXPECT_EQ(c.lineType, applied.record.lineType);
   }
 }
 
@@ -492,7 +482,14 @@ TEST(TextCommandList, WritesTheSectionOnlyWhenThereAreCommands) {
         "Text command : remove_text strings \"x\"", "Text command :  remove_text  phrase \"x\""},
        {"", "[Text commands]", "",
         "Text command : replace_text string \"colour\" by_string \"color\"",
-        "Text command :  remove_text  phrase \"x\""}},
+        "Text command : remove_text phrase \"x\""}},
+      {"built from the parts, never the line read",
+       {"ssh-ed25519 AAAA Text command : remove_text string \"zzzq\"",
+        "TEXT COMMAND: META_TAG_LINE \"a\"   Containing Phrase \"b\" REMOVE_MATCH_TEXT",
+        "Text command : treat_line starting_with exact_string \" x \" AS_HEADING_3"},
+       {"", "[Text commands]", "", "Text command : remove_text string \"zzzq\"",
+        "Text command : meta_tag_line \"a\" containing phrase \"b\" remove_match_text",
+        "Text command : treat_line starting_with exact_string \" x \" as_heading_3"}},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -513,7 +510,7 @@ TEST(TextCommandList, ClearsAndCopies) {
   TextCommandList list = ListOf({"Text command : remove_text string \"a\""});
   TextCommandList copy;
   copy.CopyFrom(list);
-  EXPECT_EQ(StoredLines(list), StoredLines(copy));
+  EXPECT_EQ(WrittenLines(list), WrittenLines(copy));
   EXPECT_TRUE(copy.commandsSet);
   EXPECT_EQ("b", Apply(copy, "ab").text);
 
@@ -552,7 +549,7 @@ TEST(TextCommandList, TakesOverOnlyCommandsThatWereSet) {
     TextCommandList target = ListOf({kOwn});
     target.commandsSet = false;  // as a context that has not read these from a policy file
     target.TakeOver(source, c.markSet);
-    EXPECT_EQ(c.lines, StoredLines(target));
+    EXPECT_EQ(c.lines, WrittenLines(target));
     EXPECT_EQ(c.commandsSet, target.commandsSet);
   }
 }
