@@ -15,6 +15,7 @@
 #include "foundation/FileList.h"
 #include "foundation/FileNames.h"
 #include "foundation/LineSource.h"
+#include "foundation/Utf8.h"
 #include "foundation/WholeFileWriter.h"
 #include "policies/PolicyFile.h"
 
@@ -82,7 +83,10 @@ SteeringRead ReadLines(const TextString& path, std::vector<TextString>& lines,
   file.SetReadLimit(kMaxSettingsFileBytes);
   LineSource source(file, nullptr, {});
   TextString line;
-  while (source.NextLine(line)) lines.push_back(line);
+  while (source.NextLine(line)) {
+    if (lines.empty()) RemoveUtf8ByteOrderMark(line);
+    lines.push_back(line);
+  }
   if (file.LimitReached()) {
     refusal = TooLargeMessage(path, kMaxSettingsFileBytes, "not read");
     return SteeringRead::kRefused;
@@ -211,6 +215,7 @@ void QueueFiles(RunSettings& run, RunLog& log, const TextString& spec, const Tex
   FileSpecState state;
   TextString file;
   ExpandFileSpec(owner, expanded, includeSubFolders, 0, state, file);
+  run.requestsFailed += state.unreadable;
   if (file.IsEmpty()) {
     log.Message(("WARNING: No file matches " + spec).Data(), 10);
     ++run.requestsFailed;

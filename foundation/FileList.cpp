@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -49,6 +50,11 @@ struct Search {
 
   void Warn(const char* what, const TextString& name) const { WarnOwner(owner, what, name); }
 
+  void PassOverLongPath(const TextString& path) {
+    Warn("WARNING: Path too long ", path);
+    ++state.unreadable;
+  }
+
   // Lists the matching files of `folder` ("" for the current one, else ending with a
   // separator), and of its sub-folders when recursing. Entries are filtered before they
   // are sorted, so a big folder costs one pass and a sort of what it contributes.
@@ -57,6 +63,7 @@ struct Search {
                                                   closedir);
     if (!dir) {
       Warn("WARNING: Cannot read folder ", folder);
+      ++state.unreadable;
       return;
     }
     std::vector<Listed> kept;
@@ -97,7 +104,11 @@ struct Search {
     unsigned char type = entry.d_type;
     struct stat info {};
     if (type == DT_UNKNOWN) {
-      if (lstat(path.Data(), &info) != 0) return;  // gone since the folder was listed
+      if (lstat(path.Data(), &info) != 0) {
+        // Gone since the folder was listed, or beyond what the system takes.
+        if (errno == ENAMETOOLONG) PassOverLongPath(path);
+        return;
+      }
       type = S_ISDIR(info.st_mode) ? DT_DIR : (S_ISLNK(info.st_mode) ? DT_LNK : DT_REG);
     }
     if (type == DT_DIR) {
@@ -106,7 +117,11 @@ struct Search {
     }
     if (type != DT_REG && type != DT_LNK) return;
     if (!matcher.Matches(path)) return;
-    if (stat(path.Data(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+    if (stat(path.Data(), &info) != 0) {
+      if (errno == ENAMETOOLONG) PassOverLongPath(path);
+      return;
+    }
+    if (!S_ISREG(info.st_mode)) return;
     kept.push_back({std::string(name), false, static_cast<std::uintmax_t>(info.st_size)});
   }
 };

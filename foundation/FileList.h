@@ -12,6 +12,9 @@ namespace quorlex {
 struct FileSpecState {
   int foldersVisited = 0;
   std::vector<TextString> files;
+  // Folders that could not be listed and files passed over because their path is too long:
+  // what the specification names but cannot be converted.
+  int unreadable = 0;
 };
 
 // Sets `out` to the index-th file (from 0) of the sorted list of files that `spec` names,
@@ -20,9 +23,10 @@ struct FileSpecState {
 // extension match those of `spec` (FileNameMatcher), and with `recurse` its sub-folders too,
 // except folders whose name begins with "." and links to folders. An empty file is not
 // listed; `owner` is told "WARNING: File is empty " and its name at level 7. A folder that
-// cannot be read is passed over with "WARNING: Cannot read folder " and its name, also at
-// level 7. Files are listed as the folder of `spec` plus their path below it, sorted by that
-// name ignoring case (names equal but for case in byte order).
+// cannot be read is passed over with "WARNING: Cannot read folder " and its name, a file
+// whose path is longer than the system takes with "WARNING: Path too long " and the path,
+// both at level 7 and counted in state.unreadable. Files are listed as the folder of `spec` plus
+// their path below it, sorted by that name ignoring case (names equal but for case in byte order).
 //
 // A spec that names an existing file is that file, even when its name holds '*' or '%':
 // wildcards are expanded only when no file of that exact name exists. Without `recurse`

@@ -20,13 +20,13 @@ struct ProgramResult {
   long peakKilobytes = 0;  // the program's largest resident set
 };
 
-// Runs `program` with `arguments` in the folder `folder`, `input` as its standard input,
-// and returns its exit status and what it wrote to standard output and error.
-inline ProgramResult RunProgram(const std::string& program,
-                                const std::vector<std::string>& arguments,
-                                const std::string& folder, const std::string& input = "") {
+// Runs `program` with `arguments` in the folder `folder`, the file `inPath` (a device such
+// as /dev/zero too) as its standard input, and returns its exit status and what it wrote to
+// standard output and error.
+inline ProgramResult RunProgramReading(const std::string& program,
+                                       const std::vector<std::string>& arguments,
+                                       const std::string& folder, const std::string& inPath) {
   TempFolder streams;
-  const std::string inPath = streams.Write("in", input);
   const std::string outPath = streams / "out";
   const std::string errPath = streams / "err";
   const pid_t child = fork();
@@ -56,6 +56,14 @@ inline ProgramResult RunProgram(const std::string& program,
   result.out = TempFolder::ReadFile(outPath);
   result.err = TempFolder::ReadFile(errPath);
   return result;
+}
+
+// RunProgramReading with `input` as standard input.
+inline ProgramResult RunProgram(const std::string& program,
+                                const std::vector<std::string>& arguments,
+                                const std::string& folder, const std::string& input = "") {
+  TempFolder streams;
+  return RunProgramReading(program, arguments, folder, streams.Write("in", input));
 }
 
 }  // namespace quorlex::testing
