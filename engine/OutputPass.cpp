@@ -1,5 +1,7 @@
 #include "engine/OutputPass.h"
 
+#include <string>
+
 #include "engine/LineWriter.h"
 #include "engine/PatternTable.h"
 #include "engine/Phases.h"
@@ -200,12 +202,13 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
     ++chunkNumber;
     pass_.Status(("INFO: Processing chunk #" + TextString(chunkNumber)).Data());
     RunFirstStage(chunkNumber, pass_, chunk);
-    ReserveToAppend(result, chunk.Length());
     result += chunk;
     chunk.Clear();
   };
   TextString line;
-  while (source.NextLine(line) && !file.LimitReached()) {
+  // The text read, and what the first stage makes of it, must leave room below the 2 GiB a
+  // TextString can hold for the second stage.
+  while (source.NextLine(line) && !file.LimitReached() && result.Length() <= kMaxInputBytes) {
     // UTF-16 input arrives as UTF-8 text.
     if (file.utf16Le || file.utf16Be) pass_.options.utf8Document = 1;
     if (StartsWithNoCase(line, "$_$_DEFINE_TEXT_FRAGMENT")) {
@@ -229,12 +232,17 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
       if (chunk.Length() > chunkLength_) processChunk();
     }
   }
+  const TextString name = inputStream_ != nullptr ? TextString("standard input") : inputPath;
   if (file.LimitReached()) {
-    const TextString name = inputStream_ != nullptr ? TextString("standard input") : inputPath;
     Error(TooLargeMessage(name, kMaxInputBytes, "not converted"));
     return 0;
   }
   if (!chunk.IsEmpty()) processChunk();
+  if (result.Length() > kMaxInputBytes) {
+    Error("ERROR: " + name + " grows larger than " + TextString(std::to_string(kMaxInputBytes).c_str()) +
+          " bytes while converted - not converted");
+    return 0;
+  }
   file.CloseAll();
   if (file.utf16Le || file.utf16Be) {
     Error("WARNING: File " + inputPath + " is UNICODE.  Not all conversion options may work");

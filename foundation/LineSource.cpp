@@ -46,11 +46,7 @@ void LineSource::Queue(const TextString& line) { queued_.push_back(line); }
 int LineSource::ReadPhysicalLine(TextString& line, bool& fromDocument) {
   if (file_.ReadLine()) {
     line = *file_.NewestLine();
-    while (file_.LastLineCut() && file_.ReadLine()) {
-      const TextString& piece = *file_.NewestLine();
-      ReserveToAppend(line, piece.Length());
-      line += piece;
-    }
+    while (file_.LastLineCut() && file_.ReadLine()) line += *file_.NewestLine();
     fromDocument = true;
     return 1;
   }

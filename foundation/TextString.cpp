@@ -147,7 +147,10 @@ void TextString::Reserve(int n) {
     target = n < kDoublingLimit ? 2 * static_cast<int64_t>(capacity)
                                 : static_cast<int64_t>(capacity) * 3 / 2;
   }
-  if (target > kMaxCapacity) target = n;
+  // Half as much again may pass what a 32-bit length can count: then the buffer takes the
+  // largest capacity at once. Growing by the exact amount asked instead would make every
+  // append near 2 GiB copy the whole text.
+  if (target > kMaxCapacity) target = std::max<int64_t>(n, kMaxCapacity);
   if (target > kMaxCapacity) std::abort();  // beyond what a 32-bit length can count
   Reallocate(static_cast<int>(target));
 }
@@ -664,14 +667,6 @@ int TextString::GetNextToken(int& pos, char delim, TextString& out) const {
   out.AssignBytes(data + pos, tokenLength);
   pos = pos + tokenLength + 1 < sourceLength ? pos + tokenLength + 1 : sourceLength;
   return 1;
-}
-
-void ReserveToAppend(TextString& text, int count) {
-  const int64_t needed = static_cast<int64_t>(text.Length()) + count;
-  if (needed <= text.Capacity()) return;
-  const int64_t doubled =
-      std::min<int64_t>(2 * static_cast<int64_t>(text.Capacity()), kMaxCapacity);
-  text.Reserve(static_cast<int>(std::max(needed, doubled)));
 }
 
 }  // namespace quorlex

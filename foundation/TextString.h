@@ -20,8 +20,9 @@ namespace quorlex {
 //
 // Growth: the buffer is a whole number of 256-byte units. Reserve(n) on a string whose
 // capacity falls short of a large n by less than a fifth grows geometrically (doubling
-// below 500000 characters, by half above), so long sequences of appends and replacements
-// over a whole document stay linear. A new string has capacity 254. Buffers never shrink.
+// below 500000 characters, by half above, up to the largest capacity a 32-bit length
+// allows), so long sequences of appends and replacements over a whole document stay
+// linear. A new string has capacity 254. Buffers never shrink.
 class TextString {
  public:
   TextString();
@@ -262,12 +263,5 @@ class TextString {
   int length;
   int capacity;
 };
-
-// Makes room in `text` for `count` more characters as a reader filling a buffer must: the
-// capacity at least doubles each time it grows, up to the largest a TextString can have.
-// Reserve alone grows by the exact amount asked once half as much again would pass that
-// size, which would make reading a text near it quadratic. Untouched capacity costs
-// address space, not memory.
-void ReserveToAppend(TextString& text, int count);
 
 }  // namespace quorlex
