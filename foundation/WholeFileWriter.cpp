@@ -169,8 +169,10 @@ bool ParseTemporaryName(std::string_view name, std::string_view& host, pid_t& pi
   if (marker == std::string_view::npos || marker == 0) return false;
   std::string_view rest = name.substr(marker + kTemporaryMarker.size());
   const size_t randomDash = rest.rfind('-');
-  if (randomDash == std::string_view::npos || !AllOf(rest.substr(randomDash + 1), IsLowerHexDigit))
+  if (randomDash == std::string_view::npos ||
+      !AllOf(rest.substr(randomDash + 1), IsLowerHexDigit)) {
     return false;
+  }
   rest = rest.substr(0, randomDash);
   const size_t pidDash = rest.rfind('-');
   if (pidDash == std::string_view::npos || pidDash == 0) return false;
@@ -227,10 +229,18 @@ void RemoveLeftoversOnce(const std::string& folder) {
   closedir(listing);
 }
 
-// Where a write goes: the name the finished file is renamed to, and what it takes over.
+// How a write reaches its target.
+enum class Way {
+  kReplace,  // through a temporary file renamed over the target
+  kDevice,   // a device or pipe, written through: it must never be renamed over, and holds
+             // no stored text that a failed write could spoil
+  kStream,   // a name in /dev or /proc that stands for a stream of a process, written through
+};
+
+// Where a write goes, and what it takes over from the file it replaces.
 struct Destination {
-  std::string target;
-  bool direct = false;    // a device or pipe, written through instead of replaced
+  std::string target;  // the name the finished file is renamed to
+  Way way = Way::kReplace;
   bool keepMode = false;  // a regular file is replaced: the new one takes its permission bits
   mode_t mode = 0;
 };
@@ -241,9 +251,7 @@ int TakeOver(const struct stat& existing, Destination& destination) {
   // A folder cannot be replaced by a file; finding out now saves writing the whole text.
   if (S_ISDIR(existing.st_mode)) return EISDIR;
   if (!S_ISREG(existing.st_mode)) {
-    // A device or a pipe (/dev/null, say) must never be renamed over, and holds no stored
-    // text that a failed write could spoil.
-    destination.direct = true;
+    destination.way = Way::kDevice;
     return 0;
   }
   destination.keepMode = true;
@@ -251,9 +259,9 @@ int TakeOver(const struct stat& existing, Destination& destination) {
   return 0;
 }
 
-// True for a name in /dev or /proc. /dev/stdout, /dev/stderr and /dev/fd/<n> lead through
-// /proc to whatever the stream is, a regular file when it is redirected to one: such a name
-// stands for the stream, which is written, never a link to replace.
+// True for a name in /dev or /proc. /dev/stdout, /dev/stderr and /dev/fd/<n> are links that
+// lead through /proc to whatever the stream is, a regular file when it is redirected to one:
+// such a name stands for the stream, which is written, never a link to replace.
 bool IsProcessView(std::string_view path) {
   return path.starts_with("/dev/") || path.starts_with("/proc/");
 }
@@ -267,7 +275,7 @@ int FindDestination(const char* path, SymbolicLinks links, Destination& destinat
   if (lstat(path, &info) != 0) return 0;
   if (!S_ISLNK(info.st_mode)) return TakeOver(info, destination);
   if (IsProcessView(path)) {
-    destination.direct = true;
+    destination.way = Way::kStream;
     return 0;
   }
   if (stat(path, &info) != 0) return links == SymbolicLinks::kFollow ? errno : 0;
@@ -313,7 +321,7 @@ int WholeFileWriter::Open(const char* path, SymbolicLinks links) {
   Destination destination;
   if (const int error = FindDestination(path, links, destination); error != 0) return Fail(error);
   target_.Assign(destination.target.c_str());
-  if (destination.direct) return OpenDirect();
+  if (destination.way != Way::kReplace) return OpenDirect(destination.way == Way::kStream);
 
   const auto [folder, name] = SplitFolder(destination.target);
   RemoveLeftoversOnce(folder);
@@ -324,13 +332,7 @@ int WholeFileWriter::Open(const char* path, SymbolicLinks links) {
     close(fd);
     return Fail(chmodError);
   }
-  stream_ = fdopen(fd, "wb");
-  if (stream_ == nullptr) {
-    const int openError = errno;
-    close(fd);
-    return Fail(openError);
-  }
-  return 1;
+  return AttachStream(fd);
 }
 
 int WholeFileWriter::CreateTemporary(const std::string& folder, std::string_view name) {
@@ -364,10 +366,27 @@ int WholeFileWriter::CreateTemporary(const std::string& folder, std::string_view
   return -1;
 }
 
-int WholeFileWriter::OpenDirect() {
-  stream_ = std::fopen(path_.Data(), "wbe");
-  if (stream_ == nullptr) return Fail(errno);
-  return 1;
+int WholeFileWriter::OpenDirect(bool stream) {
+  // Opened as it is, never created nor truncated; a stream is appended to, as the process's
+  // own writes to it are.
+  const int fd = open(path_.Data(), O_WRONLY | O_CLOEXEC | O_NOCTTY | (stream ? O_APPEND : 0));
+  if (fd < 0) return Fail(errno);
+  struct stat info;
+  if (!stream && fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    // The name was made a regular file, or a link to one, since it was looked at: writing
+    // through it now would reach a file that must only be replaced whole, or not at all.
+    close(fd);
+    return Fail(EAGAIN);
+  }
+  return AttachStream(fd);
+}
+
+int WholeFileWriter::AttachStream(int fd) {
+  stream_ = fdopen(fd, "wb");
+  if (stream_ != nullptr) return 1;
+  const int error = errno;
+  close(fd);
+  return Fail(error);
 }
 
 int WholeFileWriter::Write(const char* data, int length) {

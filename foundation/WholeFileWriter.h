@@ -30,8 +30,9 @@ enum class SymbolicLinks {
 // A new file gets the usual permissions (0666 less the umask); a file that is replaced keeps
 // its permissions. A symbolic link is treated as SymbolicLinks says. A name that is neither a
 // regular file nor a folder (a device such as /dev/null, a pipe), or a link to one, is
-// written directly, never replaced; so is a link in /dev or /proc, such as /dev/stderr, which
-// leads to wherever the stream goes, a redirected regular file included.
+// written directly, never replaced. So is a link in /dev or /proc (/dev/stderr, /dev/fd/1):
+// it stands for a stream of the process, which is appended to, a redirected regular file
+// included.
 //
 // Temporary files are named ".<name>.qxtmp-<host>-<pid>-<random>": hidden, so that folder
 // listings pass over them (IsTemporaryName), and marked with the host and process that write
@@ -69,8 +70,11 @@ class WholeFileWriter {
   const TextString& ErrorText() const { return errorText_; }
 
  private:
-  // Open for a target that is no regular file: writes to it directly.
-  int OpenDirect();
+  // Open for a device or pipe, or for a `stream` of a process (/dev/stderr): writes to it
+  // directly.
+  int OpenDirect(bool stream);
+  // Takes `fd` as the stream written to. Returns 1, or 0 after Fail (`fd` closed).
+  int AttachStream(int fd);
   // Creates and lists the temporary file in `folder` (empty: the working folder, else
   // ending in "/") for the file `name`. Returns its descriptor, or -1 with errno set.
   int CreateTemporary(const std::string& folder, std::string_view name);

@@ -333,12 +333,12 @@ TEST(WholeFileWriter, LinkToADeviceIsWrittenThrough) {
 }
 
 // /dev/stderr, /dev/fd/2 and /proc/self/fd/2 are links that lead through /proc to the
-// stream, here a regular file: the text goes into that file, and the link stays. (Tested on
+// stream, here a regular file: the text is added to that file, and the link stays. (Tested on
 // /dev/fd/2, whose folder no file can be created in, so that a fault cannot replace
 // /dev/stderr on the machine that runs the tests.)
 TEST(WholeFileWriter, StandardErrorRedirectedToAFileIsWrittenThrough) {
   TempFolder folder;
-  const std::string errors = folder.Write("errors.txt", "");
+  const std::string errors = folder.Write("errors.txt", "earlier\n");
   const int status = InChild([&] {
     const int fd = open(errors.c_str(), O_WRONLY);
     if (fd < 0 || dup2(fd, 2) < 0) return 2;
@@ -347,7 +347,7 @@ TEST(WholeFileWriter, StandardErrorRedirectedToAFileIsWrittenThrough) {
   });
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(0, WEXITSTATUS(status));
-  EXPECT_EQ("the log\n", folder.Read("errors.txt"));
+  EXPECT_EQ("earlier\nthe log\n", folder.Read("errors.txt"));
   EXPECT_EQ(std::set<std::string>{"errors.txt"}, Entries(folder.Path()));
 }
 
