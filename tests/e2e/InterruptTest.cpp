@@ -73,25 +73,12 @@ pid_t StartRun(const TempFolder& folder) {
                                "/dev/null", "/dev/null", "/dev/null");
 }
 
-// SIGQUIT would leave a core file in the run's folder: none is written while this lives.
-class NoCoreFiles {
- public:
-  NoCoreFiles() {
-    getrlimit(RLIMIT_CORE, &old_);
-    rlimit none = old_;
-    none.rlim_cur = 0;
-    setrlimit(RLIMIT_CORE, &none);
-  }
-  ~NoCoreFiles() { setrlimit(RLIMIT_CORE, &old_); }
-  NoCoreFiles(const NoCoreFiles&) = delete;
-  NoCoreFiles& operator=(const NoCoreFiles&) = delete;
-
- private:
-  rlimit old_{};
-};
-
 TEST(Interrupt, LeavesNoTemporaryFileAndNoPartialOutput) {
-  const NoCoreFiles noCoreFiles;
+  // SIGQUIT would leave a core file in the run's folder.
+  rlimit core{};
+  getrlimit(RLIMIT_CORE, &core);
+  core.rlim_cur = 0;
+  setrlimit(RLIMIT_CORE, &core);
   const std::string page = Page();
 
   // Runs left alone give the expected output and the length of a run's life (the median of
@@ -110,7 +97,8 @@ TEST(Interrupt, LeavesNoTemporaryFileAndNoPartialOutput) {
   const std::string expected = reference.Read("page.txt");
   ASSERT_FALSE(expected.empty());
 
-  std::mt19937 random(std::random_device{}());
+  const unsigned seed = std::random_device{}();
+  std::mt19937 random(seed);
   std::uniform_int_distribution<long> delays(0, static_cast<long>(life.count()));
   int runs = 0;
   int endedBySignal = 0;
@@ -145,9 +133,9 @@ TEST(Interrupt, LeavesNoTemporaryFileAndNoPartialOutput) {
   }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   std::printf(
-      "%d runs in %.1f s (a run lives %.1f ms), %d ended by the signal: %d temporary "
-      "files left, %d partial outputs\n",
-      runs, seconds, static_cast<double>(life.count()) / 1000, endedBySignal, temporaryFiles,
+      "%d runs in %.1f s (a run lives %.1f ms, seed %u), %d ended by the signal: %d "
+      "temporary files left, %d partial outputs\n",
+      runs, seconds, static_cast<double>(life.count()) / 1000, seed, endedBySignal, temporaryFiles,
       partialOutputs);
   EXPECT_EQ(0, temporaryFiles) << "first left over: " << firstLeftOver;
   EXPECT_EQ(0, partialOutputs);
