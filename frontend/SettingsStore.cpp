@@ -89,7 +89,9 @@ int SettingsStore::Save() const {
     content += '\n';
   }
   TextString errorText;
-  return WriteWholeFile(path_.c_str(), content, errorText);
+  // Dotfile managers keep the settings file as a link into their repository: the file behind
+  // the link is written, and the link stays.
+  return WriteWholeFile(path_.c_str(), content, errorText, SymbolicLinks::kFollow);
 }
 
 int SettingsStore::Get(std::string_view name, std::string& value) const {

@@ -18,7 +18,8 @@ namespace quorlex {
 //
 // Load reads the whole file into memory; Save writes it back whole, through a temporary file
 // renamed into place, so the file is at every moment either the old one or the complete new
-// one. Settings the program does not know survive a load and save. Lines without "=", lines
+// one; when the file is a symbolic link, the file it points to is replaced and the link stays.
+// Settings the program does not know survive a load and save. Lines without "=", lines
 // whose name is empty and lines that begin with "#" are comments and are dropped when the
 // file is written; a name given twice takes the value of its last line.
 //

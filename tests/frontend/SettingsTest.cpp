@@ -1,6 +1,8 @@
 #include <QtTest>
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <random>
@@ -136,6 +138,25 @@ class SettingsTest : public QObject {
     QCOMPARE(again.Set("\\currentdir", "/b"), 1);
     QCOMPARE(again.Save(), 1);
     QCOMPARE(TempFolder::ReadFile(path), std::string("\\Future\\Setting=kept\n\\CurrentDir=/b\n"));
+  }
+
+  // A dotfile manager keeps the settings file as a link into its repository: saving writes
+  // the file in the repository and leaves the link in place.
+  void storeSavesThroughALinkAndKeepsIt() {
+    TempFolder folder;
+    const std::string kept = folder.Write("dotfiles/quorlex/settings.conf", "\\CurrentDir=/a\n");
+    const std::string link = folder / "config/quorlex/settings.conf";
+    std::filesystem::create_directories(folder / "config/quorlex");
+    std::filesystem::create_symlink(kept, link);
+    SettingsStore store(link);
+    QCOMPARE(store.Load(), 1);
+    QCOMPARE(store.Set("\\CurrentDir", "/b"), 1);
+    QCOMPARE(store.Save(), 1);
+    QVERIFY(std::filesystem::is_symlink(link));
+    QCOMPARE(TempFolder::ReadFile(kept), std::string("\\CurrentDir=/b\n"));
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(folder / "dotfiles/quorlex"),
+                           std::filesystem::directory_iterator()),
+             std::ptrdiff_t{1});
   }
 
   void storeRefusesWhatWouldBreakALine_data() {

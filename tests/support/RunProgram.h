@@ -20,15 +20,12 @@ struct ProgramResult {
   long peakKilobytes = 0;  // the program's largest resident set
 };
 
-// Runs `program` with `arguments` in the folder `folder`, the file `inPath` (a device such
-// as /dev/zero too) as its standard input, and returns its exit status and what it wrote to
-// standard output and error.
-inline ProgramResult RunProgramReading(const std::string& program,
-                                       const std::vector<std::string>& arguments,
-                                       const std::string& folder, const std::string& inPath) {
-  TempFolder streams;
-  const std::string outPath = streams / "out";
-  const std::string errPath = streams / "err";
+// Starts `program` with `arguments` in the folder `folder`, its standard input read from the
+// file `inPath` and its standard output and error written to the files `outPath` and `errPath`.
+// Returns the child's process id (to be waited for), or -1 when no process could be started.
+inline pid_t StartProgram(const std::string& program, const std::vector<std::string>& arguments,
+                          const std::string& folder, const std::string& inPath,
+                          const std::string& outPath, const std::string& errPath) {
   const pid_t child = fork();
   if (child == 0) {
     const int in = open(inPath.c_str(), O_RDONLY);
@@ -46,6 +43,19 @@ inline ProgramResult RunProgramReading(const std::string& program,
     execv(program.c_str(), argv.data());
     _exit(127);
   }
+  return child;
+}
+
+// Runs `program` with `arguments` in the folder `folder`, the file `inPath` (a device such
+// as /dev/zero too) as its standard input, and returns its exit status and what it wrote to
+// standard output and error.
+inline ProgramResult RunProgramReading(const std::string& program,
+                                       const std::vector<std::string>& arguments,
+                                       const std::string& folder, const std::string& inPath) {
+  TempFolder streams;
+  const std::string outPath = streams / "out";
+  const std::string errPath = streams / "err";
+  const pid_t child = StartProgram(program, arguments, folder, inPath, outPath, errPath);
   ProgramResult result;
   int status = 0;
   rusage usage{};
