@@ -239,7 +239,8 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
   }
   if (!chunk.IsEmpty()) processChunk();
   if (result.Length() > kMaxInputBytes) {
-    Error("ERROR: " + name + " grows larger than " + TextString(std::to_string(kMaxInputBytes).c_str()) +
+    Error("ERROR: " + name + " grows larger than " +
+          TextString(std::to_string(kMaxInputBytes).c_str()) +
           " bytes while converted - not converted");
     return 0;
   }

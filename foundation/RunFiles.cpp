@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "foundation/WholeFileWriter.h"
+
 namespace quorlex {
 
 std::vector<RunFiles::Identity> RunFiles::IdentitiesOf(const std::string& path) {
@@ -26,18 +28,9 @@ void RunFiles::AddInput(const TextString& path) {
 }
 
 bool RunFiles::ReplacedBy(const TextString& path, Identity& identity) {
-  struct stat info {};
-  if (lstat(path.Data(), &info) != 0) return false;
-  if (S_ISLNK(info.st_mode)) {
-    struct stat target {};
-    // A link to a device is written through; a link to a file, or to nothing, is replaced.
-    if (stat(path.Data(), &target) == 0 && !S_ISREG(target.st_mode) && !S_ISDIR(target.st_mode)) {
-      return false;
-    }
-  } else if (!S_ISREG(info.st_mode)) {
-    return false;
-  }
-  identity = {info.st_dev, info.st_ino};
+  struct stat changed {};
+  if (!FileChangedByWriting(path.Data(), changed)) return false;
+  identity = {changed.st_dev, changed.st_ino};
   return true;
 }
 

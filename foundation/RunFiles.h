@@ -19,10 +19,9 @@ namespace quorlex {
 // files with their includes, its steering files); they are all recorded before the run
 // writes anything, so an output can never replace a file that is converted after it.
 //
-// What a write replaces: a regular file at the name, or a symbolic link at the name (the
-// link itself, never the file it points to). A link to something that is no regular file
-// (a device such as /dev/stderr) and a device itself are written through and replace
-// nothing.
+// What a write changes is what the writer says (FileChangedByWriting): the regular file or
+// the symbolic link at the name (the link itself, never the file it points to), or the file
+// a stream such as /dev/stderr is redirected to; a device changes no file.
 class RunFiles {
  public:
   // Records `path` as read by the run: the file it names (links followed) and, when the
@@ -53,8 +52,7 @@ class RunFiles {
   // The identities an input is recorded with: the file (links followed), then the link.
   static std::vector<Identity> IdentitiesOf(const std::string& path);
 
-  // The file a write at `path` would replace, as above. Returns false when it replaces
-  // nothing (no such name, or a device written through).
+  // The file a write at `path` would change, as above. Returns false when it changes none.
   static bool ReplacedBy(const TextString& path, Identity& identity);
   // Whether `identity` belongs to `ownInput` alone among the inputs.
   bool OwnedOnlyBy(const Identity& identity, const TextString* ownInput) const;

@@ -297,6 +297,20 @@ std::pair<std::string, std::string_view> SplitFolder(const std::string& path) {
 
 }  // namespace
 
+bool FileChangedByWriting(const char* path, struct stat& changed) {
+  Destination destination;
+  if (FindDestination(path, SymbolicLinks::kReplace, destination) != 0) return false;
+  switch (destination.way) {
+    case Way::kReplace:
+      return lstat(destination.target.c_str(), &changed) == 0;
+    case Way::kStream:
+      return stat(path, &changed) == 0 && S_ISREG(changed.st_mode);
+    case Way::kDevice:
+      break;
+  }
+  return false;
+}
+
 void RemoveTemporaryFilesOnInterrupt() {
   struct sigaction action {};
   action.sa_handler = RemovePendingAndEnd;

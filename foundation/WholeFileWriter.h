@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -93,6 +95,12 @@ class WholeFileWriter {
   TextString errorText_;
   int failed_ = 0;
 };
+
+// The existing file that writing `path` with a WholeFileWriter (links replaced) changes: the
+// regular file or the link at that name, which the new file replaces, or the regular file a
+// stream name (/dev/stderr) is redirected to, which is appended to. Returns false when the
+// write changes no file: a new name, a device or pipe.
+bool FileChangedByWriting(const char* path, struct stat& changed);
 
 // Makes the signals that end a program (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, and
 // SIGABRT, through which running out of memory ends it) remove the temporary files that

@@ -148,6 +148,24 @@ TEST_F(SafetyTest, NothingTheRunReadsIsReplacedByWhatItWrites) {
   EXPECT_TRUE(Contains(work_.Read("same.txt"), "Pea")) << "the first output stays";
 }
 
+TEST_F(SafetyTest, LinksAtTheNamesWrittenAreReplacedNotWrittenThrough) {
+  TempFolder victim;
+  const std::string secret = victim.Write("secret.txt", "secret\n");
+  Page("page.htm");
+  Page("tree/sub/a.htm");
+  for (const char* name : {"page.txt", "run.log", "page.pol", "tree/sub/a.txt"}) {
+    fs::create_symlink(secret, work_ / name);
+  }
+  EXPECT_EQ(0, Run({"page.htm", "/LOG=run.log", "/POLICY"}).status);
+  EXPECT_EQ(0, Run({"-r", "tree"}).status) << "a tree converted in place";
+  EXPECT_EQ("secret\n", victim.Read("secret.txt"));
+  for (const char* name : {"page.txt", "run.log", "page.pol", "tree/sub/a.txt"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(fs::is_symlink(work_ / name));
+    EXPECT_NE("secret\n", work_.Read(name));
+  }
+}
+
 TEST_F(SafetyTest, OversizedOrSpecialFilesStopTheRunWithAClearMessage) {
   Page("a.htm");
   work_.Write("include-zero.pol", "include file : /dev/zero\n");
