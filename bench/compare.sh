@@ -21,6 +21,7 @@ export LC_ALL=C.UTF-8
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(cd "$here/.." && pwd)
+source "$repo/bench/common.sh"
 CORPUS_DIR=${CORPUS_DIR:-$(cd "$repo/.." && pwd)/corpus}
 PEERS_SCRIPT=${PEERS_SCRIPT:-$(cd "$repo/.." && pwd)/shared/bench/peers.sh}
 RUNS=${RUNS:-3}
@@ -37,12 +38,7 @@ div() { awk -v a="$1" -v b="$2" 'BEGIN{ if (b > 0) printf "%.1f", a/b; else prin
 corpus_bytes() { (cd "$CORPUS_DIR" && xargs -d '\n' stat -c %s < real.list) | awk '{s+=$1} END{print s}'; }
 
 build() {
-  echo "==> building quorlexrun (Release) in build-release/" >&2
-  cmake -S "$repo" -B "$repo/build-release" -DCMAKE_BUILD_TYPE=Release -DQUORLEX_BUILD_TESTS=OFF \
-    -DQUORLEX_BUILD_BENCH=OFF -DQUORLEX_BUILD_FRONTEND=OFF > /dev/null &&
-    cmake --build "$repo/build-release" --parallel "$(nproc)" --target quorlexrun > /dev/null ||
-    { echo "build failed" >&2; exit 1; }
-  Q="$repo/build-release/apps/quorlexrun"
+  Q=$(release_quorlexrun "$repo") || exit 1
 }
 
 # Wall seconds and peak RSS (MB) of one command, its output thrown away.

@@ -11,10 +11,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scale=${1:-1}
 
-cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DQUORLEX_BUILD_TESTS=OFF \
-  -DQUORLEX_BUILD_BENCH=OFF -DQUORLEX_BUILD_FRONTEND=OFF >/dev/null
-cmake --build build-release --target quorlexrun --parallel 2 >/dev/null
-program=$PWD/build-release/apps/quorlexrun
+source bench/common.sh
+program=$(release_quorlexrun "$PWD")
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -50,10 +48,7 @@ while read -r name megabytes; do
   bytes=$(python3 -c "print(int($megabytes * $scale * 1000000))")
   make "$name" "$bytes"
   size=$(stat -c %s "$work/$name.htm")
-  status=0
-  /usr/bin/time -o "$work/time" -f "%e %M" "$program" "$work/$name.htm" "/O=$work/out/" \
-    >/dev/null 2>&1 || status=$?
-  read -r seconds kilobytes <"$work/time"
+  measure "$program" "$work/$name.htm" "/O=$work/out/"
   python3 -c "
 size, kb = $size, $kilobytes
 print(f'| $name | {size / 1e6:.0f} | $seconds | {kb / 1000:.0f} | {kb * 1000 / size:.1f} | $status |')"

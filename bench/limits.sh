@@ -5,17 +5,17 @@
 # refused with its message, in bounded memory, without writing anything.
 #
 #   bench/limits.sh [markup|text]     # the mode of the conversions (default markup)
+#   SIZES="1500 1650" bench/limits.sh  # only these sizes, in MB
 #
 # Builds a Release quorlexrun in build-release/. The inputs are made in a temporary folder
-# (about 3 GB of disk, with the outputs) and removed at the end.
+# (about 3.5 GB of disk, with the outputs) and removed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-markup}
+sizes=${SIZES:-200 400 800 1500 1650}
 
-cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DQUORLEX_BUILD_TESTS=OFF \
-  -DQUORLEX_BUILD_BENCH=OFF -DQUORLEX_BUILD_FRONTEND=OFF >/dev/null
-cmake --build build-release --target quorlexrun --parallel 2 >/dev/null
-program=$PWD/build-release/apps/quorlexrun
+source bench/common.sh
+program=$(release_quorlexrun "$PWD")
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -28,7 +28,7 @@ fi
 
 # A page of many short lines, each a block with a heading, a link, a comment, a list and a
 # table, cut to BYTES bytes.
-python3 - "$work/page.htm" 1600000000 <<'PY'
+python3 - "$work/page.htm" 1700000000 <<'PY'
 import sys
 path, size = sys.argv[1], int(sys.argv[2])
 unit = (b'<div class="c"><h2>Title</h2><p>Some <b>text</b> with a <a href="https://example.com/p">'
@@ -45,16 +45,13 @@ PY
 
 echo "| input | MB | seconds | MB/s | peak MB | exit |"
 echo "| --- | ---: | ---: | ---: | ---: | ---: |"
-for megabytes in 200 400 800 1500 1650; do
+for megabytes in $sizes; do
   input=$work/in-$megabytes.htm
   head -c "$((megabytes * 1000000))" "$work/page.htm" >"$input"
-  status=0
-  /usr/bin/time -o "$work/time" -f "%e %M" "$program" "$input" "$work/mode.pol" "/O=$work/out/" \
-    >/dev/null 2>"$work/err" || status=$?
-  read -r seconds kilobytes <"$work/time"
+  measure "$program" "$input" "$work/mode.pol" "/O=$work/out/" "/LOG=$work/run.log"
   python3 -c "
 mb, s, kb = $megabytes, $seconds, $kilobytes
 print(f'| $mode, $megabytes MB | {mb} | {s} | {mb / s:.1f} | {kb / 1000:.0f} | $status |')"
-  if [ "$status" != 0 ]; then grep -m1 'ERROR' "$work/err" | sed 's/^/    /' >&2; fi
+  if [ "$status" != 0 ]; then grep -m1 'ERROR' "$work/run.log" | sed 's/^/    /' >&2; fi
   rm -f "$input" "$work/out/"*
 done

@@ -7,32 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/RunProgram.h"
+#include "tests/support/ProgramTest.h"
 #include "tests/support/TempFolder.h"
 
 namespace quorlex {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Contains;
 using testing::ProgramResult;
 using testing::TempFolder;
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-class CliTest : public ::testing::Test {
- protected:
-  ProgramResult Run(const std::vector<std::string>& arguments, const std::string& input = "") {
-    return testing::RunProgram(QUORLEX_RUN, arguments, work_.Path(), input);
-  }
-  void Page(const std::string& name, const std::string& text = "Text") {
-    work_.Write(name, "<html><body><p>" + text + "</p></body></html>\n");
-  }
-  bool Exists(const std::string& name) const { return fs::exists(work_ / name); }
-
-  TempFolder work_;
-};
+using CliTest = testing::ProgramTest;
 
 TEST_F(CliTest, PrintsTheHelpTextForEverySpellingOfHelp) {
   const std::string kHelp =

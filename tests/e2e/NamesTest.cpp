@@ -7,41 +7,25 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/RunProgram.h"
+#include "tests/support/ProgramTest.h"
 #include "tests/support/TempFolder.h"
 
 namespace quorlex {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Contains;
 using testing::ProgramResult;
 using testing::TempFolder;
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-class NamesTest : public ::testing::Test {
- protected:
-  // Runs the program in `folder` below the test's own folder.
-  ProgramResult Run(const std::vector<std::string>& arguments, const std::string& folder = ".") {
-    fs::create_directories(work_ / folder);
-    return testing::RunProgram(QUORLEX_RUN, arguments, work_ / folder);
-  }
-  void Page(const std::string& name, const std::string& text = "Text") {
-    work_.Write(name, "<html><body><p>" + text + "</p></body></html>\n");
-  }
-  bool Exists(const std::string& name) const { return fs::exists(work_ / name); }
-
-  TempFolder work_;
-};
+using NamesTest = testing::ProgramTest;
 
 TEST_F(NamesTest, ALeadingClimbStaysAboveTheCurrentFolder) {
   Page("run/a.htm");
   work_.Write("inc.pol", "Text command : replace_text string \"Text\" by_string \"Above\"\n");
   work_.Write("run/inc.pol", "Text command : replace_text string \"Text\" by_string \"Here\"\n");
   work_.Write("run/p.pol", "include file : ../inc.pol\n");
-  const ProgramResult run = Run({"a.htm", "p.pol", "/LOG=../up.log", "/POLICY=../up.pol"}, "run");
+  const ProgramResult run = RunIn("run", {"a.htm", "p.pol", "/LOG=../up.log", "/POLICY=../up.pol"});
   EXPECT_EQ(0, run.status) << run.err;
   EXPECT_TRUE(Exists("up.log"));
   EXPECT_FALSE(Exists("run/up.log"));

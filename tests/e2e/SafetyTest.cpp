@@ -9,31 +9,33 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/RunProgram.h"
+#include "tests/support/ProgramTest.h"
 #include "tests/support/TempFolder.h"
 
 namespace quorlex {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Contains;
 using testing::ProgramResult;
 using testing::TempFolder;
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
+// One run of the program and how it must end.
+struct RunCase {
+  const char* name;
+  std::vector<std::string> arguments;
+  int status;
+  const char* message;  // on standard error
+};
 
-class SafetyTest : public ::testing::Test {
+class SafetyTest : public testing::ProgramTest {
  protected:
-  ProgramResult Run(const std::vector<std::string>& arguments) {
-    return testing::RunProgram(QUORLEX_RUN, arguments, work_.Path());
+  ProgramResult Expect(const RunCase& c) {
+    const ProgramResult run = Run(c.arguments);
+    EXPECT_EQ(c.status, run.status);
+    EXPECT_TRUE(Contains(run.err, c.message)) << run.err;
+    return run;
   }
-  void Page(const std::string& name, const std::string& text = "Text") {
-    work_.Write(name, "<html><body><p>" + text + "</p></body></html>\n");
-  }
-  bool Exists(const std::string& name) const { return fs::exists(work_ / name); }
-
-  TempFolder work_;
 };
 
 TEST_F(SafetyTest, APolicyFileNamesSideOutputsOnlyBelowWhereTheyAreWritten) {
@@ -172,12 +174,7 @@ TEST_F(SafetyTest, OversizedOrSpecialFilesStopTheRunWithAClearMessage) {
   work_.Write("big.pol", "Target Page width : 60\n");
   fs::resize_file(work_ / "big.pol", 64 * 1024 * 1024 + 1);
   work_.Write("wide.pol", "Target Page width : 5000\n");
-  const struct {
-    const char* name;
-    std::vector<std::string> arguments;
-    int status;
-    const char* message;
-  } kCases[] = {
+  const RunCase kCases[] = {
       {"a device as include file",
        {"a.htm", "include-zero.pol"},
        1,
@@ -195,12 +192,10 @@ TEST_F(SafetyTest, OversizedOrSpecialFilesStopTheRunWithAClearMessage) {
        0,
        "POLICY: Value 5000 is outside allowed range (-1:1000) - 1000 used"},
   };
-  for (const auto& c : kCases) {
+  for (const RunCase& c : kCases) {
     SCOPED_TRACE(c.name);
     fs::remove(work_ / "a.txt");
-    const ProgramResult run = Run(c.arguments);
-    EXPECT_EQ(c.status, run.status);
-    EXPECT_TRUE(Contains(run.err, c.message)) << run.err;
+    Expect(c);
     EXPECT_EQ(c.status == 0, Exists("a.txt")) << "a refused file stops the run before it converts";
   }
 }
@@ -249,12 +244,7 @@ TEST_F(SafetyTest, ExitStatusTellsWhetherEverythingAskedForWasDone) {
   Page("a.htm");
   work_.Write("empty.htm", "");
   work_.Write("ignored.pol", "Not a policy at all\n");
-  const struct {
-    const char* name;
-    std::vector<std::string> arguments;
-    int status;
-    const char* message;
-  } kCases[] = {
+  const RunCase kCases[] = {
       {"a named file missing", {"a.htm", "none.htm"}, 1, "WARNING: No file matches none.htm"},
       {"a named file empty", {"a.htm", "empty.htm"}, 1, "WARNING: File is empty empty.htm"},
       {"a log that cannot be written",
@@ -268,11 +258,9 @@ TEST_F(SafetyTest, ExitStatusTellsWhetherEverythingAskedForWasDone) {
        0,
        "Opening Pellomar.log instead"},
   };
-  for (const auto& c : kCases) {
+  for (const RunCase& c : kCases) {
     SCOPED_TRACE(c.name);
-    const ProgramResult run = Run(c.arguments);
-    EXPECT_EQ(c.status, run.status);
-    EXPECT_TRUE(Contains(run.err, c.message)) << run.err;
+    Expect(c);
   }
 }
 
