@@ -1,6 +1,7 @@
 // quorlexrun run by an unlucky user or against one: what it may write, what it may read, and
 // an exit status that tells a script the truth.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -278,6 +279,44 @@ TEST_F(SafetyTest, UnreadableInputsAndFoldersFailTheRun) {
   run = Run({"-r", "site"});
   EXPECT_EQ(1, run.status);
   EXPECT_TRUE(Contains(run.err, "WARNING: Cannot read folder site/locked/")) << run.err;
+}
+
+// Folders nested below `top` until their path is longer than the system takes, made and
+// removed through descriptors, with a page at the bottom.
+class DeepTree {
+ public:
+  explicit DeepTree(const std::string& top) : names_(kLevels, std::string(200, 'd')) {
+    folders_.push_back(open(top.c_str(), O_DIRECTORY | O_RDONLY));
+    for (const std::string& name : names_) {
+      mkdirat(folders_.back(), name.c_str(), 0700);
+      folders_.push_back(openat(folders_.back(), name.c_str(), O_DIRECTORY | O_RDONLY));
+    }
+    const int page = openat(folders_.back(), "a.htm", O_CREAT | O_WRONLY, 0600);
+    EXPECT_EQ(9, write(page, "<p>x</p>\n", 9));
+    close(page);
+  }
+  ~DeepTree() {
+    unlinkat(folders_.back(), "a.htm", 0);
+    for (size_t level = names_.size(); level > 0; --level) {
+      close(folders_[level]);
+      unlinkat(folders_[level - 1], names_[level - 1].c_str(), AT_REMOVEDIR);
+    }
+    close(folders_[0]);
+  }
+
+ private:
+  static constexpr size_t kLevels = 22;  // 22 levels of 201 bytes pass 4096
+  std::vector<std::string> names_;
+  std::vector<int> folders_;
+};
+
+TEST_F(SafetyTest, PathsTooLongFailTheRun) {
+  Page("deep/top.htm");
+  const DeepTree tree(work_ / "deep");
+  const ProgramResult run = Run({"-r", "deep"});
+  EXPECT_EQ(1, run.status);
+  EXPECT_TRUE(Exists("deep/top.txt")) << "what can be converted is";
+  EXPECT_TRUE(Contains(run.err, "WARNING: Cannot read folder deep/ddd")) << run.err;
 }
 
 TEST_F(SafetyTest, IncludesBesideTheInputAndFilesThatCannotBeMadeAreReported) {
