@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace quorlex {
 namespace {
@@ -137,6 +138,13 @@ int TextString::HasNoLowerCase() const {
   return 1;
 }
 
+void EndForLackOfMemory() {
+  // The program's new-handler says so before the program ends, as it does when any other
+  // allocation fails.
+  if (const std::new_handler handler = std::get_new_handler()) handler();
+  std::abort();
+}
+
 // --- Storage ----------------------------------------------------------------------------
 
 void TextString::Reserve(int n) {
@@ -151,14 +159,14 @@ void TextString::Reserve(int n) {
   // largest capacity at once. Growing by the exact amount asked instead would make every
   // append near 2 GiB copy the whole text.
   if (target > kMaxCapacity) target = std::max<int64_t>(n, kMaxCapacity);
-  if (target > kMaxCapacity) std::abort();  // beyond what a 32-bit length can count
+  if (target > kMaxCapacity) EndForLackOfMemory();  // beyond what a 32-bit length can count
   Reallocate(static_cast<int>(target));
 }
 
 void TextString::Reallocate(int newCapacity) {
   const int64_t bytes = BlockBytesFor(newCapacity);
   char* block = static_cast<char*>(std::malloc(static_cast<size_t>(bytes)));
-  if (block == nullptr) std::abort();  // memory exhaustion ends the run
+  if (block == nullptr) EndForLackOfMemory();
   if (data != nullptr) std::memcpy(block, data, static_cast<size_t>(length));
   block[length] = 0;
   std::free(data);
@@ -224,7 +232,7 @@ int TextString::Append(const char* text) { return AppendBytes(text, CStringLengt
 int TextString::AppendBytes(const char* bytes, int n) {
   if (n < 0 || (bytes == nullptr && n > 0)) return 0;
   if (n == 0) return 1;
-  if (static_cast<int64_t>(length) + n > kMaxCapacity) std::abort();
+  if (static_cast<int64_t>(length) + n > kMaxCapacity) EndForLackOfMemory();
   if (length + n > capacity) {
     // The source may lie in our own buffer, which Reserve is about to free.
     const bool inside = bytes >= data && bytes < data + length;
@@ -387,7 +395,7 @@ int TextString::Splice(int start, int count, const char* text, int textLength) {
       (text == nullptr && textLength > 0)) {
     return 0;
   }
-  if (static_cast<int64_t>(length) - count + textLength > kMaxCapacity) std::abort();
+  if (static_cast<int64_t>(length) - count + textLength > kMaxCapacity) EndForLackOfMemory();
   const int newLength = length - count + textLength;
   if (textLength > count) Reserve(newLength);
   std::memmove(data + start + textLength, data + start + count,

@@ -264,4 +264,9 @@ class TextString {
   int capacity;
 };
 
+// Ends the program when memory runs out, or a text would pass what a 32-bit length can
+// count (memory exhaustion ends a run; nothing can go on without the text): calls the
+// new-handler the program installed (which may say so), then aborts.
+[[noreturn]] void EndForLackOfMemory();
+
 }  // namespace quorlex

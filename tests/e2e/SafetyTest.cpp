@@ -239,6 +239,21 @@ TEST_F(SafetyTest, InputsLargerThanTheLimitAreRefusedWhileRead) {
   }
   if (!isSparse) GTEST_SKIP() << "this file system stores no sparse files";
 }
+
+TEST_F(SafetyTest, RunningOutOfMemoryIsSaidAndLeavesNoTemporaryFile) {
+  std::string page;
+  for (int i = 0; i < 500000; ++i) page += "<table><tr><td>a</td><td>b</td></tr></table>\n";
+  work_.Write("big.htm", page);
+  // The program in 150 MB of address space, which a table of 500,000 rows needs more than.
+  const ProgramResult run = testing::RunProgram(
+      "/bin/sh", {"-c", "ulimit -v 150000; exec \"$0\" big.htm /LOG=run.log", QUORLEX_RUN},
+      work_.Path());
+  EXPECT_TRUE(Contains(run.err, "ERROR: Out of memory - conversion stopped")) << run.err;
+  EXPECT_NE(0, run.status);
+  for (const auto& entry : fs::directory_iterator(work_.Path())) {
+    EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".qxtmp-"));
+  }
+}
 #endif
 
 TEST_F(SafetyTest, ExitStatusTellsWhetherEverythingAskedForWasDone) {
