@@ -1,10 +1,7 @@
 #include "control/Driver.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -94,33 +91,6 @@ SteeringRead ReadLines(const TextString& path, std::vector<TextString>& lines,
   return SteeringRead::kRead;
 }
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
-
-// Whether `name`, a file name that a policy file gives, keeps what it writes among the
-// user's own files: a relative name without "..", none of whose folders (below `base`,
-// where it is written) is a symbolic link. A policy file is handed around; it must not be
-// able to point a write at ~/.ssh or through a planted link.
-bool StaysBelow(const TextString& base, const TextString& name) {
-  if (name.IsEmpty() || !IsRelative(name)) return false;
-  TextString path;
-  ResolvePath(base, TextString(), path);
-  int start = 0;
-  for (int i = 0; i <= name.Length(); ++i) {
-    if (i < name.Length() && !IsSeparator(name[i])) continue;
-    TextString part;
-    part.AssignBytes(name.Data() + start, i - start);
-    if (part.View() == "..") return false;
-    if (i < name.Length()) {
-      path += part;
-      struct stat info {};
-      if (lstat(path.Data(), &info) == 0 && S_ISLNK(info.st_mode)) return false;
-      path.AppendChar('/');
-    }
-    start = i + 1;
-  }
-  return true;
-}
-
 // `name` with the extension `extension`: another one is replaced, with the message the
 // qualifiers give for it; none is added.
 TextString WithExtension(const TextString& name, const char* extension, const char* what,
@@ -129,9 +99,7 @@ TextString WithExtension(const TextString& name, const char* extension, const ch
   TextString base;
   TextString given;
   SplitPath(name, folder, base, given);
-  if (given.Equals(extension, 0, 0) && given.Length() == static_cast<int>(std::strlen(extension))) {
-    return name;
-  }
+  if (SameNoCase(given, extension)) return name;
   if (!given.IsEmpty()) log.RunMessage(ExtensionChangeMessage(given, what, extension).Data());
   return folder + base + extension;
 }
@@ -432,10 +400,10 @@ bool ConversionDriver::GivenByPolicyFile(int id) const {
   return !commandLine_.General().Find(id)->valueSet && base_.General().Find(id)->valueSet;
 }
 
-int ConversionDriver::AcceptSideOutputName(int id, const TextString& base, const char* extension,
-                                           const char* what, TextString& name) {
+int ConversionDriver::AcceptSideOutputName(int id, const char* extension, const char* what,
+                                           TextString& name) {
   if (!GivenByPolicyFile(id)) return 1;
-  if (!StaysBelow(base, name)) {
+  if (!StaysBelowCurrentFolder(name)) {
     const Policy* policy = base_.General().Find(id);
     work_.Message(("ERROR: Policy file \"" + policySource_ + "\" may not name \"" + name +
                    "\" for " + policy->name + " - ignored")
@@ -462,12 +430,11 @@ int ConversionDriver::EnsureFolder(const TextString& folder) {
 }
 
 void ConversionDriver::OpenLog() {
-  ConfigureMessages();
   if (!work_.GeneralYesNo(kCreateLogFile)) return;
   TextString logName = work_.GeneralText(kOutputLogFilename);
   // A name without a folder goes into the output folder, one with a folder is taken from
   // the current one.
-  if (!AcceptSideOutputName(kOutputLogFilename, TextString(), ".log", "a log file", logName)) {
+  if (!AcceptSideOutputName(kOutputLogFilename, ".log", "a log file", logName)) {
     log_.Channel().StopHolding();
     return;
   }
@@ -484,7 +451,7 @@ void ConversionDriver::GeneratePolicyFile(const TextString& inputPath) {
   // The name already holds the input's folder where it takes its folder from the input; a
   // name the policy file gives is taken from the current folder.
   TextString path = GeneratedPolicyFileName(work_, inputPath, run_.generatedPolicyName);
-  if (!AcceptSideOutputName(kOutputPolicyFilename, TextString(), ".pol", "a policy file", path)) {
+  if (!AcceptSideOutputName(kOutputPolicyFilename, ".pol", "a policy file", path)) {
     return;
   }
   work_.Status(("Generating policy file " + path).Data());

@@ -40,18 +40,18 @@ void ApplyRunSettings(RunSettings& run, ConversionContext& context);
 
 // Appends the files `spec` names to the queue, each with `policyFile` and `outputSpec`, in
 // sorted order (through sub-folders with `includeSubFolders`). "-" queues standard input
-// (once). A specification that names no file is reported; nothing is queued when the first
+// (once). A file pattern that names no file is reported; nothing is queued when the first
 // file cannot be opened; both count in run.requestsFailed.
 void QueueFiles(RunSettings& run, RunLog& log, const TextString& spec, const TextString& policyFile,
                 const TextString& outputSpec, int includeSubFolders);
 
-// Fills the queue from one specification. With `steering`, `specs` names a steering file
+// Fills the queue from one file pattern. With `steering`, `specs` names a steering file
 // whose every line (a command line: file specifications, a policy file, qualifiers) queues
 // its files with the line's policy file (else `policyFile`) and the line's output
 // specification; comment lines are reported and skipped; the steering file is added to
-// run.steeringFiles. Otherwise a specification holding double quotes queues each quoted
+// run.steeringFiles. Otherwise a pattern holding double quotes queues each quoted
 // name after the text before the first quote; with `splitAtBlanks` each blank-separated
-// word is one specification. Returns 1; 0 when the steering file cannot be opened; -1 when
+// word is one pattern. Returns 1; 0 when the steering file cannot be opened; -1 when
 // it is refused, reported as CheckSettingsFile says (no regular file, or too large).
 int ProcessFileSpecs(int steering, const TextString& specs, const TextString& policyFile,
                      RunSettings& run, RunLog& log, int splitAtBlanks);
@@ -146,9 +146,9 @@ class ConversionDriver {
   bool GivenByPolicyFile(int id) const;
   // Checks a file name for a side output (the log, a generated policy file) that the
   // policy file gave: refused with its message (counted as a failed request) unless it
-  // stays below `base`; then given `extension`. Names not given by the policy file pass.
-  int AcceptSideOutputName(int id, const TextString& base, const char* extension, const char* what,
-                           TextString& name);
+  // stays below the current folder; then given `extension`. Names not given by the policy
+  // file pass.
+  int AcceptSideOutputName(int id, const char* extension, const char* what, TextString& name);
   // Whether the output of this entry goes to the console instead of a file.
   bool ToConsole(const QueueEntry& entry) const;
   void GeneratePolicyFile(const TextString& inputPath);

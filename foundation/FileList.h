@@ -13,7 +13,7 @@ struct FileSpecState {
   int foldersVisited = 0;
   std::vector<TextString> files;
   // Folders that could not be listed and files passed over because their path is too long:
-  // what the specification names but cannot be converted.
+  // what the pattern names but cannot be converted.
   int unreadable = 0;
 };
 

@@ -109,6 +109,26 @@ void ResolvePath(const TextString& baseFolder, const TextString& path, TextStrin
   result.Swap(resolved);
 }
 
+bool StaysBelowCurrentFolder(const TextString& name) {
+  if (name.IsEmpty() || !IsRelative(name)) return false;
+  int start = 0;
+  for (int i = 0; i <= name.Length(); ++i) {
+    if (i < name.Length() && !IsSeparator(name[i])) continue;
+    if (std::string_view(name.Data() + start, static_cast<size_t>(i - start)) == "..") {
+      return false;
+    }
+    if (i < name.Length()) {
+      // The folders so far, as written: none may be a link.
+      TextString folder;
+      folder.AssignBytes(name.Data(), i);
+      struct stat info {};
+      if (lstat(folder.Data(), &info) == 0 && S_ISLNK(info.st_mode)) return false;
+    }
+    start = i + 1;
+  }
+  return true;
+}
+
 bool HasWildcards(const TextString& spec) {
   return NameAndExtension(spec).View().find_first_of("*%") != std::string_view::npos;
 }

@@ -25,6 +25,11 @@ int IsRelative(const TextString& path);
 // kept ("" + "../up.log" is "../up.log", "a/" + "../../x" is "../x"); one that climbs
 // above the root of an absolute folder stops there ("/" + "../../x" is "/x").
 void ResolvePath(const TextString& baseFolder, const TextString& path, TextString& result);
+// Whether `name` keeps what is written there below the current folder: a relative name
+// without a ".." level, none of whose folders is a symbolic link. A name that a policy file
+// gives must be one: a policy file is handed around, and must not point a write at ~/.ssh or
+// through a planted link.
+[[nodiscard]] bool StaysBelowCurrentFolder(const TextString& name);
 // Whether `path` names an existing folder (links followed).
 [[nodiscard]] bool IsFolder(const TextString& path);
 // Whether two paths name the very same existing file (same device and inode, links
@@ -35,15 +40,15 @@ void ResolvePath(const TextString& baseFolder, const TextString& path, TextStrin
 [[nodiscard]] bool HasWildcards(const TextString& spec);
 
 // How a file specification's '*' and '%' are read: as wildcards, or as the characters of a
-// name (a specification that names an existing file is that file, "star*.htm" included).
+// name (a pattern that names an existing file is that file, "star*.htm" included).
 enum class Wildcards { kExpand, kLiteral };
 
 // Matches file names against the name and extension of a file specification, ignoring
 // case; folders are ignored. With Wildcards::kExpand a '*' stands for any run of
-// characters and a '%' for any one character; the specification is compiled once into a
+// characters and a '%' for any one character; the pattern is compiled once into a
 // wildcard pattern, so one matcher serves a whole folder listing. A name matches when the
 // pattern covers all of it, even where the text after a '*' occurs twice ("a.htm.htm"
-// matches "*.htm"). An empty specification or name never matches.
+// matches "*.htm"). An empty pattern or name never matches.
 class FileNameMatcher {
  public:
   explicit FileNameMatcher(const TextString& spec, Wildcards wildcards = Wildcards::kExpand);

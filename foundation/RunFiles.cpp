@@ -39,8 +39,7 @@ bool RunFiles::OwnedOnlyBy(const Identity& identity, const TextString* ownInput)
   const auto own = inputs_.find(std::string(ownInput->View()));
   if (own == inputs_.end()) return false;
   const bool mine =
-      std::find_if(own->second.begin(), own->second.end(),
-                   [&identity](const Identity& id) { return id == identity; }) != own->second.end();
+      std::find(own->second.begin(), own->second.end(), identity) != own->second.end();
   return mine && inputOwners_.at(identity) == 1;
 }
 

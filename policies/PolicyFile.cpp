@@ -215,17 +215,21 @@ int PolicyFileReader::Read(const TextString& path, TextString* errorText) {
   return allTaken_;
 }
 
-void PolicyFileReader::ReadFile(const TextString& path, int depth) {
-  if (refused_) return;
+int PolicyFileReader::OpenToRead(ASCIIFile& file, const TextString& path) {
   TextString refusal;
   if (!CheckSettingsFile(path, refusal)) {
     Refuse(refusal);
-    return;
+    return 0;
   }
-  ASCIIFile file;
-  if (!file.OpenRead(path.Data())) return;
+  if (!file.OpenRead(path.Data())) return 0;
   file.SetReadLimit(kMaxSettingsFileBytes);
   filesRead_.push_back(path);
+  return 1;
+}
+
+void PolicyFileReader::ReadFile(const TextString& path, int depth) {
+  ASCIIFile file;
+  if (!OpenToRead(file, path)) return;
   TextString folder;
   TextString name;
   TextString extension;
@@ -249,13 +253,7 @@ void PolicyFileReader::ReadFile(const TextString& path, int depth) {
     if (switchTo.IsEmpty()) continue;
     // The rest of this file is dropped: reading goes on in the other one.
     file.CloseAll();
-    if (!CheckSettingsFile(switchTo, refusal)) {
-      Refuse(refusal);
-      break;
-    }
-    if (!file.OpenRead(switchTo.Data())) break;
-    file.SetReadLimit(kMaxSettingsFileBytes);
-    filesRead_.push_back(switchTo);
+    if (!OpenToRead(file, switchTo)) break;
     SplitPath(switchTo, folder, name, extension);
     reading_.push_back(switchTo);
     firstLine = true;

@@ -58,6 +58,9 @@ class PolicyFileReader {
   // Returns the name it could be opened under, or empty.
   TextString Locate(const TextString& name, const TextString& folder);
   void Fail(const TextString& message);
+  // Opens `path` on `file` for reading within kMaxSettingsFileBytes and lists it as read.
+  // Returns 0 when it cannot be opened, or is refused (reported; the read stops).
+  int OpenToRead(ASCIIFile& file, const TextString& path);
   // Reports a refused file and stops the read.
   void Refuse(const TextString& refusal);
 
