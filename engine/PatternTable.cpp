@@ -35,6 +35,7 @@ void PassState::Reset() {
 
 TextString PassState::WithoutTags(const TextString& text) {
   builtInOptions_.utf8Document = options.utf8Document;
+  builtInOptions_.utf8Output = options.utf8Output;
   builtInOptions_.unicodeTextProduced = 0;
   TextString out;
   tagRemover.Run(report, builtInOptions_, text, out);

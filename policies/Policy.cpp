@@ -181,6 +181,10 @@ int Policy::ParseValue(ParseRequest& request) {
       number = request.yes ? 1 : 0;
       return 1;
     case PolicyType::kText:
+      if (!request.none && !choices_.IsEmpty() && ChoicePosition(choices_, value) == 0) {
+        Report(request.report, "ERROR: Don't understand policy value : " + value, 10);
+        return 0;
+      }
       text = request.none ? TextString() : value;
       return 1;
     case PolicyType::kAlignment: {

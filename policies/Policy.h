@@ -54,6 +54,9 @@ class Policy {
   // outside allowed range (-1:1000) - 1000 used") and takes the nearest bound instead of
   // being refused.
   void SetBounds(int minimum, int maximum);
+  // The comma-separated words a choice policy numbers, or that a text policy may hold
+  // (compared ignoring case): any other text is reported as a value not understood and
+  // not taken.
   void SetChoices(const char* words);
   // A second name that the policy also answers to when reading a file.
   void SetAlternativeName(const char* name) { alternativeName_ = name; }

@@ -30,6 +30,13 @@ struct SectionBuilder {
     section.AddPolicy(Policy(id, PolicyType::kText, section.number, category, name, value));
     return *this;
   }
+  // A text policy that takes only one of `words` (comma-separated, compared ignoring case).
+  SectionBuilder& TextOf(int id, const char* name, const char* value, const char* words) {
+    Policy policy(id, PolicyType::kText, section.number, category, name, value);
+    policy.SetChoices(words);
+    section.AddPolicy(std::move(policy));
+    return *this;
+  }
 };
 
 constexpr int kYes = 1;
@@ -67,6 +74,7 @@ PolicySet MakeDetaggingPolicies() {
       .YesNo(kUpperCaseTags, "Convert tags to upper case", kNo)
       .YesNo(kReplaceEntities, "Replace entities by text", kNo)
       .YesNo(kAllow8BitAnsi, "Allow 8-bit ANSI values in output", kYes)
+      .TextOf(kOutputCharacterSet, "Output character set", kUtf8Output, "UTF-8,8-bit")
       .YesNo(kAllowAnsiAlternatives, "Allow ANSI alternatives (e.g. space for &nbsp;)", kYes);
   section(kMailTidySection, "[Mail Tidy]")
       .YesNo(kMailSeparator, "Insert separator betweeen email messages", kNo)

@@ -9,6 +9,11 @@ namespace quorlex {
 // The widest "Target Page width" a policy file may set.
 constexpr int kMaxPageWidth = 1000;
 
+// The values of "Output character set": text written as UTF-8 (decoded from the document's
+// charset), or the document's own 8-bit bytes.
+constexpr const char* kUtf8Output = "UTF-8";
+constexpr const char* k8BitOutput = "8-bit";
+
 // Numbers and headings of the de-tagging sections (4 is not used).
 enum PolicySectionNumber : int {
   kQuorlSection = 1,
@@ -46,6 +51,7 @@ enum PolicyId : int {
   kReplaceEntities = 52,
   kAllow8BitAnsi = 53,
   kAllowAnsiAlternatives = 54,
+  kOutputCharacterSet = 55,
   kPreserveWhiteSpace = 100,
   kImposePageWidth = 105,
   kPageWidth = 106,

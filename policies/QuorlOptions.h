@@ -45,6 +45,7 @@ struct QuorlOptions {
   int replaceEntities = 0;              // 52
   int allow8BitAnsi = 0;                // 53
   int allowAnsiAlternatives = 0;        // 54
+  int utf8Output = 1;                   // 55 "Output character set": "UTF-8" (1) or "8-bit" (0)
   int upperCaseTags = 0;                // 50
   int lowerCaseTags = 0;                // 51
   int imgTextMarker = 0;                // 135
@@ -84,6 +85,9 @@ struct QuorlOptions {
   int unicodeTextProduced = 0;  // a character beyond the 8-bit range was written as UTF-8
   TextString characterSet;      // the character set the document's META tags declare
   int utf8Document = 0;         // the document's own text is UTF-8
+  // The charset the input was read in, by its WHATWG name ("UTF-8", "windows-1252",
+  // "EUC-KR", "UTF-16LE", ...); markup-mode output keeps the document's bytes in it.
+  TextString documentCharset;
 
  private:
   // Builds the indent text and lets the inline display of URLs and the reference list

@@ -9,6 +9,8 @@ missing_deps() {
   command -v cmake >/dev/null 2>&1 || missing+=(cmake)
   command -v make >/dev/null 2>&1 || missing+=(make)
   command -v g++ >/dev/null 2>&1 || missing+=(g++)
+  # Unicode character widths for laying out text of every script.
+  [ -f /usr/include/utf8proc.h ] || missing+=(libutf8proc-dev)
   if [ "${1:-}" = program ]; then
     echo "${missing[@]}"
     return

@@ -289,6 +289,7 @@ TEST_F(PolicyFileTest, RoundTripsEveryDetaggingPolicy) {
     for (const Policy& policy : section.Policies()) {
       std::string value = policy.type == PolicyType::kYesNo     ? (policy.number ? "No" : "Yes")
                           : policy.type == PolicyType::kInteger ? std::to_string(policy.number + 7)
+                          : policy.id == kOutputCharacterSet    ? "8-bit"
                                                                 : "[cut]";
       text += std::string(policy.name.View()) + " : " + value + "\n";
     }
