@@ -9,6 +9,7 @@
 #include "control/Qualifiers.h"
 #include "engine/OutputPass.h"
 #include "foundation/ASCIIFile.h"
+#include "foundation/Charset.h"
 #include "foundation/FileList.h"
 #include "foundation/FileNames.h"
 #include "foundation/LineSource.h"
@@ -82,6 +83,7 @@ SteeringRead ReadLines(const TextString& path, std::vector<TextString>& lines,
   TextString line;
   while (source.NextLine(line)) {
     if (lines.empty()) RemoveUtf8ByteOrderMark(line);
+    RepairUtf8(line);
     lines.push_back(line);
   }
   if (file.LimitReached()) {

@@ -8,6 +8,7 @@
 #include "foundation/ASCIIFile.h"
 #include "foundation/FileNames.h"
 #include "foundation/LineSource.h"
+#include "foundation/Utf8.h"
 #include "policies/TextCommands.h"
 
 namespace quorlex {
@@ -105,6 +106,12 @@ int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& out
   if (!ReadInput(inputPath, memorySource, result)) return 0;
   RunSecondStage(pass_, result);
   context_.stage = 3;
+  if (o.WritesUtf8() && !o.unicodeTextProduced) {
+    const bool beyondAscii = NextNonAscii(result.Data(), result.Length(), 0) < result.Length() ||
+                             NextNonAscii(pass_.info.title.Data(), pass_.info.title.Length(), 0) <
+                                 pass_.info.title.Length();
+    pass_.options.unicodeTextProduced = beyondAscii ? 1 : 0;
+  }
 
   // 9. and 10. The output, and the UTF-8 mark a Unicode text file may start with.
   ASCIIFile out;
@@ -186,6 +193,9 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
   pass_.Status(("INFO: Reading input file " + inputPath).Data());
   TextCommandFilter commands(context_.TextCommands());
   LineSource source(file, &commands, {});
+  source.SetDecoding(
+      pass_.options.WritesUtf8() ? LineSource::Decoding::kToUtf8 : LineSource::Decoding::kKeepBytes,
+      context_.Reporter());
   // In text mode the built-in header and footer come before the document, which may
   // define its own instead.
   if (pass_.options.convertToText) {
@@ -200,6 +210,7 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
   bool capturing = false;
   const auto processChunk = [&]() {
     ++chunkNumber;
+    pass_.options.documentCharset = source.Charset().c_str();
     pass_.Status(("INFO: Processing chunk #" + TextString(chunkNumber)).Data());
     RunFirstStage(chunkNumber, pass_, chunk);
     result += chunk;
@@ -245,7 +256,8 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
     return 0;
   }
   file.CloseAll();
-  if (file.utf16Le || file.utf16Be) {
+  // Decoded, UTF-16 is text like any other.
+  if ((file.utf16Le || file.utf16Be) && !pass_.options.WritesUtf8()) {
     Error("WARNING: File " + inputPath + " is UNICODE.  Not all conversion options may work");
   }
   return 1;

@@ -62,12 +62,13 @@ bool IsUtf8Text(const TextString& text) {
   return sawSequence;
 }
 
-// After the META phase of the first chunk: the document is UTF-8 when it says so, or says
-// nothing and its text is valid UTF-8 with at least one multi-byte character. (UTF-16 input
-// is marked as UTF-8 before the phases run.)
+// After the META phase of the first chunk: the document is UTF-8 when it was decoded into
+// UTF-8 as it was read, when it says so, or when it says nothing and its text is valid
+// UTF-8 with at least one multi-byte character. (UTF-16 input is marked as UTF-8 before the
+// phases run.)
 void DecideUtf8(QuorlOptions& o, const TextString& text) {
   const TextString& charset = o.characterSet;
-  if (charset.Equals("utf-8", 0, 0) || charset.Equals("utf8", 0, 0)) {
+  if (o.WritesUtf8() || charset.Equals("utf-8", 0, 0) || charset.Equals("utf8", 0, 0)) {
     o.utf8Document = 1;
   } else if (charset.IsEmpty() && IsUtf8Text(text)) {
     o.utf8Document = 1;
@@ -96,10 +97,13 @@ void ExpandEllipses(TextString& text, bool keepUtf8) {
 }
 
 // Windows punctuation to ASCII, unless the document's character set uses those bytes for
-// letters. A UTF-8 document keeps its characters.
+// letters. A UTF-8 document keeps its characters; text decoded into UTF-8 has no Windows
+// punctuation bytes left to fold.
 void FoldPunctuation(PassState& pass, TextString& text) {
   const TextString& charset = pass.options.characterSet;
-  if (!pass.punctuationFold || IsNonWesternCharacterSet(charset)) return;
+  if (!pass.punctuationFold || pass.options.WritesUtf8() || IsNonWesternCharacterSet(charset)) {
+    return;
+  }
   const bool plain = IsOneOf(charset, kWestern8Bit);
   if (plain) {
     text.SmartPunctuationToAscii();

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "foundation/Utf8.h"
+
 namespace quorlex {
 
 namespace {
@@ -43,10 +45,60 @@ int LineSource::NextLine(TextString& line) {
 
 void LineSource::Queue(const TextString& line) { queued_.push_back(line); }
 
+void LineSource::SetDecoding(Decoding decoding, MessageFunction report) {
+  decoding_ = decoding;
+  report_ = std::move(report);
+}
+
+int LineSource::ReadJoinedLine(TextString& line) {
+  if (!file_.ReadLine()) return 0;
+  line = *file_.NewestLine();
+  while (file_.LastLineCut() && file_.ReadLine()) line += *file_.NewestLine();
+  return 1;
+}
+
+void LineSource::FindCharset() {
+  charsetFound_ = true;
+  std::string head;
+  TextString line;
+  while (head.size() < kCharsetDeclarationBytes && ReadJoinedLine(line)) {
+    head.append(line.View().substr(0, kCharsetDeclarationBytes - head.size()));
+    head += '\n';
+    readAhead_.emplace_back();
+    readAhead_.back().Swap(line);
+  }
+  if (file_.utf16Le || file_.utf16Be) {
+    charset_ = file_.utf16Le ? "UTF-16LE" : "UTF-16BE";
+  } else if (!readAhead_.empty() && readAhead_.front().View().starts_with("\xEF\xBB\xBF")) {
+    if (decoding_ == Decoding::kToUtf8) RemoveUtf8ByteOrderMark(readAhead_.front());
+  } else if (const std::string label = DeclaredCharset(head); !label.empty()) {
+    const std::string_view name = CharsetName(label);
+    if (name.empty() || !Utf8Decoder(name).Usable()) {
+      if (report_) {
+        report_(("WARNING: Unknown character set \"" + label + "\" - read as UTF-8").c_str(), 10);
+      }
+    } else {
+      charset_ = name;
+    }
+  }
+  // Lines converted from UTF-16 are UTF-8 already; they are only repaired.
+  if (decoding_ == Decoding::kToUtf8) {
+    decoder_ = std::make_unique<Utf8Decoder>(charset_.starts_with("UTF-16") ? "UTF-8" : charset_);
+  }
+}
+
 int LineSource::ReadPhysicalLine(TextString& line, bool& fromDocument) {
-  if (file_.ReadLine()) {
-    line = *file_.NewestLine();
-    while (file_.LastLineCut() && file_.ReadLine()) line += *file_.NewestLine();
+  if (!charsetFound_) FindCharset();
+  bool read = false;
+  if (!readAhead_.empty()) {
+    line.Swap(readAhead_.front());
+    readAhead_.pop_front();
+    read = true;
+  } else {
+    read = ReadJoinedLine(line) != 0;
+  }
+  if (read) {
+    if (decoder_) decoder_->Decode(line);
     fromDocument = true;
     return 1;
   }

@@ -80,4 +80,25 @@ bool RemoveUtf8ByteOrderMark(TextString& line) {
   return true;
 }
 
+void AppendUtf8(TextString& text, unsigned int cp) {
+  char bytes[4];
+  int count = 0;
+  if (cp < 0x80) {
+    bytes[count++] = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    bytes[count++] = static_cast<char>(0xC0 | (cp >> 6));
+    bytes[count++] = static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    bytes[count++] = static_cast<char>(0xE0 | (cp >> 12));
+    bytes[count++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    bytes[count++] = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    bytes[count++] = static_cast<char>(0xF0 | (cp >> 18));
+    bytes[count++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    bytes[count++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    bytes[count++] = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  text.AppendBytes(bytes, count);
+}
+
 }  // namespace quorlex

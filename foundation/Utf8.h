@@ -38,4 +38,7 @@ class TextString;
 // each file they read, so that the mark never sticks to the first word.
 bool RemoveUtf8ByteOrderMark(TextString& line);
 
+// Appends code point `codePoint` (at most U+10FFFF) as UTF-8.
+void AppendUtf8(TextString& text, unsigned int codePoint);
+
 }  // namespace quorlex

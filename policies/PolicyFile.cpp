@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "foundation/Charset.h"
 #include "foundation/FileNames.h"
 #include "foundation/Utf8.h"
 #include "foundation/WholeFileWriter.h"
@@ -243,6 +244,7 @@ void PolicyFileReader::ReadFile(const TextString& path, int depth) {
     while (file.LastLineCut() && file.ReadLine()) line += *file.NewestLine();
     if (firstLine) RemoveUtf8ByteOrderMark(line);
     firstLine = false;
+    RepairUtf8(line);
     if (!line.IsEmpty() && line[0] == '!') continue;
     const TextString squeezed = Squeezed(line);
     if (IsGeneralHeading(squeezed) || Contains(squeezed, "-----")) continue;

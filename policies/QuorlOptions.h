@@ -19,6 +19,10 @@ struct QuorlOptions {
 
   bool operator==(const QuorlOptions& other) const = default;
 
+  // Text output in UTF-8: the document is decoded as it is read, and the engine sees and
+  // writes valid UTF-8 only. Output that stays HTML keeps the document's bytes.
+  [[nodiscard]] bool WritesUtf8() const { return utf8Output != 0 && convertToText != 0; }
+
   int convertToText = 0;                // 10 "Remove all tags"
   int removeAllHtmlTags = 0;            // 11
   int removeNonHtmlTags = 0;            // 30

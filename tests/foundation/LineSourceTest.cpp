@@ -115,5 +115,58 @@ TEST(LineSource, LongLinesArriveWhole) {
   }
 }
 
+TEST(LineSource, DecodesTheDocumentFromTheCharsetItDeclares) {
+  static const struct {
+    const char* name;
+    std::vector<TextString> input;
+    LineSource::Decoding decoding;
+    Lines delivered;
+    const char* charset;
+    const char* message;
+  } kCases[] = {
+      {"declared on a later line",
+       {"<html>", "<meta charset=koi8-r>", "\xF0\xD2\xC9\xD7\xC5\xD4"},
+       LineSource::Decoding::kToUtf8,
+       {"<html>", "<meta charset=koi8-r>", "Привет"},
+       "KOI8-R",
+       ""},
+      {"byte-order mark decides and goes",
+       {"\xEF\xBB\xBF<meta charset=koi8-r>caf\xC3\xA9"},
+       LineSource::Decoding::kToUtf8,
+       {"<meta charset=koi8-r>café"},
+       "UTF-8",
+       ""},
+      {"unknown label",
+       {"<meta charset=x-klingon>caf\xE9"},
+       LineSource::Decoding::kToUtf8,
+       {"<meta charset=x-klingon>café"},
+       "UTF-8",
+       "WARNING: Unknown character set \"x-klingon\" - read as UTF-8"},
+      {"bytes kept",
+       {"\xEF\xBB\xBF<meta charset=latin1>caf\xE9"},
+       LineSource::Decoding::kKeepBytes,
+       {"\xEF\xBB\xBF<meta charset=latin1>caf\xE9"},
+       "UTF-8",
+       ""},
+      {"bytes kept, charset found",
+       {"<meta charset=latin1>caf\xE9"},
+       LineSource::Decoding::kKeepBytes,
+       {"<meta charset=latin1>caf\xE9"},
+       "windows-1252",
+       ""},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    ASCIIFile file;
+    file.SetSourceList(&c.input);
+    LineSource source(file, nullptr, {});
+    std::string messages;
+    source.SetDecoding(c.decoding, [&messages](const char* message, int) { messages += message; });
+    EXPECT_EQ(c.delivered, Drain(source));
+    EXPECT_EQ(c.charset, source.Charset());
+    EXPECT_EQ(c.message, messages);
+  }
+}
+
 }  // namespace
 }  // namespace quorlex
