@@ -18,6 +18,7 @@
 
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/Utf8Check.h"
 
 namespace quorlex {
 namespace {
@@ -45,7 +46,16 @@ std::string WithoutDate(const std::string& text) {
   return std::regex_replace(text, kDate, "$1");
 }
 
-// Converts the case in `folder` with quorlexrun and returns the output file's text.
+// Whether the case in `folder` asks for 8-bit output.
+bool EightBitOutput(const fs::path& folder) {
+  const fs::path policies = folder / "policies.pol";
+  if (!fs::exists(policies)) return false;
+  static const std::regex kEightBit(R"(Output character set\s*:\s*8-bit)", std::regex::icase);
+  return std::regex_search(TempFolder::ReadFile(policies.string()), kEightBit);
+}
+
+// Converts the case in `folder` with quorlexrun and returns the output file's text. Text
+// output in UTF-8 must be valid UTF-8 without C1 controls, whatever the input.
 std::string Convert(const fs::path& folder) {
   TempFolder work;
   work.Write("input.htm", TempFolder::ReadFile((folder / "input.htm").string()));
@@ -57,8 +67,13 @@ std::string Convert(const fs::path& folder) {
   const testing::ProgramResult run = testing::RunProgram(QUORLEX_RUN, arguments, work.Path());
   EXPECT_EQ(0, run.status) << run.err;
   // Text goes to output.txt, HTML keeps the input's extension.
-  return TempFolder::ReadFile(fs::exists(work / "output.txt") ? work / "output.txt"
-                                                               : work / "output.htm");
+  const bool text = fs::exists(work / "output.txt");
+  const std::string output = TempFolder::ReadFile(text ? work / "output.txt" : work / "output.htm");
+  long fault = -1;
+  if (text && !EightBitOutput(folder)) {
+    EXPECT_TRUE(testing::IsUtf8WithoutC1(output, &fault)) << "not UTF-8 at byte " << fault;
+  }
+  return output;
 }
 
 class E2eTest : public ::testing::TestWithParam<std::string> {

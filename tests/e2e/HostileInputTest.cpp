@@ -16,6 +16,7 @@
 
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/Utf8Check.h"
 
 namespace quorlex {
 namespace {
@@ -162,6 +163,7 @@ TEST_P(HostileInputTest, ConvertsInBoundedTimeAndKeepsTheText) {
   ExpectMemoryWithin(c, input, text);
   const std::string output = work_.Read("out/page.txt");
   EXPECT_NE(std::string::npos, output.find(c.kept));
+  EXPECT_TRUE(testing::IsUtf8WithoutC1(output));
   // The output stays in proportion to the input: deep lists write up to 160 columns of
   // indentation a line, where indentation growing with the depth would write gigabytes.
   EXPECT_LT(output.size(), 40 * input.size() + 65536);

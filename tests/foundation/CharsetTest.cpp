@@ -1,8 +1,8 @@
-#include "foundation/Charset.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "foundation/Charset.h"
 
 namespace quorlex {
 namespace {
@@ -21,13 +21,12 @@ TEST(Charset, FindsTheFirstDeclarationAndResolvesItsLabel) {
       {"http-equiv", "<meta http-equiv='Content-Type' content='text/html; charset=euc-kr'>",
        "euc-kr", "EUC-KR"},
       {"content first",
-       "<meta content=\"text/html;charset=iso-8859-2\" http-equiv=\"content-type\">",
-       "iso-8859-2", "ISO-8859-2"},
+       "<meta content=\"text/html;charset=iso-8859-2\" http-equiv=\"content-type\">", "iso-8859-2",
+       "ISO-8859-2"},
       {"content without http-equiv", "<meta content=\"text/html; charset=big5\">", "", ""},
       {"xml declaration", "<?xml version=\"1.0\" encoding='Shift_JIS'?><html>", "Shift_JIS",
        "Shift_JIS"},
-      {"first of two", "<meta charset=\"x-sjis\"><meta charset=\"utf-8\">", "x-sjis",
-       "Shift_JIS"},
+      {"first of two", "<meta charset=\"x-sjis\"><meta charset=\"utf-8\">", "x-sjis", "Shift_JIS"},
       {"inside a comment", "<!-- <meta charset=\"koi8-r\"> --><meta charset=gbk>", "gbk", "GBK"},
       {"not a meta tag", "<metadata charset=\"koi8-r\">", "", ""},
       {"us-ascii means windows-1252", "<meta charset=us-ascii>", "us-ascii", "windows-1252"},
@@ -54,9 +53,19 @@ TEST(Charset, DecodesEachCharsetIntoUtf8) {
       {"ISO-8859-2", "\xAElu\xBBou\xE8k\xFD k\xF9\xF2 \xFAp\xECl", "Žluťoučký kůň úpěl"},
       {"KOI8-R", "\xF3\xDF\xC5\xDB\xD8 \xD6\xC5 \xC5\xDD\xA3", "Съешь же ещё"},
       {"EUC-KR", "\xBE\xC8\xB3\xE7\xC7\xCF\xBC\xBC\xBF\xE4 \xBC\xBC\xB0\xE8", "안녕하세요 세계"},
-      {"Shift_JIS", "\x93\xFA\x96{\x8C\xEA\x82\xCC\x83" "e\x83L\x83X\x83g", "日本語のテキスト"},
-      {"gb18030", "\xD6\xD0\xCE\xC4\xCE\xC4\xB1\xBE\x95" "2\x82" "6", "中文文本𠀀"},
-      {"Big5", "\xC1" "c\xC5\xE9\xA4\xA4\xA4\xE5", "繁體中文"},
+      {"Shift_JIS",
+       "\x93\xFA\x96{\x8C\xEA\x82\xCC\x83"
+       "e\x83L\x83X\x83g",
+       "日本語のテキスト"},
+      {"gb18030",
+       "\xD6\xD0\xCE\xC4\xCE\xC4\xB1\xBE\x95"
+       "2\x82"
+       "6",
+       "中文文本𠀀"},
+      {"Big5",
+       "\xC1"
+       "c\xC5\xE9\xA4\xA4\xA4\xE5",
+       "繁體中文"},
       {"EUC-KR", "broken \xBE end", "broken \xEF\xBF\xBD end"},
       {"UTF-8", "caf\xC3\xA9 caf\xE9 \xC2\x93q\xC2\x94", "café café “q”"},
   };

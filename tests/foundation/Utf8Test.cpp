@@ -96,7 +96,9 @@ TEST(NextNonAscii, FindsHighBytesInAndBetweenWords) {
   }
   // é in Windows-1252 is one character, in UTF-8 two bytes for one.
   EXPECT_EQ(Size(kText) - 1, ShownLength(kText.data(), Size(kText)));
-  EXPECT_EQ(3, ShownLength("a\x97" "b", 3));
+  EXPECT_EQ(3, ShownLength("a\x97"
+                           "b",
+                           3));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tests/fuzz/FuzzEntries.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "foundation/RunLog.h"
 #include "policies/PolicyFile.h"
 #include "tests/fuzz/FuzzScratch.h"
+#include "tests/support/Utf8Check.h"
 
 namespace quorlex::fuzz {
 namespace {
@@ -112,6 +114,8 @@ void ConvertDocument(const uint8_t* data, size_t size) {
   if (header[kPolicyHeaderBytes] != 0) pass.SetChunkLength(header[kPolicyHeaderBytes] * kChunkUnit);
   std::string output;
   (void)pass.RunOutputPass(input.c_str(), Scratch().PathOf("output.txt").c_str(), nullptr, &output);
+  // Text written in UTF-8 is valid UTF-8 without C1 controls, whatever came in.
+  if (pass.Options().WritesUtf8() && !testing::IsUtf8WithoutC1(output)) std::abort();
 }
 
 void ReadPolicyFile(const uint8_t* data, size_t size) {
