@@ -26,7 +26,8 @@ using C = Control;
 
 // One control of a policy page: a check box, or a labelled number, text or list.
 struct PolicyRow {
-  enum Kind { Check, Number, Text, Choice };
+  // Choice: the table format's list; Words: a list of the words a text policy may hold.
+  enum Kind { Check, Number, Text, Choice, Words };
   Kind kind;
   Control control;
   int policy;
@@ -79,6 +80,7 @@ constexpr PolicyRow kFormattingRows[] = {
     {PolicyRow::Check, C::RemoveRules, kRemoveHorizontalRules},
     {PolicyRow::Check, C::HighlightBoldItalic, kHighlightBoldAndItalic},
     {PolicyRow::Check, C::UnicodeMarker, kUnicodeMarker},
+    {PolicyRow::Words, C::OutputCharacterSet, kOutputCharacterSet, C::OutputCharacterSetLabel},
 };
 
 constexpr PolicyRow kHeadersRows[] = {
@@ -152,6 +154,24 @@ void AddPolicyRows(PropertySheet& sheet, QVBoxLayout* layout, PolicySet& policie
             edit, [policy] { return policy->text; },
             [policy](const TextString& value) {
               policy->text = value;
+              policy->valueSet = 1;
+            });
+        break;
+      }
+      case PolicyRow::Words: {
+        auto* box = MakeControl<QComboBox>(page, row.control);
+        AddLabelled(layout, row.label, box);
+        TextString word;
+        for (int n = 1; policy->Choices().GetToken(n, ',', word); ++n)
+          box->addItem(ToQString(word.View()));
+        sheet.BindChoice(
+            box,
+            [box, policy] {
+              const int index = box->findText(ToQString(policy->text.View()), Qt::MatchFixedString);
+              return index < 0 ? 0 : index;
+            },
+            [box, policy](int index) {
+              policy->text = TextString(box->itemText(index).toUtf8().constData());
               policy->valueSet = 1;
             });
         break;

@@ -112,6 +112,8 @@ enum class Control : int {
   RemoveRules,
   HighlightBoldItalic,
   UnicodeMarker,
+  OutputCharacterSetLabel,
+  OutputCharacterSet,
 
   // Text sheet, "Headers and footers"
   ByLineAsAuthor = 1430,

@@ -88,7 +88,8 @@ constexpr ControlText kFormattingPage[] = {{C::Caption, 300},
                                            {C::BreakDialogueLines, 312},
                                            {C::RemoveRules, 313},
                                            {C::HighlightBoldItalic, 314},
-                                           {C::UnicodeMarker, 315}};
+                                           {C::UnicodeMarker, 315},
+                                           {C::OutputCharacterSetLabel, 316}};
 
 constexpr ControlText kHeadersPage[] = {{C::Caption, 320}, {C::ByLineAsAuthor, 321}};
 
@@ -213,6 +214,7 @@ constexpr ControlTip kToolTips[] = {
     {C::RemoveRules, 112},
     {C::HighlightBoldItalic, 113},
     {C::UnicodeMarker, 114},
+    {C::OutputCharacterSet, 115},
     {C::ByLineAsAuthor, 120},
     {C::OmitEmailLinks, 130},
     {C::OmitLocalLinks, 131},

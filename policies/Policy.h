@@ -58,6 +58,7 @@ class Policy {
   // (compared ignoring case): any other text is reported as a value not understood and
   // not taken.
   void SetChoices(const char* words);
+  const TextString& Choices() const { return choices_; }
   // A second name that the policy also answers to when reading a file.
   void SetAlternativeName(const char* name) { alternativeName_ = name; }
 

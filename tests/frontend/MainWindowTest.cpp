@@ -514,6 +514,21 @@ class MainWindowTest : public QObject {
     QCOMPARE(f.prompts.questions[0].text, std::string("Save changes made to your policy?"));
   }
 
+  void outputCharacterSetIsChosenFromItsWords() {
+    Fixture f;
+    f.window->OpenSheet(Command::TextFormatting);
+    PropertySheet* sheet = f.window->SheetOf(Command::TextFormatting);
+    auto* box = qobject_cast<QComboBox*>(FindControl(sheet, Control::OutputCharacterSet));
+    QVERIFY(box != nullptr);
+    QCOMPARE(box->count(), 2);
+    QCOMPARE(box->currentText(), QString("UTF-8"));
+    box->setCurrentIndex(box->findText("8-bit"));
+    emit box->activated(box->currentIndex());
+    emit qobject_cast<QPushButton*>(FindControl(sheet, Control::SheetOk))->clicked();
+    QCOMPARE(f.window->Policies().Find(kOutputCharacterSet)->text.View(),
+             std::string_view("8-bit"));
+  }
+
   void conversionToTheClipboard() {
     Fixture f;
     f.Choose(Control::OutputBox, 1);
