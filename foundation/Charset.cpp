@@ -100,6 +100,9 @@ constexpr unsigned short kWindows1252High[32] = {
 
 constexpr unsigned int kReplacementCharacter = 0xFFFD;
 
+// The C library converts into a buffer of this size, as often as a line needs.
+constexpr size_t kConverterBufferBytes = 64 * 1024;
+
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
@@ -325,6 +328,7 @@ void RepairUtf8(TextString& text) {
 
 struct Utf8Decoder::Converter {
   iconv_t handle = reinterpret_cast<iconv_t>(-1);
+  std::string buffer;  // what one call of iconv writes, kept from line to line
   ~Converter() {
     if (handle != reinterpret_cast<iconv_t>(-1)) iconv_close(handle);
   }
@@ -377,7 +381,8 @@ void Utf8Decoder::Decode(TextString& line) {
   // the conversion goes on after it. The converter's shift state carries to the next line.
   char* next = const_cast<char*>(in);
   size_t left = static_cast<size_t>(length);
-  std::string buffer(4 * static_cast<size_t>(length) + 16, '\0');
+  std::string& buffer = converter_->buffer;
+  buffer.resize(kConverterBufferBytes);
   while (left > 0) {
     char* written = buffer.data();
     size_t room = buffer.size();

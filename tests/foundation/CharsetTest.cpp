@@ -91,6 +91,16 @@ TEST(Charset, KeepsTheShiftStateAcrossLines) {
   EXPECT_EQ("日本", second.View());
 }
 
+// The C library converts a line in parts when it is long: none of it is lost.
+TEST(Charset, DecodesALongLineWhole) {
+  Utf8Decoder decoder("KOI8-R");
+  TextString line(std::string(100000, '\xC1').c_str());  // "а" (U+0430) in KOI8-R
+  decoder.Decode(line);
+  std::string expected;
+  for (int i = 0; i < 100000; ++i) expected += "а";
+  EXPECT_EQ(expected, line.View());
+}
+
 TEST(Charset, RepairsTextIntoUtf8WithoutControls) {
   static const struct {
     const char* name;
