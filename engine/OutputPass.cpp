@@ -6,6 +6,7 @@
 #include "engine/PatternTable.h"
 #include "engine/Phases.h"
 #include "foundation/ASCIIFile.h"
+#include "foundation/Charset.h"
 #include "foundation/FileNames.h"
 #include "foundation/LineSource.h"
 #include "foundation/Utf8.h"
@@ -85,6 +86,11 @@ int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& out
   pass_.info.inputFileName = name + extension;
   SplitPath(outputPath, context_.outputFolder, name, extension);
   pass_.info.outputFileName = name + extension;
+  // File names are bytes; the header that shows them is text like the rest.
+  if (o.WritesUtf8()) {
+    RepairUtf8(pass_.info.inputFileName);
+    RepairUtf8(pass_.info.outputFileName);
+  }
 
   // 3. The output never replaces the input, unless the user allows it, nor any other file
   // the run reads or has written.

@@ -56,5 +56,21 @@ TEST_F(NamesTest, TextCommandsLeaveTheBuiltInFragmentsAlone) {
   EXPECT_FALSE(Contains(text, "<p>")) << text;
 }
 
+// A policy file in windows-1252 is read as text: its text commands find the decoded
+// document's words. A file name that is not UTF-8 shows as text in the header.
+TEST_F(NamesTest, PolicyFilesAndNamesAreReadAsText) {
+  work_.Write("caf\xE9.htm",
+              "<html><head><meta charset=utf-8></head><p>Gr\xC3\xBC\xC3\x9F"
+              "e</p>");
+  work_.Write("p.pol",
+              "Text command : replace_text string \"Gr\xFC\xDF"
+              "e\" by_string \"Hallo\"\n");
+  const ProgramResult run = Run({"caf\xE9.htm", "p.pol"});
+  EXPECT_EQ(0, run.status) << run.err;
+  const std::string text = work_.Read("caf\xE9.txt");
+  EXPECT_TRUE(Contains(text, "Hallo")) << text;
+  EXPECT_TRUE(Contains(text, "| File name    : caf\xC3\xA9.txt")) << text;
+}
+
 }  // namespace
 }  // namespace quorlex
