@@ -86,6 +86,7 @@ TEST(TagRemover, CountsTagsAndEntities) {
 
 TEST(TagRemover, LeavesTagsButConvertsEntitiesOnRequestInMarkupMode) {
   QuorlOptions options = QuorlOptions::BuiltIn();
+  options.utf8Output = 0;
   options.convertToText = 0;
   options.removeAllHtmlTags = 0;
   options.replaceEntities = 0;
@@ -98,8 +99,9 @@ TEST(TagRemover, LeavesTagsButConvertsEntitiesOnRequestInMarkupMode) {
   EXPECT_EQ("<p>caf\xE9 &amp; &lt;b&gt;</p>", out.View());
 }
 
-TEST(TagRemover, WritesEntitiesOfAUtf8DocumentAsUtf8) {
+TEST(TagRemover, WritesEntitiesOfAUtf8DocumentAsUtf8In8BitOutput) {
   QuorlOptions options = QuorlOptions::BuiltIn();
+  options.utf8Output = 0;
   TextString out;
   RemoveRemainingTags(nullptr, options, "caf&eacute;", out);
   EXPECT_EQ("caf\xE9", out.View());
