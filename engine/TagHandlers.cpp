@@ -6,6 +6,7 @@
 
 #include "engine/PassState.h"
 #include "engine/PatternTable.h"
+#include "engine/TagRemover.h"
 #include "foundation/Utf8.h"
 #include "textformat/Markers.h"
 
@@ -51,6 +52,48 @@ void RemovePrefix(TextString& text, const char* prefix) {
 // Drops one final "/".
 void DropFinalSlash(TextString& text) {
   if (!text.IsEmpty() && text[text.Length() - 1] == '/') text.Mid(0, text.Length() - 1);
+}
+
+// Decoded text with '&', '<' and '>' written as entities again.
+TextString Escaped(const TextString& decoded) {
+  TextString escaped;
+  escaped.Reserve(decoded.Length());
+  for (const char c : decoded.View()) {
+    switch (c) {
+      case '&':
+        escaped.Append("&amp;");
+        break;
+      case '<':
+        escaped.Append("&lt;");
+        break;
+      case '>':
+        escaped.Append("&gt;");
+        break;
+      default:
+        escaped.AppendChar(c);
+    }
+  }
+  return escaped;
+}
+
+// What a handler inserts for text of the document (an ALT text, an address), and for text
+// made from it. The second stage decodes the entities of the whole text once, after it has
+// deleted the tags. So in text mode the decoded text goes in with its '&', '<' and '>' written
+// as entities: the second stage gives those characters back, decodes nothing twice and takes
+// nothing for a tag. When the output stays HTML, the text goes in as the document wrote it,
+// to be treated like the rest of the document.
+TextString Inserted(const PassState& pass, const TextString& decoded, const TextString& asWritten) {
+  return pass.options.convertToText ? Escaped(decoded) : asWritten;
+}
+
+// The value of attribute `name` with its entities decoded ("?a=1&amp;b=2" gives "?a=1&b=2");
+// `asWritten` gets the value as the document wrote it. Returns 1 when the value is not empty.
+int DecodedAttribute(PassState& pass, const char* name, const TextString& tag, TextString& value,
+                     TextString& asWritten) {
+  value.Clear();
+  if (!pass.extractor.GetAttribute(name, tag, asWritten)) return 0;
+  value = pass.Decoded(asWritten);
+  return value.IsEmpty() ? 0 : 1;
 }
 
 }  // namespace
@@ -231,13 +274,15 @@ HandlerResult ImageHandler(PatternEngine& engine, WildcardPattern&, MatchState& 
   if (o.imgTextMarker || o.imgAltText) {
     const TextString tag = MatchText(state, working);
     TextString src;
+    TextString srcAsWritten;
     TextString alt;
-    pass.extractor.GetAttribute("src", tag, src);
-    if (o.imgAltText) pass.extractor.GetAttribute("Alt", tag, alt);
+    TextString altAsWritten;
+    DecodedAttribute(pass, "src", tag, src, srcAsWritten);
+    if (o.imgAltText) DecodedAttribute(pass, "Alt", tag, alt, altAsWritten);
     if (!alt.IsEmpty()) {
-      replacement = "[" + alt + "]";
+      replacement = "[" + Inserted(pass, alt, altAsWritten) + "]";
     } else if (!src.IsEmpty() && src.FindNoCase(":/") == nullptr) {
-      replacement = "[Image " + src + "]";
+      replacement = "[Image " + Inserted(pass, src, srcAsWritten) + "]";
     } else if (!src.IsEmpty() && o.addUrlReferences) {
       bool added = false;
       replacement = "[Image {";
@@ -313,16 +358,16 @@ bool IsEmailLink(const TextString& href) {
   return StartsWithNoCase(href, "mailto:") && href.CountChar('@') == 1;
 }
 
-// The display text of an anchor element: its content without tags, breaks kept.
-TextString DisplayText(PassState& pass, const TextString& element) {
-  TextString display;
-  if (element.View().find("<br>") == std::string_view::npos) {
-    display = pass.WithoutTags(element);
-  } else {
-    TextString withBreaks(element);
-    withBreaks.ReplaceAll("<br>", GetMarkers().lineBreak.Data(), 0, 1);
-    display = pass.WithoutTags(withBreaks);
-  }
+// The content of an anchor element without its tags, breaks kept; entities as written.
+TextString ContentAsWritten(const TextString& element) {
+  if (element.View().find("<br>") == std::string_view::npos) return WithoutTagsAsWritten(element);
+  TextString withBreaks(element);
+  withBreaks.ReplaceAll("<br>", GetMarkers().lineBreak.Data(), 0, 1);
+  return WithoutTagsAsWritten(withBreaks);
+}
+
+// Display text with its ends trimmed and its runs of blanks collapsed.
+TextString Tidied(TextString display) {
   display.Trim(0, "\t\n");
   display.CollapseBlanks();
   return display;
@@ -351,8 +396,9 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
   const QuorlOptions& o = pass.options;
   const TextString element = MatchText(state, working);
   TextString href;
+  TextString hrefAsWritten;
   TextString name;
-  pass.extractor.GetAttribute("href", element, href);
+  DecodedAttribute(pass, "href", element, href, hrefAsWritten);
   ResolveUrl(href, pass.info.baseUrl, href);
   const bool email = IsEmailLink(href);
   bool known = false;
@@ -393,7 +439,8 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
 
   if (!o.convertToText && !o.replaceLinksByDisplayValue) return HandlerResult::kUnchanged;
 
-  TextString display = DisplayText(pass, element);
+  const TextString content = ContentAsWritten(element);
+  TextString display = Tidied(pass.Decoded(content));
   const TextString normalHref = NormalisedHref(href, display);
   const TextString normalDisplay = NormalisedDisplay(display);
   const bool same = !href.IsEmpty() && normalDisplay.Length() == normalHref.Length() &&
@@ -412,7 +459,7 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
   } else if (newlyAdded) {
     pass.urls.RemoveAt(ref);  // the text already shows the address
   }
-  Emit(engine, state, index, display);
+  Emit(engine, state, index, Inserted(pass, display, Tidied(content)));
   return HandlerResult::kUnchanged;
 }
 
