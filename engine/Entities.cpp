@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <string>
 
 namespace quorlex {
 namespace {
@@ -180,32 +179,25 @@ bool AppendEightBit(int c, const EntityWriting& writing, Replacement& r) {
 // ---------------------------------------------------------------------------------------
 // A document's own charset
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return lower(x) == lower(y);
-  });
-}
-
 // The WHATWG names whose text the engine holds as UTF-8: a UTF-16 document is read into UTF-8.
-bool IsUtf8Charset(std::string_view name) {
-  return name.empty() || EqualsNoCase(name, "UTF-8") || EqualsNoCase(name, "UTF-16LE") ||
-         EqualsNoCase(name, "UTF-16BE");
+bool IsUtf8Charset(const TextString& name) {
+  return name.IsEmpty() || name.Equals("UTF-8", 0, 0) || name.Equals("UTF-16LE", 0, 0) ||
+         name.Equals("UTF-16BE", 0, 0);
 }
 
 // The name the C library's iconv knows a WHATWG charset by. Most are the same; these are not
 // known to glibc by their WHATWG name, or that name stands for a larger set there (WHATWG's
 // Shift_JIS, EUC-KR and Big5 are the Windows and Hong Kong extensions).
-std::string IconvName(std::string_view whatwgName) {
-  static constexpr std::string_view kRenamed[][2] = {{"ISO-8859-8-I", "ISO-8859-8"},
-                                                     {"x-mac-cyrillic", "MAC-CYRILLIC"},
-                                                     {"Shift_JIS", "CP932"},
-                                                     {"EUC-KR", "CP949"},
-                                                     {"Big5", "BIG5-HKSCS"}};
+const char* IconvName(const TextString& whatwgName) {
+  static constexpr const char* kRenamed[][2] = {{"ISO-8859-8-I", "ISO-8859-8"},
+                                                {"x-mac-cyrillic", "MAC-CYRILLIC"},
+                                                {"Shift_JIS", "CP932"},
+                                                {"EUC-KR", "CP949"},
+                                                {"Big5", "BIG5-HKSCS"}};
   for (const auto& [whatwg, glibc] : kRenamed) {
-    if (EqualsNoCase(whatwgName, whatwg)) return std::string(glibc);
+    if (whatwgName.Equals(whatwg, 0, 0)) return glibc;
   }
-  return std::string(whatwgName);
+  return whatwgName.Data();
 }
 
 // Writes characters in a document's charset through iconv. The converter is opened on the
@@ -213,7 +205,10 @@ std::string IconvName(std::string_view whatwgName) {
 // know ("x-user-defined", "replacement") holds ASCII only.
 class CharsetWriter {
  public:
-  explicit CharsetWriter(std::string_view charset) : charset_(charset) {}
+  explicit CharsetWriter(std::string_view charset) {
+    charset_.AssignBytes(charset.data(), static_cast<int>(charset.size()));
+    utf8_ = IsUtf8Charset(charset_);
+  }
   CharsetWriter(const CharsetWriter&) = delete;
   CharsetWriter& operator=(const CharsetWriter&) = delete;
   ~CharsetWriter() {
@@ -222,10 +217,10 @@ class CharsetWriter {
 
   // Appends code point c in the charset; false when the charset cannot hold it.
   bool Append(int c, Replacement& r) {
-    if (c < 0x80 || IsUtf8Charset(charset_)) return AppendUtf8(c, r);
+    if (c < 0x80 || utf8_) return AppendUtf8(c, r);
     if (!triedToOpen_) {
       triedToOpen_ = true;
-      converter_ = iconv_open(IconvName(charset_).c_str(), "UTF-8");
+      converter_ = iconv_open(IconvName(charset_), "UTF-8");
     }
     if (converter_ == kNoConverter) return false;
     std::array<char, 4> buffer;
@@ -249,7 +244,8 @@ class CharsetWriter {
  private:
   static inline const iconv_t kNoConverter = reinterpret_cast<iconv_t>(static_cast<intptr_t>(-1));
 
-  std::string_view charset_;
+  TextString charset_;
+  bool utf8_ = false;
   bool triedToOpen_ = false;
   iconv_t converter_ = kNoConverter;
 };

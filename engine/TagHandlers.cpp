@@ -76,24 +76,30 @@ TextString Escaped(const TextString& decoded) {
   return escaped;
 }
 
-// What a handler inserts for text of the document (an ALT text, an address), and for text
-// made from it. The second stage decodes the entities of the whole text once, after it has
-// deleted the tags. So in text mode the decoded text goes in with its '&', '<' and '>' written
-// as entities: the second stage gives those characters back, decodes nothing twice and takes
-// nothing for a tag. When the output stays HTML, the text goes in as the document wrote it,
-// to be treated like the rest of the document.
-TextString Inserted(const PassState& pass, const TextString& decoded, const TextString& asWritten) {
-  return pass.options.convertToText ? Escaped(decoded) : asWritten;
+// Text of the document that a handler puts into the text (a link's text, an ALT text, an
+// address): as the document wrote it, and with its entities decoded.
+struct DocumentText {
+  TextString asWritten;
+  TextString decoded;
+};
+
+// The value of attribute `name` of `tag` ("?a=1&amp;b=2", decoded "?a=1&b=2"); empty when
+// the tag has none.
+DocumentText AttributeText(PassState& pass, const char* name, const TextString& tag) {
+  DocumentText value;
+  if (pass.extractor.GetAttribute(name, tag, value.asWritten)) {
+    value.decoded = pass.Decoded(value.asWritten);
+  }
+  return value;
 }
 
-// The value of attribute `name` with its entities decoded ("?a=1&amp;b=2" gives "?a=1&b=2");
-// `asWritten` gets the value as the document wrote it. Returns 1 when the value is not empty.
-int DecodedAttribute(PassState& pass, const char* name, const TextString& tag, TextString& value,
-                     TextString& asWritten) {
-  value.Clear();
-  if (!pass.extractor.GetAttribute(name, tag, asWritten)) return 0;
-  value = pass.Decoded(asWritten);
-  return value.IsEmpty() ? 0 : 1;
+// What a handler inserts for text of the document. The second stage decodes the entities of
+// the whole text once, after it has deleted the tags. So in text mode the decoded text goes
+// in with its '&', '<' and '>' written as entities: the second stage gives those characters
+// back, decodes nothing twice and takes nothing for a tag. When the output stays HTML, the
+// text goes in as the document wrote it, to be treated like the rest of the document.
+TextString Inserted(const PassState& pass, const DocumentText& text) {
+  return pass.options.convertToText ? Escaped(text.decoded) : text.asWritten;
 }
 
 }  // namespace
@@ -273,16 +279,13 @@ HandlerResult ImageHandler(PatternEngine& engine, WildcardPattern&, MatchState& 
   TextString replacement;
   if (o.imgTextMarker || o.imgAltText) {
     const TextString tag = MatchText(state, working);
-    TextString src;
-    TextString srcAsWritten;
-    TextString alt;
-    TextString altAsWritten;
-    DecodedAttribute(pass, "src", tag, src, srcAsWritten);
-    if (o.imgAltText) DecodedAttribute(pass, "Alt", tag, alt, altAsWritten);
-    if (!alt.IsEmpty()) {
-      replacement = "[" + Inserted(pass, alt, altAsWritten) + "]";
+    const DocumentText source = AttributeText(pass, "src", tag);
+    const TextString& src = source.decoded;
+    const DocumentText alt = o.imgAltText ? AttributeText(pass, "Alt", tag) : DocumentText();
+    if (!alt.decoded.IsEmpty()) {
+      replacement = "[" + Inserted(pass, alt) + "]";
     } else if (!src.IsEmpty() && src.FindNoCase(":/") == nullptr) {
-      replacement = "[Image " + Inserted(pass, src, srcAsWritten) + "]";
+      replacement = "[Image " + Inserted(pass, source) + "]";
     } else if (!src.IsEmpty() && o.addUrlReferences) {
       bool added = false;
       replacement = "[Image {";
@@ -395,10 +398,8 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
   PassState& pass = Pass(userData);
   const QuorlOptions& o = pass.options;
   const TextString element = MatchText(state, working);
-  TextString href;
-  TextString hrefAsWritten;
+  TextString href = AttributeText(pass, "href", element).decoded;
   TextString name;
-  DecodedAttribute(pass, "href", element, href, hrefAsWritten);
   ResolveUrl(href, pass.info.baseUrl, href);
   const bool email = IsEmailLink(href);
   bool known = false;
@@ -440,7 +441,9 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
   if (!o.convertToText && !o.replaceLinksByDisplayValue) return HandlerResult::kUnchanged;
 
   const TextString content = ContentAsWritten(element);
-  TextString display = Tidied(pass.Decoded(content));
+  // What the text shows: the link's text as written, or decoded and followed by its reference.
+  DocumentText shown{Tidied(content), Tidied(pass.Decoded(content))};
+  TextString& display = shown.decoded;
   const TextString normalHref = NormalisedHref(href, display);
   const TextString normalDisplay = NormalisedDisplay(display);
   const bool same = !href.IsEmpty() && normalDisplay.Length() == normalHref.Length() &&
@@ -459,7 +462,7 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
   } else if (newlyAdded) {
     pass.urls.RemoveAt(ref);  // the text already shows the address
   }
-  Emit(engine, state, index, Inserted(pass, display, Tidied(content)));
+  Emit(engine, state, index, Inserted(pass, shown));
   return HandlerResult::kUnchanged;
 }
 

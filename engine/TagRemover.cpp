@@ -377,10 +377,6 @@ int TagRemover::Run(const MessageFunction& report, QuorlOptions& options, const 
 }
 
 int DecodeEntities(QuorlOptions& options, const TextString& in, TextString& out) {
-  if (!in.Contains('&') || !in.Contains(';')) {
-    if (&out != &in) out = in;
-    return 0;
-  }
   EntityWriting writing;
   writing.utf8Output = options.utf8Output != 0;
   writing.allow8Bit = options.allow8BitAnsi != 0;
