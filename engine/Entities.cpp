@@ -1,5 +1,7 @@
 #include "engine/Entities.h"
 
+#include <iconv.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -9,268 +11,138 @@ namespace quorlex {
 namespace {
 
 // ---------------------------------------------------------------------------------------
-// The entity table, written set by set in the order of the standard and sorted at compile
-// time.
+// The entity table
 
-constexpr auto kLatin1Entities = std::to_array<EntityRow>({
-    {"&nbsp;", 160},   {"&iexcl;", 161},  {"&cent;", 162},   {"&pound;", 163},  {"&curren;", 164},
-    {"&yen;", 165},    {"&brvbar;", 166}, {"&sect;", 167},   {"&uml;", 168},    {"&copy;", 169},
-    {"&ordf;", 170},   {"&laquo;", 171},  {"&not;", 172},    {"&shy;", 173},    {"&reg;", 174},
-    {"&macr;", 175},   {"&deg;", 176},    {"&plusmn;", 177}, {"&sup2;", 178},   {"&sup3;", 179},
-    {"&acute;", 180},  {"&micro;", 181},  {"&para;", 182},   {"&middot;", 183}, {"&cedil;", 184},
-    {"&sup1;", 185},   {"&ordm;", 186},   {"&raquo;", 187},  {"&frac14;", 188}, {"&frac12;", 189},
-    {"&frac34;", 190}, {"&iquest;", 191}, {"&Agrave;", 192}, {"&Aacute;", 193}, {"&Acirc;", 194},
-    {"&Atilde;", 195}, {"&Auml;", 196},   {"&Aring;", 197},  {"&AElig;", 198},  {"&Ccedil;", 199},
-    {"&Egrave;", 200}, {"&Eacute;", 201}, {"&Ecirc;", 202},  {"&Euml;", 203},   {"&Igrave;", 204},
-    {"&Iacute;", 205}, {"&Icirc;", 206},  {"&Iuml;", 207},   {"&ETH;", 208},    {"&Ntilde;", 209},
-    {"&Ograve;", 210}, {"&Oacute;", 211}, {"&Ocirc;", 212},  {"&Otilde;", 213}, {"&Ouml;", 214},
-    {"&times;", 215},  {"&Oslash;", 216}, {"&Ugrave;", 217}, {"&Uacute;", 218}, {"&Ucirc;", 219},
-    {"&Uuml;", 220},   {"&Yacute;", 221}, {"&THORN;", 222},  {"&szlig;", 223},  {"&agrave;", 224},
-    {"&aacute;", 225}, {"&acirc;", 226},  {"&atilde;", 227}, {"&auml;", 228},   {"&aring;", 229},
-    {"&aelig;", 230},  {"&ccedil;", 231}, {"&egrave;", 232}, {"&eacute;", 233}, {"&ecirc;", 234},
-    {"&euml;", 235},   {"&igrave;", 236}, {"&iacute;", 237}, {"&icirc;", 238},  {"&iuml;", 239},
-    {"&eth;", 240},    {"&ntilde;", 241}, {"&ograve;", 242}, {"&oacute;", 243}, {"&ocirc;", 244},
-    {"&otilde;", 245}, {"&ouml;", 246},   {"&divide;", 247}, {"&oslash;", 248}, {"&ugrave;", 249},
-    {"&uacute;", 250}, {"&ucirc;", 251},  {"&uuml;", 252},   {"&yacute;", 253}, {"&thorn;", 254},
-    {"&yuml;", 255},
-});
-
-constexpr auto kSymbolEntities = std::to_array<EntityRow>({
-    // Latin Extended-B
-    {"&fnof;", 402},
-    // Greek
-    {"&Alpha;", 913},
-    {"&Beta;", 914},
-    {"&Gamma;", 915},
-    {"&Delta;", 916},
-    {"&Epsilon;", 917},
-    {"&Zeta;", 918},
-    {"&Eta;", 919},
-    {"&Theta;", 920},
-    {"&Iota;", 921},
-    {"&Kappa;", 922},
-    {"&Lambda;", 923},
-    {"&Mu;", 924},
-    {"&Nu;", 925},
-    {"&Xi;", 926},
-    {"&Omicron;", 927},
-    {"&Pi;", 928},
-    {"&Rho;", 929},
-    {"&Sigma;", 931},
-    {"&Tau;", 932},
-    {"&Upsilon;", 933},
-    {"&Phi;", 934},
-    {"&Chi;", 935},
-    {"&Psi;", 936},
-    {"&Omega;", 937},
-    {"&alpha;", 945},
-    {"&beta;", 946},
-    {"&gamma;", 947},
-    {"&delta;", 948},
-    {"&epsilon;", 949},
-    {"&zeta;", 950},
-    {"&eta;", 951},
-    {"&theta;", 952},
-    {"&iota;", 953},
-    {"&kappa;", 954},
-    {"&lambda;", 955},
-    {"&mu;", 956},
-    {"&nu;", 957},
-    {"&xi;", 958},
-    {"&omicron;", 959},
-    {"&pi;", 960},
-    {"&rho;", 961},
-    {"&sigmaf;", 962},
-    {"&sigma;", 963},
-    {"&tau;", 964},
-    {"&upsilon;", 965},
-    {"&phi;", 966},
-    {"&chi;", 967},
-    {"&psi;", 968},
-    {"&omega;", 969},
-    {"&thetasym;", 977},
-    {"&upsih;", 978},
-    {"&piv;", 982},
-    // General punctuation
-    {"&bull;", 8226},
-    {"&hellip;", 8230},
-    {"&prime;", 8242},
-    {"&Prime;", 8243},
-    {"&oline;", 8254},
-    {"&frasl;", 8260},
-    // Letter-like symbols
-    {"&weierp;", 8472},
-    {"&image;", 8465},
-    {"&real;", 8476},
-    {"&trade;", 8482},
-    {"&alefsym;", 8501},
-    // Arrows
-    {"&larr;", 8592},
-    {"&uarr;", 8593},
-    {"&rarr;", 8594},
-    {"&darr;", 8595},
-    {"&harr;", 8596},
-    {"&crarr;", 8629},
-    {"&lArr;", 8656},
-    {"&uArr;", 8657},
-    {"&rArr;", 8658},
-    {"&dArr;", 8659},
-    {"&hArr;", 8660},
-    // Mathematical operators
-    {"&forall;", 8704},
-    {"&part;", 8706},
-    {"&exist;", 8707},
-    {"&empty;", 8709},
-    {"&nabla;", 8711},
-    {"&isin;", 8712},
-    {"&notin;", 8713},
-    {"&ni;", 8715},
-    {"&prod;", 8719},
-    {"&sum;", 8721},
-    {"&minus;", 8722},
-    {"&lowast;", 8727},
-    {"&radic;", 8730},
-    {"&prop;", 8733},
-    {"&infin;", 8734},
-    {"&ang;", 8736},
-    {"&and;", 8743},
-    {"&or;", 8744},
-    {"&cap;", 8745},
-    {"&cup;", 8746},
-    {"&int;", 8747},
-    {"&there4;", 8756},
-    {"&sim;", 8764},
-    {"&cong;", 8773},
-    {"&asymp;", 8776},
-    {"&ne;", 8800},
-    {"&equiv;", 8801},
-    {"&le;", 8804},
-    {"&ge;", 8805},
-    {"&sub;", 8834},
-    {"&sup;", 8835},
-    {"&nsub;", 8836},
-    {"&sube;", 8838},
-    {"&supe;", 8839},
-    {"&oplus;", 8853},
-    {"&otimes;", 8855},
-    {"&perp;", 8869},
-    {"&sdot;", 8901},
-    // Miscellaneous technical
-    {"&lceil;", 8968},
-    {"&rceil;", 8969},
-    {"&lfloor;", 8970},
-    {"&rfloor;", 8971},
-    {"&lang;", 9001},
-    {"&rang;", 9002},
-    // Geometric shapes
-    {"&loz;", 9674},
-    // Miscellaneous symbols
-    {"&spades;", 9824},
-    {"&clubs;", 9827},
-    {"&hearts;", 9829},
-    {"&diams;", 9830},
-});
-
-constexpr auto kSpecialEntities = std::to_array<EntityRow>({
-    {"&quot;", 34},     {"&amp;", 38},      {"&lt;", 60},       {"&gt;", 62},
-    {"&OElig;", 338},   {"&oelig;", 339},   {"&Scaron;", 352},  {"&scaron;", 353},
-    {"&Yuml;", 376},    {"&circ;", 710},    {"&tilde;", 732},   {"&ensp;", 8194},
-    {"&emsp;", 8195},   {"&thinsp;", 8201}, {"&zwnj;", 8204},   {"&zwj;", 8205},
-    {"&lrm;", 8206},    {"&rlm;", 8207},    {"&ndash;", 8211},  {"&mdash;", 8212},
-    {"&lsquo;", 8216},  {"&rsquo;", 8217},  {"&sbquo;", 8218},  {"&ldquo;", 8220},
-    {"&rdquo;", 8221},  {"&bdquo;", 8222},  {"&dagger;", 8224}, {"&Dagger;", 8225},
-    {"&permil;", 8240}, {"&lsaquo;", 8249}, {"&rsaquo;", 8250}, {"&euro;", 8364},
-});
-
-// Upper-case spellings of four common entities, which old pages use.
-constexpr auto kUpperCaseEntities = std::to_array<EntityRow>({
-    {"&AMP;", 38},
-    {"&LT;", 60},
-    {"&GT;", 62},
-    {"&NBSP;", 160},
-});
-
-static_assert(kLatin1Entities.size() == 96 && kSymbolEntities.size() == 124 &&
-                  kSpecialEntities.size() == 32,
-              "the three sets of HTML 4.01 hold 96, 124 and 32 entities");
-
-constexpr size_t kEntityCount = kLatin1Entities.size() + kSymbolEntities.size() +
-                                kSpecialEntities.size() + kUpperCaseEntities.size();
+constexpr EntityRow kEntities[] = {
+#include "engine/EntityTable.inc"
+};
 
 constexpr bool TextBefore(const EntityRow& a, const EntityRow& b) { return a.text < b.text; }
 
-constexpr std::array<EntityRow, kEntityCount> SortedEntities() {
-  std::array<EntityRow, kEntityCount> rows{};
-  auto end = rows.begin();
-  end = std::copy(kLatin1Entities.begin(), kLatin1Entities.end(), end);
-  end = std::copy(kSymbolEntities.begin(), kSymbolEntities.end(), end);
-  end = std::copy(kSpecialEntities.begin(), kSpecialEntities.end(), end);
-  std::copy(kUpperCaseEntities.begin(), kUpperCaseEntities.end(), end);
-  std::sort(rows.begin(), rows.end(), TextBefore);
-  return rows;
+static_assert(std::size(kEntities) == 2125, "HTML5 names 2,125 entities that end in ';'");
+static_assert(std::is_sorted(std::begin(kEntities), std::end(kEntities), TextBefore) &&
+                  std::adjacent_find(std::begin(kEntities), std::end(kEntities),
+                                     [](const EntityRow& a, const EntityRow& b) {
+                                       return a.text == b.text;
+                                     }) == std::end(kEntities),
+              "the rows are sorted by text, and every text names one row");
+
+// The longest entity name, "&CounterClockwiseContourIntegral;", has 33 characters; a named
+// candidate never runs longer. A numeric one runs to its ";", however far.
+constexpr size_t kMaxNamedLength = 33;
+
+// ---------------------------------------------------------------------------------------
+// Numbers
+
+constexpr int kReplacementCharacter = 0xFFFD;
+constexpr int kLargestCodePoint = 0x10FFFF;
+
+// The characters of the bytes 0x80 to 0x9F in windows-1252, which pages mean when they write
+// "&#147;"; U+FFFD for the five bytes it leaves undefined.
+constexpr std::array<int, 32> kWindows1252C1 = {
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
+// The character a browser shows for a numeric reference to `value`.
+int BrowserCodePoint(int64_t value) {
+  if (value == 0 || value > kLargestCodePoint || (value >= 0xD800 && value <= 0xDFFF)) {
+    return kReplacementCharacter;
+  }
+  if (value >= 0x80 && value <= 0x9F) return kWindows1252C1[value - 0x80];
+  return static_cast<int>(value);
 }
 
-constexpr std::array<EntityRow, kEntityCount> kEntities = SortedEntities();
-
-constexpr bool HasTwinTexts(const std::array<EntityRow, kEntityCount>& rows) {
-  return std::adjacent_find(rows.begin(), rows.end(), [](const EntityRow& a, const EntityRow& b) {
-           return a.text == b.text;
-         }) != rows.end();
+int DigitValue(char c, int base) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (base == 16 && c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (base == 16 && c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
 }
-static_assert(!HasTwinTexts(kEntities), "every entity text names one row");
+
+// The code point of what stands between "&#" and ";" ("233", "xE9"), or -1 when that is no
+// number. The reading stops at the first character that is no digit, so a long run of text
+// after "&#" costs no more than its digits.
+int NumericCodePoint(std::string_view number) {
+  int base = 10;
+  if (!number.empty() && (number.front() == 'x' || number.front() == 'X')) {
+    base = 16;
+    number.remove_prefix(1);
+  }
+  if (number.empty()) return -1;
+  // Capped just above the largest code point, so that a thousand digits cannot overflow.
+  constexpr int64_t kBeyond = kLargestCodePoint + 1;
+  int64_t value = 0;
+  for (const char c : number) {
+    const int digit = DigitValue(c, base);
+    if (digit < 0) return -1;
+    value = std::min(value * base + digit, kBeyond);
+  }
+  return BrowserCodePoint(value);
+}
 
 // ---------------------------------------------------------------------------------------
 // Replacements
 
-// From the "&" to the ";" of a candidate, at most this many characters.
-constexpr int kMaxSemicolonDistance = 8;
-constexpr int kMaxCandidateLength = kMaxSemicolonDistance + 1;
-
-constexpr int kLargestCodePoint = 0xFFFF;
-
-// Code points a numeric entity may give: a NUL byte would cut the text short for everything
-// that reads it as a C string, and a surrogate has no UTF-8 form of its own.
-bool IsWritableCodePoint(int c) {
-  return c >= 1 && c <= kLargestCodePoint && !(c >= 0xD800 && c <= 0xDFFF);
-}
-
-// How characters beyond ASCII may be written.
-using Writing = EntityWriting;
-
-bool IsMarkupCharacter(int c) { return c == '<' || c == '>' || c == '&' || c == '"'; }
-
-// What an entity becomes: one to three bytes, UTF-8 or not.
+// What an entity becomes: a few bytes, UTF-8 or not. Room for two characters in any charset,
+// shift sequences included.
 struct Replacement {
-  std::array<char, 3> bytes{};
-  int length = 0;
-  bool isUtf8 = false;
+  static constexpr size_t kCapacity = 16;
+
+  // False, leaving the replacement as it was, when the bytes do not fit.
+  bool Append(std::string_view text) {
+    if (text.size() > kCapacity - length) return false;
+    std::copy(text.begin(), text.end(), bytes.begin() + length);
+    length += text.size();
+    return true;
+  }
+  std::string_view View() const { return std::string_view(bytes.data(), length); }
+
+  std::array<char, kCapacity> bytes{};
+  size_t length = 0;
+  bool isUtf8 = false;  // holds a character beyond ASCII written as UTF-8
 };
 
-Replacement Bytes(std::string_view text) {
-  Replacement r;
-  r.length = static_cast<int>(text.size());
-  std::copy(text.begin(), text.end(), r.bytes.begin());
-  return r;
+// The UTF-8 form of code point c (one to four bytes).
+std::string_view Utf8(int c, std::array<char, 4>& buffer) {
+  const auto byte = [](int value) { return static_cast<char>(value); };
+  if (c < 0x80) {
+    buffer[0] = byte(c);
+    return std::string_view(buffer.data(), 1);
+  }
+  if (c < 0x800) {
+    buffer = {byte(0xC0 | (c >> 6)), byte(0x80 | (c & 0x3F))};
+    return std::string_view(buffer.data(), 2);
+  }
+  if (c < 0x10000) {
+    buffer = {byte(0xE0 | (c >> 12)), byte(0x80 | ((c >> 6) & 0x3F)), byte(0x80 | (c & 0x3F))};
+    return std::string_view(buffer.data(), 3);
+  }
+  buffer = {byte(0xF0 | (c >> 18)), byte(0x80 | ((c >> 12) & 0x3F)), byte(0x80 | ((c >> 6) & 0x3F)),
+            byte(0x80 | (c & 0x3F))};
+  return std::string_view(buffer.data(), 4);
 }
 
-Replacement SingleByte(int c) {
-  Replacement r;
-  r.bytes[0] = static_cast<char>(c);
-  r.length = 1;
-  return r;
+bool AppendUtf8(int c, Replacement& r) {
+  std::array<char, 4> buffer;
+  if (!r.Append(Utf8(c, buffer))) return false;
+  if (c >= 0x80) r.isUtf8 = true;
+  return true;
 }
 
-// The near ASCII look-alike of code point c, or an empty text when it has none. In a UTF-8
-// document the byte 0xFD would break the text, so U+00FF keeps its own UTF-8 form there.
+constexpr int kSoftHyphen = 0xAD;
+
+// The near ASCII look-alike of code point c in 8-bit output, or an empty text when it has
+// none. (The bullet, en and em dash are what pages mean by "&#149;", "&#150;" and "&#151;".)
+// In a UTF-8 document the byte 0xFD would break the text, so U+00FF keeps its own UTF-8 form
+// there.
 std::string_view Alternative(int c, bool utf8Document) {
   switch (c) {
-    case 0x95:
+    case 0x2022:
       return "o";
-    case 0x96:
-    case 0xAD:
+    case kSoftHyphen:
     case 0x2013:
       return "-";
-    case 0x97:
     case 0x2014:
       return "--";
     case 0xA0:
@@ -291,46 +163,166 @@ std::string_view Alternative(int c, bool utf8Document) {
   }
 }
 
-// The replacement for a code point that IsWritableCodePoint accepts.
-Replacement ReplacementFor(int c, const Writing& writing) {
-  if (c < 128) return SingleByte(c);
+bool AppendEightBit(int c, const EntityWriting& writing, Replacement& r) {
+  if (c < 128) return AppendUtf8(c, r);
   if (writing.alternatives) {
     const std::string_view alternative = Alternative(c, writing.utf8Document);
-    if (!alternative.empty()) return Bytes(alternative);
+    if (!alternative.empty()) return r.Append(alternative);
   }
-  if (c <= 255 && writing.allow8Bit && !writing.utf8Document) return SingleByte(c);
-  Replacement r;
-  if (c < 0x800) {
-    r.bytes = {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F)), 0};
-    r.length = 2;
-  } else {
-    r.bytes = {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
-               static_cast<char>(0x80 | (c & 0x3F))};
-    r.length = 3;
+  if (c <= 255 && writing.allow8Bit && !writing.utf8Document) {
+    const char byte = static_cast<char>(c);
+    return r.Append(std::string_view(&byte, 1));
   }
-  r.isUtf8 = true;
-  return r;
+  return AppendUtf8(c, r);
 }
+
+// ---------------------------------------------------------------------------------------
+// A document's own charset
+
+// The WHATWG names whose text the engine holds as UTF-8: a UTF-16 document is read into UTF-8.
+bool IsUtf8Charset(const TextString& name) {
+  return name.IsEmpty() || name.Equals("UTF-8", 0, 0) || name.Equals("UTF-16LE", 0, 0) ||
+         name.Equals("UTF-16BE", 0, 0);
+}
+
+// The name the C library's iconv knows a WHATWG charset by. Most are the same; these are not
+// known to glibc by their WHATWG name, or that name stands for a larger set there (WHATWG's
+// Shift_JIS, EUC-KR and Big5 are the Windows and Hong Kong extensions).
+const char* IconvName(const TextString& whatwgName) {
+  static constexpr const char* kRenamed[][2] = {{"ISO-8859-8-I", "ISO-8859-8"},
+                                                {"x-mac-cyrillic", "MAC-CYRILLIC"},
+                                                {"Shift_JIS", "CP932"},
+                                                {"EUC-KR", "CP949"},
+                                                {"Big5", "BIG5-HKSCS"}};
+  for (const auto& [whatwg, glibc] : kRenamed) {
+    if (whatwgName.Equals(whatwg, 0, 0)) return glibc;
+  }
+  return whatwgName.Data();
+}
+
+// Writes characters in a document's charset through iconv. The converter is opened on the
+// first character beyond ASCII, once for all the entities of a text; a charset iconv does not
+// know ("x-user-defined", "replacement") holds ASCII only.
+class CharsetWriter {
+ public:
+  explicit CharsetWriter(std::string_view charset) {
+    charset_.AssignBytes(charset.data(), static_cast<int>(charset.size()));
+    utf8_ = IsUtf8Charset(charset_);
+  }
+  CharsetWriter(const CharsetWriter&) = delete;
+  CharsetWriter& operator=(const CharsetWriter&) = delete;
+  ~CharsetWriter() {
+    if (converter_ != kNoConverter) iconv_close(converter_);
+  }
+
+  // Appends code point c in the charset; false when the charset cannot hold it.
+  bool Append(int c, Replacement& r) {
+    if (c < 0x80 || utf8_) return AppendUtf8(c, r);
+    if (!triedToOpen_) {
+      triedToOpen_ = true;
+      converter_ = iconv_open(IconvName(charset_), "UTF-8");
+    }
+    if (converter_ == kNoConverter) return false;
+    std::array<char, 4> buffer;
+    const std::string_view utf8 = Utf8(c, buffer);
+    std::array<char, Replacement::kCapacity> converted;
+    char* in = buffer.data();
+    size_t inLeft = utf8.size();
+    char* out = converted.data();
+    size_t outLeft = converted.size();
+    // The second call ends a stateful charset's shift sequence (ISO-2022-JP), so that every
+    // character stands on its own.
+    constexpr size_t kFailed = static_cast<size_t>(-1);
+    if (iconv(converter_, &in, &inLeft, &out, &outLeft) == kFailed ||
+        iconv(converter_, nullptr, nullptr, &out, &outLeft) == kFailed) {
+      iconv(converter_, nullptr, nullptr, nullptr, nullptr);
+      return false;
+    }
+    return r.Append(std::string_view(converted.data(), converted.size() - outLeft));
+  }
+
+ private:
+  static inline const iconv_t kNoConverter = reinterpret_cast<iconv_t>(static_cast<intptr_t>(-1));
+
+  TextString charset_;
+  bool utf8_ = false;
+  bool triedToOpen_ = false;
+  iconv_t converter_ = kNoConverter;
+};
+
+// ---------------------------------------------------------------------------------------
+// Conversion
+
+bool IsMarkupCharacter(int c) { return c == '<' || c == '>' || c == '&' || c == '"' || c == '\''; }
+
+// Where the characters of an entity go.
+enum class Target {
+  kUtf8Text,         // UTF-8 output, text
+  kDocumentCharset,  // UTF-8 output, markup kept: the document's charset
+  kEightBit,         // 8-bit output, as the three 8-bit fields say
+};
+
+Target TargetOf(const EntityWriting& writing) {
+  if (!writing.utf8Output) return Target::kEightBit;
+  return writing.keepMarkup ? Target::kDocumentCharset : Target::kUtf8Text;
+}
+
+// Decodes candidate texts into their replacements.
+class Decoder {
+ public:
+  explicit Decoder(const EntityWriting& writing)
+      : writing_(writing), target_(TargetOf(writing)), charset_(writing.documentCharset) {}
+
+  // Sets `r` to the replacement for a candidate ("&" ... ";"); false when it is no entity, or
+  // one that stays as written.
+  bool Decode(std::string_view candidate, Replacement& r) {
+    EntityCharacters characters;
+    if (!EntityValue(candidate, characters)) return false;
+    if (writing_.keepMarkup &&
+        (IsMarkupCharacter(characters.first) || IsMarkupCharacter(characters.second))) {
+      return false;
+    }
+    r = Replacement();
+    return Append(characters.first, r) && (characters.second == 0 || Append(characters.second, r));
+  }
+
+ private:
+  bool Append(int c, Replacement& r) {
+    switch (target_) {
+      case Target::kUtf8Text:
+        return c == kSoftHyphen || AppendUtf8(c, r);
+      case Target::kDocumentCharset:
+        return charset_.Append(c, r);
+      case Target::kEightBit:
+        return AppendEightBit(c, writing_, r);
+    }
+    return false;
+  }
+
+  const EntityWriting& writing_;
+  const Target target_;
+  CharsetWriter charset_;
+};
 
 // Remembers what recently met candidate texts decode to, so that an entity repeated
 // throughout a document is decoded once. Direct-mapped: a text takes over the slot of
 // another with the same hash, which keeps the memory fixed however many distinct texts (most
-// of them no entity at all) a document holds.
+// of them no entity at all) a document holds. Numeric candidates longer than a name are
+// decoded each time: they are rare, and reading one stops at its first non-digit.
 class DecodingCache {
  public:
-  explicit DecodingCache(const Writing& writing) : writing_(writing) {}
+  explicit DecodingCache(Decoder& decoder) : decoder_(decoder) {}
 
-  // The replacement for a candidate of at most kMaxCandidateLength characters, or null when
-  // it is no entity.
+  // The replacement for a candidate, or null when it is no entity.
   const Replacement* Decode(std::string_view candidate) {
+    if (candidate.size() > kMaxNamedLength) {
+      return decoder_.Decode(candidate, long_) ? &long_ : nullptr;
+    }
     Slot& slot = slots_[SlotIndex(candidate)];
     if (slot.Text() != candidate) {
       std::copy(candidate.begin(), candidate.end(), slot.text.begin());
       slot.textLength = candidate.size();
-      int codePoint = -1;
-      slot.isEntity = EntityValue(candidate, codePoint) == 1 &&
-                      !(writing_.keepMarkup && IsMarkupCharacter(codePoint));
-      if (slot.isEntity) slot.replacement = ReplacementFor(codePoint, writing_);
+      slot.isEntity = decoder_.Decode(candidate, slot.replacement);
     }
     return slot.isEntity ? &slot.replacement : nullptr;
   }
@@ -342,7 +334,7 @@ class DecodingCache {
   struct Slot {
     std::string_view Text() const { return std::string_view(text.data(), textLength); }
 
-    std::array<char, kMaxCandidateLength> text{};
+    std::array<char, kMaxNamedLength> text{};
     size_t textLength = 0;
     bool isEntity = false;
     Replacement replacement;
@@ -355,17 +347,16 @@ class DecodingCache {
     return (hash ^ (hash >> 16)) % kSlotCount;
   }
 
-  Writing writing_;
+  Decoder& decoder_;
   std::array<Slot, kSlotCount> slots_{};
+  Replacement long_;
 };
 
 // The scan over `text`: appends it to `result` with every entity the scan finds replaced, and
 // returns the number replaced.
 //
-// Every "&" is looked at in turn, and its candidate reaches to the first ";" after it. (A search
-// for the next "&" and the next ";" from some position that finds the ";" first only moves on
-// past that ";"; after a replacement, the text that follows is the text as it was.) So the next
-// ";" is kept until an "&" passes it, and what the scan leaves is copied in stretches.
+// Every "&" is looked at in turn, and its candidate reaches to the first ";" after it. So the
+// next ";" is kept until an "&" passes it, and what the scan leaves is copied in stretches.
 int ReplaceEntities(std::string_view text, DecodingCache& cache, TextString& result,
                     int& unicodeTextProduced) {
   const char* const begin = text.data();
@@ -382,11 +373,12 @@ int ReplaceEntities(std::string_view text, DecodingCache& cache, TextString& res
       if (semicolon == nullptr) break;  // nor after any later "&"
     }
     from = amp + 1;
-    if (semicolon - amp > kMaxSemicolonDistance) continue;
-    const Replacement* replacement = cache.Decode(std::string_view(amp, semicolon - amp + 1));
+    const std::string_view candidate(amp, semicolon - amp + 1);
+    if (candidate.size() > kMaxNamedLength && amp[1] != '#') continue;
+    const Replacement* replacement = cache.Decode(candidate);
     if (replacement == nullptr) continue;
     result.AppendBytes(copied, static_cast<int>(amp - copied));
-    result.AppendBytes(replacement->bytes.data(), replacement->length);
+    result.AppendBytes(replacement->bytes.data(), static_cast<int>(replacement->length));
     if (replacement->isUtf8) unicodeTextProduced = 1;
     ++count;
     copied = from = semicolon + 1;
@@ -399,22 +391,19 @@ int ReplaceEntities(std::string_view text, DecodingCache& cache, TextString& res
 
 std::span<const EntityRow> EntityTable() { return kEntities; }
 
-int EntityValue(std::string_view entity, int& codePoint) {
-  codePoint = -1;
+int EntityValue(std::string_view entity, EntityCharacters& characters) {
+  characters = EntityCharacters();
   if (entity.size() < 3 || entity.front() != '&' || entity.back() != ';') return 0;
-  int value = -1;
-  if (entity.starts_with("&#")) {
-    TextString number;
-    number.AssignBytes(entity.data() + 2, static_cast<int>(entity.size() - 3));
-    if (!number.ParseNumber('1', value)) return 0;
-  } else {
-    const auto row =
-        std::lower_bound(kEntities.begin(), kEntities.end(), EntityRow{entity, 0}, TextBefore);
-    if (row == kEntities.end() || row->text != entity) return 0;
-    value = row->codePoint;
+  if (entity[1] == '#') {
+    const int codePoint = NumericCodePoint(entity.substr(2, entity.size() - 3));
+    if (codePoint < 0) return 0;
+    characters.first = codePoint;
+    return 1;
   }
-  if (!IsWritableCodePoint(value)) return 0;
-  codePoint = value;
+  const auto row = std::lower_bound(std::begin(kEntities), std::end(kEntities),
+                                    EntityRow{entity, 0, 0}, TextBefore);
+  if (row == std::end(kEntities) || row->text != entity) return 0;
+  characters = EntityCharacters{row->codePoint, row->secondCodePoint};
   return 1;
 }
 
@@ -427,18 +416,20 @@ int ConvertEntities(const TextString& in, TextString& out, const EntityWriting& 
   }
   int count = 0;
   // The blanks for "&nbsp;" are in place before the scan starts, so they can take part in
-  // what the scan reads ("&#&nbsp;65;" becomes "&# 65;", which reads as 65).
+  // what the scan reads.
   TextString spaced;
   std::string_view text = whole;
-  if (writing.alternatives && whole.find("&nbsp;") != std::string_view::npos) {
+  if (!writing.utf8Output && writing.alternatives &&
+      whole.find("&nbsp;") != std::string_view::npos) {
     spaced = in;
     spaced.Replace(0, "&nbsp;", " ", 0, 1, nullptr, &count);
     text = spaced.View();
   }
-  // Every entity is longer than what replaces it, so the result never outgrows the text.
+  // Nearly every entity is longer than what replaces it.
   TextString result;
   result.Reserve(static_cast<int>(text.size()));
-  DecodingCache cache(writing);
+  Decoder decoder(writing);
+  DecodingCache cache(decoder);
   count += ReplaceEntities(text, cache, result, unicodeTextProduced);
   out.Swap(result);
   return count;

@@ -96,6 +96,9 @@ struct PassState {
   // The text through the tag remover with the built-in options (as titles and link texts
   // are), keeping the pass's UTF-8 setting and taking over its Unicode flag.
   TextString WithoutTags(const TextString& text);
+  // The text with its entities converted as WithoutTags converts them (an attribute value, a
+  // link text whose tags are gone); anything else stays.
+  TextString Decoded(const TextString& text);
 
   // A report (level 1 to 10) and a status line, to the conversion's messages.
   void Message(const char* message, int level) const;
@@ -142,6 +145,9 @@ struct PassState {
   TextString spareBuffer;
 
  private:
+  // Gives WithoutTags's options the pass's UTF-8 settings and a clear Unicode flag.
+  void PrepareBuiltInOptions();
+
   std::deque<HandlerDatum> data_;
   // WithoutTags's options: the built-in ones, made once. A run of the tag remover changes
   // nothing in them but the Unicode flag, which WithoutTags resets.

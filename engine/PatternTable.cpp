@@ -34,13 +34,25 @@ void PassState::Reset() {
 }
 
 TextString PassState::WithoutTags(const TextString& text) {
-  builtInOptions_.utf8Document = options.utf8Document;
-  builtInOptions_.utf8Output = options.utf8Output;
-  builtInOptions_.unicodeTextProduced = 0;
+  PrepareBuiltInOptions();
   TextString out;
   tagRemover.Run(report, builtInOptions_, text, out);
   options.unicodeTextProduced |= builtInOptions_.unicodeTextProduced;
   return out;
+}
+
+TextString PassState::Decoded(const TextString& text) {
+  PrepareBuiltInOptions();
+  TextString out;
+  DecodeEntities(builtInOptions_, text, out);
+  options.unicodeTextProduced |= builtInOptions_.unicodeTextProduced;
+  return out;
+}
+
+void PassState::PrepareBuiltInOptions() {
+  builtInOptions_.utf8Document = options.utf8Document;
+  builtInOptions_.utf8Output = options.utf8Output;
+  builtInOptions_.unicodeTextProduced = 0;
 }
 
 void PassState::Message(const char* message, int level) const {

@@ -279,13 +279,19 @@ bool ByLine(const TextString& line, TextString& byLine) {
   return true;
 }
 
-// The last blank-separated word of the line holding an at sign.
+// The last blank-separated word of the line holding an at sign. Found from that at sign, so
+// that a paragraph of a hundred thousand words costs one pass, not one per word.
 TextString EmailWord(const TextString& line) {
-  TextString word;
+  const std::string_view text = line.View();
+  const size_t at = text.rfind('@');
+  if (at == std::string_view::npos) return TextString();
+  const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+  size_t start = at;
+  while (start > 0 && !isBlank(text[start - 1])) --start;
+  size_t end = at;
+  while (end < text.size() && !isBlank(text[end])) ++end;
   TextString email;
-  for (int n = 1; line.GetToken(n, ' ', word); ++n) {
-    if (word.Contains('@')) email = word;
-  }
+  email.AssignBytes(text.data() + start, static_cast<int>(end - start));
   return email;
 }
 

@@ -6,6 +6,7 @@
 
 #include "engine/PassState.h"
 #include "engine/PatternTable.h"
+#include "engine/TagRemover.h"
 #include "foundation/Utf8.h"
 #include "textformat/Markers.h"
 
@@ -51,6 +52,54 @@ void RemovePrefix(TextString& text, const char* prefix) {
 // Drops one final "/".
 void DropFinalSlash(TextString& text) {
   if (!text.IsEmpty() && text[text.Length() - 1] == '/') text.Mid(0, text.Length() - 1);
+}
+
+// Decoded text with '&', '<' and '>' written as entities again.
+TextString Escaped(const TextString& decoded) {
+  TextString escaped;
+  escaped.Reserve(decoded.Length());
+  for (const char c : decoded.View()) {
+    switch (c) {
+      case '&':
+        escaped.Append("&amp;");
+        break;
+      case '<':
+        escaped.Append("&lt;");
+        break;
+      case '>':
+        escaped.Append("&gt;");
+        break;
+      default:
+        escaped.AppendChar(c);
+    }
+  }
+  return escaped;
+}
+
+// Text of the document that a handler puts into the text (a link's text, an ALT text, an
+// address): as the document wrote it, and with its entities decoded.
+struct DocumentText {
+  TextString asWritten;
+  TextString decoded;
+};
+
+// The value of attribute `name` of `tag` ("?a=1&amp;b=2", decoded "?a=1&b=2"); empty when
+// the tag has none.
+DocumentText AttributeText(PassState& pass, const char* name, const TextString& tag) {
+  DocumentText value;
+  if (pass.extractor.GetAttribute(name, tag, value.asWritten)) {
+    value.decoded = pass.Decoded(value.asWritten);
+  }
+  return value;
+}
+
+// What a handler inserts for text of the document. The second stage decodes the entities of
+// the whole text once, after it has deleted the tags. So in text mode the decoded text goes
+// in with its '&', '<' and '>' written as entities: the second stage gives those characters
+// back, decodes nothing twice and takes nothing for a tag. When the output stays HTML, the
+// text goes in as the document wrote it, to be treated like the rest of the document.
+TextString Inserted(const PassState& pass, const DocumentText& text) {
+  return pass.options.convertToText ? Escaped(text.decoded) : text.asWritten;
 }
 
 }  // namespace
@@ -230,14 +279,13 @@ HandlerResult ImageHandler(PatternEngine& engine, WildcardPattern&, MatchState& 
   TextString replacement;
   if (o.imgTextMarker || o.imgAltText) {
     const TextString tag = MatchText(state, working);
-    TextString src;
-    TextString alt;
-    pass.extractor.GetAttribute("src", tag, src);
-    if (o.imgAltText) pass.extractor.GetAttribute("Alt", tag, alt);
-    if (!alt.IsEmpty()) {
-      replacement = "[" + alt + "]";
+    const DocumentText source = AttributeText(pass, "src", tag);
+    const TextString& src = source.decoded;
+    const DocumentText alt = o.imgAltText ? AttributeText(pass, "Alt", tag) : DocumentText();
+    if (!alt.decoded.IsEmpty()) {
+      replacement = "[" + Inserted(pass, alt) + "]";
     } else if (!src.IsEmpty() && src.FindNoCase(":/") == nullptr) {
-      replacement = "[Image " + src + "]";
+      replacement = "[Image " + Inserted(pass, source) + "]";
     } else if (!src.IsEmpty() && o.addUrlReferences) {
       bool added = false;
       replacement = "[Image {";
@@ -313,16 +361,16 @@ bool IsEmailLink(const TextString& href) {
   return StartsWithNoCase(href, "mailto:") && href.CountChar('@') == 1;
 }
 
-// The display text of an anchor element: its content without tags, breaks kept.
-TextString DisplayText(PassState& pass, const TextString& element) {
-  TextString display;
-  if (element.View().find("<br>") == std::string_view::npos) {
-    display = pass.WithoutTags(element);
-  } else {
-    TextString withBreaks(element);
-    withBreaks.ReplaceAll("<br>", GetMarkers().lineBreak.Data(), 0, 1);
-    display = pass.WithoutTags(withBreaks);
-  }
+// The content of an anchor element without its tags, breaks kept; entities as written.
+TextString ContentAsWritten(const TextString& element) {
+  if (element.View().find("<br>") == std::string_view::npos) return WithoutTagsAsWritten(element);
+  TextString withBreaks(element);
+  withBreaks.ReplaceAll("<br>", GetMarkers().lineBreak.Data(), 0, 1);
+  return WithoutTagsAsWritten(withBreaks);
+}
+
+// Display text with its ends trimmed and its runs of blanks collapsed.
+TextString Tidied(TextString display) {
   display.Trim(0, "\t\n");
   display.CollapseBlanks();
   return display;
@@ -350,9 +398,8 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
   PassState& pass = Pass(userData);
   const QuorlOptions& o = pass.options;
   const TextString element = MatchText(state, working);
-  TextString href;
+  TextString href = AttributeText(pass, "href", element).decoded;
   TextString name;
-  pass.extractor.GetAttribute("href", element, href);
   ResolveUrl(href, pass.info.baseUrl, href);
   const bool email = IsEmailLink(href);
   bool known = false;
@@ -393,7 +440,10 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
 
   if (!o.convertToText && !o.replaceLinksByDisplayValue) return HandlerResult::kUnchanged;
 
-  TextString display = DisplayText(pass, element);
+  const TextString content = ContentAsWritten(element);
+  // What the text shows: the link's text as written, or decoded and followed by its reference.
+  DocumentText shown{Tidied(content), Tidied(pass.Decoded(content))};
+  TextString& display = shown.decoded;
   const TextString normalHref = NormalisedHref(href, display);
   const TextString normalDisplay = NormalisedDisplay(display);
   const bool same = !href.IsEmpty() && normalDisplay.Length() == normalHref.Length() &&
@@ -412,7 +462,7 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
   } else if (newlyAdded) {
     pass.urls.RemoveAt(ref);  // the text already shows the address
   }
-  Emit(engine, state, index, display);
+  Emit(engine, state, index, Inserted(pass, shown));
   return HandlerResult::kUnchanged;
 }
 

@@ -4,6 +4,7 @@
 
 #include "engine/Entities.h"
 #include "engine/TagKnowledge.h"
+#include "foundation/Utf8.h"
 
 namespace quorlex {
 namespace {
@@ -186,6 +187,23 @@ int DeleteTags(std::string_view text, TextString& out) {
   return copied > 0 ? matches : -matches;
 }
 
+// A soft hyphen (U+00AD) only marks where a word may be hyphenated, which plain text cannot
+// show: UTF-8 text output leaves it out. Returns whether `text` held one; `out` is then the
+// text without them.
+bool RemoveSoftHyphens(std::string_view text, TextString& out) {
+  constexpr std::string_view kSoftHyphen = "\xC2\xAD";
+  size_t found = text.find(kSoftHyphen);
+  if (found == std::string_view::npos) return false;
+  out.Reserve(static_cast<int>(text.size()));
+  size_t copied = 0;
+  for (; found != std::string_view::npos; found = text.find(kSoftHyphen, copied)) {
+    out.AppendBytes(text.data() + copied, static_cast<int>(found - copied));
+    copied = found + kSoftHyphen.size();
+  }
+  out.AppendBytes(text.data() + copied, static_cast<int>(text.size() - copied));
+  return true;
+}
+
 // The name a tag is looked up by in the name lists: "</p>", "<p class=x>" and "<br/>" give
 // "p", "p" and "br"; "<!--[if" gives "!--[if".
 std::string ListKey(std::string_view first) {
@@ -331,14 +349,24 @@ int TagRemover::Run(const MessageFunction& report, QuorlOptions& options, const 
     }
     call_.tally.Report(report, 8);
   }
-  if ((options.convertToText || options.replaceEntities) && text->Contains('&') &&
-      text->Contains(';')) {
+  if (options.convertToText || options.replaceEntities) {
     TextString converted;
-    const EntityWriting writing{options.allow8BitAnsi != 0, options.allowAnsiAlternatives != 0,
-                                options.utf8Document != 0, options.convertToText == 0};
-    handled += ConvertEntities(*text, converted, writing, options.unicodeTextProduced);
-    changed.Swap(converted);
-    text = &changed;
+    const int count = DecodeEntities(options, *text, converted);
+    if (count > 0) {
+      handled += count;
+      changed.Swap(converted);
+      text = &changed;
+    }
+  }
+  if (options.convertToText && options.utf8Output) {
+    TextString kept;
+    if (RemoveSoftHyphens(text->View(), kept)) {
+      changed.Swap(kept);
+      text = &changed;
+    }
+    if (NextNonAscii(text->Data(), text->Length(), 0) < text->Length()) {
+      options.unicodeTextProduced = 1;
+    }
   }
   if (text == &changed) {
     out.Swap(changed);
@@ -346,6 +374,23 @@ int TagRemover::Run(const MessageFunction& report, QuorlOptions& options, const 
     out = in;
   }
   return handled;
+}
+
+int DecodeEntities(QuorlOptions& options, const TextString& in, TextString& out) {
+  EntityWriting writing;
+  writing.utf8Output = options.utf8Output != 0;
+  writing.allow8Bit = options.allow8BitAnsi != 0;
+  writing.alternatives = options.allowAnsiAlternatives != 0;
+  writing.utf8Document = options.utf8Document != 0;
+  writing.keepMarkup = options.convertToText == 0;
+  writing.documentCharset = options.documentCharset.View();
+  return ConvertEntities(in, out, writing, options.unicodeTextProduced);
+}
+
+TextString WithoutTagsAsWritten(const TextString& in) {
+  TextString out;
+  if (DeleteTags(in.View(), out) <= 0) return in;
+  return out;
 }
 
 int RemoveRemainingTags(const MessageFunction& report, QuorlOptions& options, const TextString& in,

@@ -41,7 +41,8 @@ void RewriteTag(const QuorlOptions& options, MessageTally& tally, std::string_vi
 // lone "<", "<=" or "<<" are not tags and stay. When the output stays HTML, a tag is
 // deleted when its name is on a list the policies remove (HTML tags, mail x-tags, office
 // tags, comments); one that stays is rebuilt by RewriteTag when a policy changes tags or
-// attributes. Entities are converted in text mode or with "Replace entities by text".
+// attributes. Entities are converted in text mode or with "Replace entities by text" (see
+// DecodeEntities). In UTF-8 text output the soft hyphens (U+00AD) go as well.
 //
 // One object serves many texts: its pattern list is compiled once.
 class TagRemover {
@@ -55,7 +56,7 @@ class TagRemover {
 
   // Returns the number of tags handled plus the number of entities converted. The tally of
   // the call is reported at level 8. `options` gets its Unicode flag set when entities are
-  // written as UTF-8.
+  // written as UTF-8, and in UTF-8 text output whenever the text holds a byte above 127.
   int Run(const MessageFunction& report, QuorlOptions& options, const TextString& in,
           TextString& out);
 
@@ -69,6 +70,16 @@ class TagRemover {
   Call call_;
   bool usePatterns_;
 };
+
+// Converts the character entities of `in` into `out` as the tag remover does for `options`
+// (ConvertEntities): in UTF-8 output as UTF-8 text, or, when the output stays HTML, in the
+// options' document charset, the entities of the markup characters kept; in 8-bit output as
+// the 8-bit policies say. Sets the options' Unicode flag as ConvertEntities does; tags stay.
+// Returns the number converted. `out` may be `in`.
+int DecodeEntities(QuorlOptions& options, const TextString& in, TextString& out);
+
+// `in` with everything deleted that text mode takes for a tag; the entities stay as written.
+[[nodiscard]] TextString WithoutTagsAsWritten(const TextString& in);
 
 // TagRemover().Run(...): for one-off texts.
 int RemoveRemainingTags(const MessageFunction& report, QuorlOptions& options, const TextString& in,

@@ -207,6 +207,58 @@ TEST_F(HandlerTest, LinksBecomeTheirTextWithAReference) {
   }
 }
 
+// Text that a handler takes from the document goes in decoded, with '&', '<' and '>' as
+// entities, for the second stage to decode once; addresses are listed decoded. When the
+// output stays HTML the text goes in as written.
+TEST_F(HandlerTest, DocumentTextGoesInForTheSecondStageToDecodeOnce) {
+  static const struct {
+    const char* name;
+    CopyPatternEngine PatternLists::*list;
+    int textMode, displayUrls;
+    const char* html;
+    const char* result;
+    const char* url;  // the one listed, or ""
+  } kCases[] = {
+      {"escaped markup in a link", &PatternLists::link, 1, 0,
+       "<a href=\"https://x.org/p\">&lt;string&gt;</a>", "&lt;string&gt; [1] ", "https://x.org/p"},
+      {"ampersand in a link text and its address", &PatternLists::link, 1, 0,
+       "<a href=\"https://x.org/?a=1&amp;b=2\">Fish &amp; <b>chips</b></a>",
+       "Fish &amp; chips [1] ", "https://x.org/?a=1&b=2"},
+      {"letters decoded", &PatternLists::link, 1, 0,
+       "<a href=\"https://x.org/caf&#xE9;\">caf&eacute;</a>", "caf\xC3\xA9 [1] ",
+       "https://x.org/caf\xC3\xA9"},
+      {"text equal to the decoded address", &PatternLists::link, 1, 0,
+       "<a href=\"https://www.x.org/?a&amp;b\">www.x.org/?a&amp;b</a>", "www.x.org/?a&amp;b", ""},
+      {"address shown in the text", &PatternLists::link, 1, 1,
+       "<a href=\"https://x.org/?a&amp;b\">Page</a>", "Page [https://x.org/?a&amp;b]", ""},
+      {"link text as written in HTML output", &PatternLists::link, 0, 0,
+       "<a href=\"https://x.org/?a&amp;b\">caf&eacute; <b>&lt;b&gt;</b></a>",
+       "caf&eacute; &lt;b&gt;", ""},
+      {"ALT text", &PatternLists::image, 1, 0,
+       "<img src=\"a.png\" alt=\"A &lt;b&gt; &amp; caf&eacute; 3 < 4\">",
+       "[A &lt;b&gt; &amp; caf\xC3\xA9 3 &lt; 4]", ""},
+      {"relative source", &PatternLists::image, 1, 0, "<img src=\"a.png?w=1&amp;h=2\">",
+       "[Image a.png?w=1&amp;h=2]", ""},
+      {"absolute source listed decoded", &PatternLists::image, 1, 0,
+       "<img src=\"https://x.org/i.png?w=1&amp;h=2\">", "[Image {1}]",
+       "https://x.org/i.png?w=1&h=2"},
+      {"ALT text as written in HTML output", &PatternLists::image, 0, 0,
+       "<img src=\"a.png\" alt=\"caf&eacute;\">", "[caf&eacute;]", ""},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    pass_.Reset();
+    pass_.options.convertToText = c.textMode;
+    pass_.options.addUrlReferences = c.textMode && !c.displayUrls;
+    pass_.options.displayLinkUrls = c.displayUrls;
+    pass_.options.imgAltText = 1;
+    pass_.options.imgTextMarker = 1;
+    EXPECT_EQ(c.result, Run(c.list, c.html));
+    const std::string url = pass_.urls.Count() > 0 ? std::string(pass_.urls.At(0).View()) : "";
+    EXPECT_EQ(c.url, url);
+  }
+}
+
 TEST_F(HandlerTest, OmittedMailLinksGiveTheAuthorsAddress) {
   pass_.options.omitEmailLinks = 1;
   EXPECT_EQ("[link removed] [link removed]",

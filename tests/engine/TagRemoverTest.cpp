@@ -86,6 +86,7 @@ TEST(TagRemover, CountsTagsAndEntities) {
 
 TEST(TagRemover, LeavesTagsButConvertsEntitiesOnRequestInMarkupMode) {
   QuorlOptions options = QuorlOptions::BuiltIn();
+  options.utf8Output = 0;
   options.convertToText = 0;
   options.removeAllHtmlTags = 0;
   options.replaceEntities = 0;
@@ -98,14 +99,50 @@ TEST(TagRemover, LeavesTagsButConvertsEntitiesOnRequestInMarkupMode) {
   EXPECT_EQ("<p>caf\xE9 &amp; &lt;b&gt;</p>", out.View());
 }
 
-TEST(TagRemover, WritesEntitiesOfAUtf8DocumentAsUtf8) {
+TEST(TagRemover, WritesEntitiesOfAUtf8DocumentAsUtf8In8BitOutput) {
   QuorlOptions options = QuorlOptions::BuiltIn();
+  options.utf8Output = 0;
   TextString out;
   RemoveRemainingTags(nullptr, options, "caf&eacute;", out);
   EXPECT_EQ("caf\xE9", out.View());
   options.utf8Document = 1;
   RemoveRemainingTags(nullptr, options, "caf&eacute;", out);
   EXPECT_EQ("caf\xC3\xA9", out.View());
+}
+
+// In UTF-8 output every entity is its own character; text output leaves soft hyphens out
+// and is Unicode text as soon as it holds a byte above 127. HTML output keeps the markup
+// entities and writes the others in the document's charset.
+TEST(TagRemover, WritesUtf8TextOrTheDocumentsCharset) {
+  static const struct {
+    const char* name;
+    int textMode;
+    const char* charset;
+    const char* in;
+    const char* out;
+    int unicode;
+  } kCases[] = {
+      {"ASCII text", 1, "", "<b>a &amp; b</b>", "a & b", 0},
+      {"raw UTF-8 text", 1, "", "caf\xC3\xA9", "caf\xC3\xA9", 1},
+      {"entity", 1, "", "caf&eacute;", "caf\xC3\xA9", 1},
+      {"soft hyphens", 1, "", "hy\xC2\xADphen&shy;ation", "hyphenation", 0},
+      {"HTML output in windows-1252", 0, "windows-1252",
+       "<p>caf&eacute; &lt;b&gt; &#x4E2D;&apos;</p>", "<p>caf\xE9 &lt;b&gt; &#x4E2D;&apos;</p>", 0},
+      {"HTML output keeps soft hyphens", 0, "UTF-8", "hy\xC2\xADphen&shy;",
+       "hy\xC2\xADphen\xC2\xAD", 1},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    QuorlOptions options = QuorlOptions::BuiltIn();
+    options.convertToText = c.textMode;
+    options.removeAllHtmlTags = c.textMode;
+    options.replaceEntities = 1;
+    options.documentCharset = c.charset;
+    TextString out;
+    RemoveRemainingTags(nullptr, options, c.in, out);
+    EXPECT_EQ(c.out, out.View());
+    EXPECT_EQ(c.unicode, options.unicodeTextProduced);
+  }
 }
 
 TEST(TagRemover, DecidesTagByTagInMarkupMode) {

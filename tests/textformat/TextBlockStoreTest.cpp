@@ -115,7 +115,15 @@ TEST(UrlReferenceList, RemoveAtMovesLaterUrlsUp) {
     for (const char* url : {"a", "b", "c"}) list.FindOrAdd(url, added);
     list.RemoveAt(c.position);
     EXPECT_EQ(c.remaining, Urls(list));
-    EXPECT_EQ(static_cast<int>(c.remaining.size()) - 1, list.Find(c.remaining.back().c_str()));
+    for (size_t i = 0; i < c.remaining.size(); ++i) {
+      EXPECT_EQ(static_cast<int>(i), list.Find(c.remaining[i].c_str()));
+    }
+    // A removed URL is new again.
+    const int position = c.position;
+    if (position < 0 || position > 2) continue;
+    const std::string removed(1, static_cast<char>('a' + position));
+    EXPECT_EQ(2, list.FindOrAdd(removed.c_str(), added));
+    EXPECT_TRUE(added);
   }
 }
 
