@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "foundation/Charset.h"
+
 namespace quorlex {
 namespace {
 
@@ -37,19 +39,15 @@ constexpr size_t kMaxNamedLength = 33;
 constexpr int kReplacementCharacter = 0xFFFD;
 constexpr int kLargestCodePoint = 0x10FFFF;
 
-// The characters of the bytes 0x80 to 0x9F in windows-1252, which pages mean when they write
-// "&#147;"; U+FFFD for the five bytes it leaves undefined.
-constexpr std::array<int, 32> kWindows1252C1 = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
 // The character a browser shows for a numeric reference to `value`.
 int BrowserCodePoint(int64_t value) {
   if (value == 0 || value > kLargestCodePoint || (value >= 0xD800 && value <= 0xDFFF)) {
     return kReplacementCharacter;
   }
-  if (value >= 0x80 && value <= 0x9F) return kWindows1252C1[value - 0x80];
+  // Pages that write "&#147;" mean the windows-1252 character of that byte.
+  if (value >= 0x80 && value <= 0x9F) {
+    return static_cast<int>(Windows1252CodePoint(static_cast<unsigned char>(value)));
+  }
   return static_cast<int>(value);
 }
 
@@ -185,21 +183,6 @@ bool IsUtf8Charset(const TextString& name) {
          name.Equals("UTF-16BE", 0, 0);
 }
 
-// The name the C library's iconv knows a WHATWG charset by. Most are the same; these are not
-// known to glibc by their WHATWG name, or that name stands for a larger set there (WHATWG's
-// Shift_JIS, EUC-KR and Big5 are the Windows and Hong Kong extensions).
-const char* IconvName(const TextString& whatwgName) {
-  static constexpr const char* kRenamed[][2] = {{"ISO-8859-8-I", "ISO-8859-8"},
-                                                {"x-mac-cyrillic", "MAC-CYRILLIC"},
-                                                {"Shift_JIS", "CP932"},
-                                                {"EUC-KR", "CP949"},
-                                                {"Big5", "BIG5-HKSCS"}};
-  for (const auto& [whatwg, glibc] : kRenamed) {
-    if (whatwgName.Equals(whatwg, 0, 0)) return glibc;
-  }
-  return whatwgName.Data();
-}
-
 // Writes characters in a document's charset through iconv. The converter is opened on the
 // first character beyond ASCII, once for all the entities of a text; a charset iconv does not
 // know ("x-user-defined", "replacement") holds ASCII only.
@@ -220,7 +203,7 @@ class CharsetWriter {
     if (c < 0x80 || utf8_) return AppendUtf8(c, r);
     if (!triedToOpen_) {
       triedToOpen_ = true;
-      converter_ = iconv_open(IconvName(charset_), "UTF-8");
+      converter_ = iconv_open(ConverterName(charset_.View()).c_str(), "UTF-8");
     }
     if (converter_ == kNoConverter) return false;
     std::array<char, 4> buffer;

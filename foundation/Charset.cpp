@@ -11,7 +11,7 @@ namespace quorlex {
 namespace {
 
 // One charset of the web's encoding standard: its name, the name the C library converts
-// it by (null: decoded here), and its labels, separated by blanks.
+// it by, and its labels, separated by blanks. UTF-8 and windows-1252 are decoded here.
 struct Encoding {
   const char* name;
   const char* converterName;
@@ -24,11 +24,11 @@ struct Encoding {
 // the standard decodes to a single replacement character (ISO-2022-KR and -CN) are converted
 // instead: nothing of the text is lost.
 constexpr Encoding kEncodings[] = {
-    {"UTF-8", nullptr,
+    {"UTF-8", "UTF-8",
      "unicode-1-1-utf-8 unicode11utf8 unicode20utf8 utf-8 utf8 x-unicode20utf8 csunicode "
      "iso-10646-ucs-2 ucs-2 unicode unicodefeff unicodefffe utf-16 utf-16be utf-16le utf-32 "
      "utf-32be utf-32le"},
-    {"windows-1252", nullptr,
+    {"windows-1252", "WINDOWS-1252",
      "ansi_x3.4-1968 ascii cp1252 cp819 csisolatin1 ibm819 iso-8859-1 iso-ir-100 iso8859-1 "
      "iso88591 iso_8859-1 iso_8859-1:1987 l1 latin1 us-ascii windows-1252 x-cp1252 "
      "x-user-defined"},
@@ -137,13 +137,6 @@ const Encoding* FindEncoding(std::string_view name) {
     if (SameIgnoringCase(encoding.name, name)) return &encoding;
   }
   return nullptr;
-}
-
-// The character a windows-1252 byte stands for.
-unsigned int Windows1252CodePoint(unsigned char byte) {
-  if (byte < 0x80 || byte >= 0xA0) return byte;
-  const unsigned int mapped = kWindows1252High[byte - 0x80];
-  return mapped != 0 ? mapped : kReplacementCharacter;
 }
 
 // --- Looking for a declaration -----------------------------------------------------------
@@ -293,6 +286,17 @@ std::string_view CharsetName(std::string_view label) {
   return {};
 }
 
+std::string ConverterName(std::string_view charset) {
+  const Encoding* encoding = FindEncoding(charset);
+  return encoding != nullptr ? encoding->converterName : std::string(charset);
+}
+
+unsigned int Windows1252CodePoint(unsigned char byte) {
+  if (byte < 0x80 || byte >= 0xA0) return byte;
+  const unsigned int mapped = kWindows1252High[byte - 0x80];
+  return mapped != 0 ? mapped : kReplacementCharacter;
+}
+
 std::string DeclaredCharset(std::string_view head) {
   return HeadScanner(head.substr(0, kCharsetDeclarationBytes)).FirstDeclaration();
 }
@@ -340,8 +344,9 @@ Utf8Decoder::Utf8Decoder(std::string_view charset) {
     usable_ = false;
     return;
   }
-  if (encoding->converterName == nullptr) {
-    kind_ = SameIgnoringCase(encoding->name, "windows-1252") ? Kind::kWindows1252 : Kind::kUtf8;
+  if (SameIgnoringCase(encoding->name, "UTF-8")) return;
+  if (SameIgnoringCase(encoding->name, "windows-1252")) {
+    kind_ = Kind::kWindows1252;
     return;
   }
   converter_ = std::make_unique<Converter>();

@@ -25,6 +25,16 @@ constexpr int kCharsetDeclarationBytes = 1024;
 // not hold.
 [[nodiscard]] std::string_view CharsetName(std::string_view label);
 
+// The name the C library's iconv knows a charset (a name CharsetName returns) by: the
+// charset itself when the table does not hold it. WHATWG's Shift_JIS, EUC-KR and Big5 are
+// the Windows and Hong Kong extensions, which the C library names CP932, CP949 and
+// BIG5-HKSCS.
+[[nodiscard]] std::string ConverterName(std::string_view charset);
+
+// The character windows-1252 gives a byte: the byte itself below 80 and from A0, U+FFFD for
+// the five bytes it leaves undefined.
+[[nodiscard]] unsigned int Windows1252CodePoint(unsigned char byte);
+
 // The label of the first charset declared in `head` (a document's first bytes), as
 // written; empty when there is none. Comments are skipped; a meta tag's http-equiv must be
 // Content-Type for its content to count.
