@@ -112,11 +112,10 @@ int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& out
   if (!ReadInput(inputPath, memorySource, result)) return 0;
   RunSecondStage(pass_, result);
   context_.stage = 3;
-  if (o.WritesUtf8() && !o.unicodeTextProduced) {
-    const bool beyondAscii = NextNonAscii(result.Data(), result.Length(), 0) < result.Length() ||
-                             NextNonAscii(pass_.info.title.Data(), pass_.info.title.Length(), 0) <
-                                 pass_.info.title.Length();
-    pass_.options.unicodeTextProduced = beyondAscii ? 1 : 0;
+  // The second stage notes a character beyond ASCII in the text; the header and the URL
+  // table hold text of their own.
+  if (o.WritesUtf8() && !o.unicodeTextProduced && TitleOrUrlsBeyondAscii()) {
+    pass_.options.unicodeTextProduced = 1;
   }
 
   // 9. and 10. The output, and the UTF-8 mark a Unicode text file may start with.
@@ -175,6 +174,17 @@ int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& out
   }
   if (runFiles_ != nullptr) runFiles_->RecordWritten(outputPath, ownInput);
   return 1;
+}
+
+bool OutputPass::TitleOrUrlsBeyondAscii() const {
+  const auto beyondAscii = [](const TextString& text) {
+    return NextNonAscii(text.Data(), text.Length(), 0) < text.Length();
+  };
+  if (beyondAscii(pass_.info.title)) return true;
+  for (int i = 0; i < pass_.urls.Count(); ++i) {
+    if (beyondAscii(pass_.urls.At(i))) return true;
+  }
+  return false;
 }
 
 int OutputPass::MayWrite(const TextString& outputPath, const TextString* ownInput) {

@@ -65,6 +65,9 @@ class OutputPass {
   void AddReferencesAndFragments(LineBuffer& body, std::vector<TextString>& header);
   FragmentSettings Settings() const;
   void Error(const TextString& message);
+  // Whether the header's title or an address of the URL table holds a character beyond
+  // ASCII.
+  bool TitleOrUrlsBeyondAscii() const;
   // Whether the run lets the output be written at `outputPath`; reports a refusal.
   int MayWrite(const TextString& outputPath, const TextString* ownInput);
 

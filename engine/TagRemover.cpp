@@ -5,6 +5,7 @@
 #include "engine/Entities.h"
 #include "engine/TagKnowledge.h"
 #include "foundation/Utf8.h"
+#include "textformat/Markers.h"
 
 namespace quorlex {
 namespace {
@@ -187,6 +188,16 @@ int DeleteTags(std::string_view text, TextString& out) {
   return copied > 0 ? matches : -matches;
 }
 
+// Whether the text holds a character beyond ASCII. The 0xFF bytes of the inline markers,
+// which no UTF-8 text holds, do not count.
+bool HoldsTextBeyondAscii(const TextString& text) {
+  for (int i = NextNonAscii(text.Data(), text.Length(), 0); i < text.Length();
+       i = NextNonAscii(text.Data(), text.Length(), i + 1)) {
+    if (text[i] != kMarkerByte) return true;
+  }
+  return false;
+}
+
 // A soft hyphen (U+00AD) only marks where a word may be hyphenated, which plain text cannot
 // show: UTF-8 text output leaves it out. Returns whether `text` held one; `out` is then the
 // text without them.
@@ -364,9 +375,7 @@ int TagRemover::Run(const MessageFunction& report, QuorlOptions& options, const 
       changed.Swap(kept);
       text = &changed;
     }
-    if (NextNonAscii(text->Data(), text->Length(), 0) < text->Length()) {
-      options.unicodeTextProduced = 1;
-    }
+    if (HoldsTextBeyondAscii(*text)) options.unicodeTextProduced = 1;
   }
   if (text == &changed) {
     out.Swap(changed);

@@ -192,13 +192,26 @@ TEST_F(OutputPassTest, EmptyInputGivesTheHeaderOrOneEmptyLine) {
 
 TEST_F(OutputPassTest, UnicodeTextStartsWithAMarkOnlyWhenAllowed) {
   const std::string mark = "\xEF\xBB\xBF";
-  for (const int allowed : {0, 1}) {
-    SCOPED_TRACE(allowed);
-    SetYesNo(kUnicodeMarker, allowed);
-    ASSERT_EQ(1, Convert("<p>Price: 5 &#8364;</p>\n"));
-    const std::string text = TempFolder::ReadFile(output_);
-    EXPECT_EQ(allowed == 1, text.compare(0, mark.size(), mark) == 0);
-    EXPECT_NE(std::string::npos, text.find("Price: 5 \xE2\x82\xAC"));
+  static const struct {
+    const char* name;
+    const char* html;
+    bool unicode;
+  } kCases[] = {
+      {"entity", "<p>Price: 5 &#8364;</p>\n", true},
+      {"text", "<p>Price: 5 \xE2\x82\xAC</p>\n", true},
+      {"only in the title", "<title>Caf\xC3\xA9</title><p>Price</p>\n", true},
+      {"only in an address", "<p><a href=\"https://example.org/caf\xC3\xA9\">Price</a></p>\n",
+       true},
+      {"ASCII", "<p>Price</p>\n", false},
+  };
+  for (const auto& c : kCases) {
+    for (const int allowed : {0, 1}) {
+      SCOPED_TRACE(std::string(c.name) + (allowed ? ", allowed" : ""));
+      SetYesNo(kUnicodeMarker, allowed);
+      ASSERT_EQ(1, Convert(c.html));
+      const std::string text = TempFolder::ReadFile(output_);
+      EXPECT_EQ(c.unicode && allowed == 1, text.compare(0, mark.size(), mark) == 0);
+    }
   }
   EXPECT_NE(std::string::npos, out_.Text().find("INFO: Generating Unicode text file " + output_));
   EXPECT_NE(std::string::npos,

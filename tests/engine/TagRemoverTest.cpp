@@ -123,6 +123,12 @@ TEST(TagRemover, WritesUtf8TextOrTheDocumentsCharset) {
     int unicode;
   } kCases[] = {
       {"ASCII text", 1, "", "<b>a &amp; b</b>", "a & b", 0},
+      {"ASCII text between markers", 1, "",
+       "\xFFP\xFF"
+       "a",
+       "\xFFP\xFF"
+       "a",
+       0},
       {"raw UTF-8 text", 1, "", "caf\xC3\xA9", "caf\xC3\xA9", 1},
       {"entity", 1, "", "caf&eacute;", "caf\xC3\xA9", 1},
       {"soft hyphens", 1, "", "hy\xC2\xADphen&shy;ation", "hyphenation", 0},
