@@ -1,5 +1,8 @@
 #include "foundation/Utf8.h"
 
+#include <utf8proc.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -60,18 +63,63 @@ int NextNonAscii(const char* text, int length, int from) {
   return i < length ? i : length;
 }
 
-int ShownLength(const char* text, int length) {
-  int shown = 0;
+int CodePointWidth(char32_t codePoint) {
+  if (codePoint < 0x80 || codePoint > 0x10FFFF) return 1;
+  const auto code = static_cast<utf8proc_int32_t>(codePoint);
+  if (utf8proc_get_property(code)->ignorable) return 0;
+  switch (utf8proc_category(code)) {
+    case UTF8PROC_CATEGORY_MN:
+    case UTF8PROC_CATEGORY_MC:
+    case UTF8PROC_CATEGORY_ME:
+      return 0;
+    default:
+      // utf8proc gives 0 to controls and unassigned code points too: they take a column.
+      return utf8proc_charwidth(code) == 2 ? 2 : 1;
+  }
+}
+
+TextCharacter CharacterAt(std::string_view text, int pos) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const int size = Utf8SequenceLength(text.data(), static_cast<int>(text.size()), pos);
+  if (size == 0) return TextCharacter{bytes[pos], 1, 1};
+  // The lead byte keeps 7 - size bits, each continuation byte 6.
+  char32_t codePoint = bytes[pos] & (0x7F >> size);
+  for (int i = 1; i < size; ++i) codePoint = (codePoint << 6) | (bytes[pos + i] & 0x3F);
+  return TextCharacter{codePoint, size, CodePointWidth(codePoint)};
+}
+
+int DisplayWidth(std::string_view text) {
+  const int length = static_cast<int>(text.size());
+  int width = 0;
   for (int i = 0; i < length;) {
-    const int ascii = NextNonAscii(text, length, i);
-    shown += ascii - i;  // one character per ASCII byte
+    const int ascii = NextNonAscii(text.data(), length, i);
+    width += ascii - i;  // a column per ASCII byte
     i = ascii;
     if (i == length) break;
-    const int sequence = Utf8SequenceLength(text, length, i);
-    i += sequence > 0 ? sequence : 1;
-    ++shown;
+    const TextCharacter character = CharacterAt(text, i);
+    width += character.width;
+    i += character.size;
   }
-  return shown;
+  return width;
+}
+
+int FittingLength(std::string_view text, int columns) {
+  const int length = static_cast<int>(text.size());
+  int used = 0;
+  for (int i = 0; i < length;) {
+    // An ASCII run takes a column a byte; only as many bytes as columns are left are read.
+    const int stop = i + std::min(length - i, std::max(columns - used, 0));
+    const int ascii = NextNonAscii(text.data(), stop, i);
+    used += ascii - i;
+    i = ascii;
+    if (i == length) break;
+    if (static_cast<unsigned char>(text[i]) < 0x80) return i;  // no column left for it
+    const TextCharacter character = CharacterAt(text, i);
+    if (used + character.width > columns) return i;
+    used += character.width;
+    i += character.size;
+  }
+  return length;
 }
 
 bool RemoveUtf8ByteOrderMark(TextString& line) {
