@@ -123,5 +123,76 @@ TEST(LineWriter, LaysOutLines) {
   }
 }
 
+// 20 Cyrillic letters (40 bytes), the zero-width space, 10 CJK ideographs (20 columns, 30
+// bytes).
+const std::string kCyrillic20 =
+    "\xD0\xB0\xD0\xB1\xD0\xB2\xD0\xB3\xD0\xB4\xD0\xB5\xD0\xB6\xD0\xB7\xD0\xB8\xD0\xB9"
+    "\xD0\xBA\xD0\xBB\xD0\xBC\xD0\xBD\xD0\xBE\xD0\xBF\xD1\x80\xD1\x81\xD1\x82\xD1\x83";
+const std::string kZwsp = "\xE2\x80\x8B";
+const std::string kIdeographs10 =
+    "\xE4\xB8\x80\xE4\xBA\x8C\xE4\xB8\x89\xE5\x9B\x9B\xE4\xBA\x94"
+    "\xE5\x85\xAD\xE4\xB8\x83\xE5\x85\xAB\xE4\xB9\x9D\xE5\x8D\x81";
+
+TEST(LineWriter, MeasuresInColumnsAndWritesWhatAReaderSees) {
+  const std::string url =
+      "https://example.org/a/long/path/to/the/documentation/of/display/widths.html";
+  const auto utf8AnsiAlternatives = [](QuorlOptions& o) { o.allowAnsiAlternatives = 1; };
+  const struct {
+    const char* name;
+    std::function<void(QuorlOptions&)> adjust;
+    std::vector<std::string> input;
+    std::vector<std::string> expected;
+  } kCases[] = {
+      {"CJK text fills the page, two columns a character",
+       nullptr,
+       {kIdeographs10 + kIdeographs10 + kIdeographs10 + kIdeographs10},
+       {kIdeographs10 + kIdeographs10 + kIdeographs10 + kIdeographs10.substr(0, 18),
+        kIdeographs10.substr(18)}},
+      {"a line short in columns ends its paragraph, however many bytes it has",
+       [](QuorlOptions& o) { o.shortLinesEndParagraphs = 1; },
+       {std::string(70, 'x'), kCyrillic20 + " " + kCyrillic20, "Next line."},
+       {std::string(70, 'x'), kCyrillic20 + " " + kCyrillic20, "", "Next line."}},
+      {"an address wider than the page stands whole on a line of its own",
+       [](QuorlOptions& o) { o.pageWidth = 40; },
+       {"Read the notes at " + url + " before you start."},
+       {"Read the notes at", url, "before you start."}},
+      {"zero-width spaces are never written",
+       [](QuorlOptions& o) { o.pageWidth = 30; },
+       {"long" + kZwsp + "compound" + kZwsp + "word" + kZwsp + "written" + kZwsp + "with" + kZwsp +
+        "breaks"},
+       {"longcompoundwordwrittenwith", "breaks", ""}},
+      {"no-break spaces are blanks with ANSI alternatives",
+       utf8AnsiAlternatives,
+       {"10\xC2\xA0km to go"},
+       {"10 km to go", ""}},
+      {"no-break spaces stay without ANSI alternatives",
+       [](QuorlOptions& o) { o.allowAnsiAlternatives = 0; },
+       {"10\xC2\xA0km to go"},
+       {"10\xC2\xA0km to go", ""}},
+      {"no-break spaces stay in 8-bit output",
+       [](QuorlOptions& o) {
+         o.allowAnsiAlternatives = 1;
+         o.utf8Output = 0;
+       },
+       {"10\xC2\xA0km to go"},
+       {"10\xC2\xA0km to go", ""}},
+      {"markup mode copies both",
+       [](QuorlOptions& o) {
+         o.allowAnsiAlternatives = 1;
+         o.convertToText = 0;
+       },
+       {"a" + kZwsp +
+        "b\xC2\xA0"
+        "c"},
+       {"a" + kZwsp +
+        "b\xC2\xA0"
+        "c"}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.expected, Lay(c.input, c.adjust));
+  }
+}
+
 }  // namespace
 }  // namespace quorlex
