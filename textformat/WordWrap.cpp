@@ -1,7 +1,6 @@
 #include "textformat/WordWrap.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "foundation/Utf8.h"
 
@@ -17,7 +16,13 @@ constexpr int kBreakSlack = 15;
 constexpr std::u32string_view kNoBreakBefore = U"、。，．：；？！）］｝」』】〕〉》ー…";
 constexpr std::u32string_view kNoBreakAfter = U"（［｛「『【〔〈《";
 
-bool IsOneOf(char c, const char* set) { return c != 0 && std::strchr(set, c) != nullptr; }
+// The sets are a few characters long: a loop beats a call for every character of a line.
+bool IsOneOf(char c, const char* set) {
+  for (; *set != 0; ++set) {
+    if (*set == c) return true;
+  }
+  return false;
+}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -43,19 +48,21 @@ struct BreakPoint {
 // The index of the last character of the piece that ends at `point`.
 int PieceEnd(const BreakPoint& point) { return point.blank ? point.at : point.at - 1; }
 
-// Sets `last` to the last break point after `start` at or before `limit` (none when there is
-// none) and `beyond` to the first one after `limit` (at the length of the text when there
-// is none). `limit` lies inside the text.
-void BreakPointsAround(std::string_view line, int start, int limit, const char* blanks,
-                       BreakPoint& last, BreakPoint& beyond) {
-  last = BreakPoint();
+// The last break point after `start` at or before `limit`, which lies inside the text; none
+// when there is none. Where the text is ASCII only blanks break, and the search runs back
+// from the limit, as most text is.
+BreakPoint LastBreakPoint(std::string_view line, int start, int limit, const char* blanks) {
+  if (NextNonAscii(line.data(), limit + 1, start) > limit) {
+    for (int at = limit; at > start; --at) {
+      if (IsOneOf(line[at], blanks)) return BreakPoint{at, true};
+    }
+    return BreakPoint();
+  }
+  BreakPoint last;
   for (int at = start;;) {
     bool blank = false;
     at = NextBreakPoint(line, at, blanks, blank);
-    if (at > limit) {
-      beyond = BreakPoint{at, blank};
-      return;
-    }
+    if (at > limit) return last;
     last = BreakPoint{at, blank};
   }
 }
@@ -99,7 +106,8 @@ int NextBreakPoint(std::string_view line, int from, const char* blanks, bool& is
       isBlank = true;
       return at;
     }
-    const TextCharacter after = CharacterAt(line, at);
+    const auto byte = static_cast<unsigned char>(line[at]);
+    const TextCharacter after = byte < 0x80 ? TextCharacter{byte, 1, 1} : CharacterAt(line, at);
     if (!beforeIsBlank && MayBreakBetween(before, after)) return at;
     before = after;
     beforeIsBlank = false;
@@ -117,9 +125,7 @@ int FindBreak(const TextString& line, int start, int width, const BreakCharacter
   int limit = start + FittingLength(text.substr(static_cast<size_t>(start)), std::max(width, 1));
   if (limit == start) limit += CharacterAt(text, start).size;
   if (limit >= length) return length;  // the rest fits: the end of the line is a blank
-  BreakPoint last;
-  BreakPoint beyond;
-  BreakPointsAround(text, start, limit, characters.blanks, last, beyond);
+  const BreakPoint last = LastBreakPoint(text, start, limit, characters.blanks);
   const bool found = last.at >= 0;
   const int from = found ? PieceEnd(last) : start;
   int breakAt = from;
@@ -130,7 +136,10 @@ int FindBreak(const TextString& line, int start, int width, const BreakCharacter
     breakAt = BracketBreak(line, start, from, limit, breakAt, characters);
   }
   if (found || breakAt != start) return breakAt;
-  // Nothing fitted: the word is written whole, up to the next break point.
+  // Nothing fitted: the word is written whole, up to the next break point. (One at the
+  // limit itself would have fitted.)
+  BreakPoint beyond;
+  beyond.at = NextBreakPoint(text, limit, characters.blanks, beyond.blank);
   return beyond.at >= length ? length : PieceEnd(beyond);
 }
 

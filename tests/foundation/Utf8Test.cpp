@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <utf8proc.h>
 
 #include <string_view>
 
@@ -140,6 +141,26 @@ TEST(DisplayWidth, CountsColumnsPerCodePoint) {
       i += character.size;
     }
     EXPECT_EQ(c.columns, columns);
+  }
+}
+
+// The scripts CodePointWidth measures without the table, measured with it as the rule of
+// Utf8.h states: ignorable 0, combining marks 0, wide 2, else 1.
+TEST(CodePointWidth, ShortcutsAgreeWithTheUnicodeTables) {
+  const auto fromTable = [](char32_t codePoint) {
+    const utf8proc_property_t* p = utf8proc_get_property(static_cast<utf8proc_int32_t>(codePoint));
+    const bool mark = p->category == UTF8PROC_CATEGORY_MN || p->category == UTF8PROC_CATEGORY_MC ||
+                      p->category == UTF8PROC_CATEGORY_ME;
+    return p->ignorable || mark ? 0 : p->charwidth == 2 ? 2 : 1;
+  };
+  static const struct {
+    char32_t first, last;
+  } kRanges[] = {{0x80, 0x500}, {0x4DF0, 0xA010}, {0xABF0, 0xD7B0}};
+  for (const auto& range : kRanges) {
+    for (char32_t codePoint = range.first; codePoint <= range.last; ++codePoint) {
+      SCOPED_TRACE(static_cast<int>(codePoint));
+      ASSERT_EQ(fromTable(codePoint), CodePointWidth(codePoint));
+    }
   }
 }
 
