@@ -49,8 +49,8 @@ struct BreakPoint {
 int PieceEnd(const BreakPoint& point) { return point.blank ? point.at : point.at - 1; }
 
 // The last break point after `start` at or before `limit`, which lies inside the text; none
-// when there is none. Where the text is ASCII only blanks break, and the search runs back
-// from the limit, as most text is.
+// when there is none. Where the text is ASCII, as most text is, only blanks break and the
+// search runs back from the limit.
 BreakPoint LastBreakPoint(std::string_view line, int start, int limit, const char* blanks) {
   if (NextNonAscii(line.data(), limit + 1, start) > limit) {
     for (int at = limit; at > start; --at) {
