@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/Utf8.h"
 #include "textformat/Markers.h"
 #include "textformat/WordWrap.h"
 
@@ -22,6 +23,8 @@ constexpr int kMaxIndentLevels = 40;
 bool IsRuleCharacter(char c) { return c == '-' || c == '=' || c == '_'; }
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
 bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
+
+int Columns(const TextString& text) { return DisplayWidth(text.View()); }
 
 bool SameText(const TextString& text, const char* word) {
   return text.Length() == static_cast<int>(std::strlen(word)) && text.Equals(word, 0, 0);
@@ -73,7 +76,23 @@ struct LineWriter::LineFacts {
 
 LineWriter::LineWriter(PassState& pass, LineBuffer& output) : pass_(pass), output_(output) {}
 
-void LineWriter::Write(const TextString& line) { output_.Add(line); }
+void LineWriter::Write(const TextString& line) {
+  const QuorlOptions& o = pass_.options;
+  const std::string_view view = line.View();
+  const bool zeroWidthSpaces = view.find(kZeroWidthSpace) != std::string_view::npos;
+  const bool noBreakSpaces =
+      o.utf8Output && o.allowAnsiAlternatives && view.find(kNoBreakSpace) != std::string_view::npos;
+  if (!o.convertToText || (!zeroWidthSpaces && !noBreakSpaces)) {
+    output_.Add(line);
+    return;
+  }
+  // A zero-width space only marked a place to break; a no-break space has kept its words
+  // together and is written as the blank it stands for.
+  TextString written(line);
+  if (zeroWidthSpaces) written.ReplaceAll(kZeroWidthSpace.data(), "", 0, 1);
+  if (noBreakSpaces) written.ReplaceAll(kNoBreakSpace.data(), " ", 0, 1);
+  output_.Add(written);
+}
 
 void LineWriter::WriteBlank() {
   if (!paragraph_.IsEmpty()) {
@@ -122,8 +141,10 @@ void LineWriter::WriteTextLine(int moreFollow, TextString line, const TextString
     const bool pre = inPre_ != 0;
     if (text && !pre && !preserve) line.Trim(0, " ");
     const int length = line.Length();
+    const int columns = Columns(line);
     facts.width = std::max(o.pageWidth - indentWidth_, kMinimumWidth);
-    isShort = length < 50 || length < facts.width - 10 || 4 * length < 3 * pass_.averageLineLength;
+    isShort =
+        columns < 50 || columns < facts.width - 10 || 4 * columns < 3 * pass_.averageLineLength;
     if (text) {
       const bool extra = o.extraDialogueChecks != 0;
       facts.opensQuote =
@@ -204,8 +225,10 @@ void LineWriter::WriteTextBlock(const TextString& piece) {
   TextString number;
   int n = 0;
   if (!words.GetToken(2, ' ', number) || !number.ParseNumber('1', n)) return;
-  const size_t before = output_.Count();
-  if (pass_.blocks.Write(n, output_) && output_.Count() > before) blankWritten_ = 0;
+  std::vector<TextString> lines;
+  if (!pass_.blocks.Write(n, lines) || lines.empty()) return;
+  for (const TextString& line : lines) Write(line);
+  blankWritten_ = 0;
 }
 
 void LineWriter::WriteRule(const TextString& piece, int width) {
@@ -232,12 +255,12 @@ void LineWriter::WriteRule(const TextString& piece, int width) {
 void LineWriter::WriteOrdinary(TextString piece, const LineFacts& facts) {
   const QuorlOptions& o = pass_.options;
   const TextString& next = *facts.next;
-  const int length = piece.Length();
+  const int columns = Columns(piece);
   const int width = facts.width;
-  const bool pieceShort = 4 * length < 3 * width ||
-                          (facts.last && next.IsEmpty() && (length < 50 || length < width - 5));
+  const bool pieceShort = 4 * columns < 3 * width ||
+                          (facts.last && next.IsEmpty() && (columns < 50 || columns < width - 5));
   const bool carried = o.imposePageWidth && facts.nothingLeft &&
-                       !next.StartsWith(kMarkerLinePrefix, 0) && length < width - 5 &&
+                       !next.StartsWith(kMarkerLinePrefix, 0) && columns < width - 5 &&
                        !facts.nextOpensQuote && !facts.closesQuote &&
                        (facts.pieceNumber >= 2 || facts.opensQuote) && facts.moreFollow &&
                        next.FindNoCase("[[") == nullptr && !next.IsEmpty();

@@ -4,6 +4,7 @@
 
 #include "engine/Tables.h"
 #include "engine/TagHandlers.h"
+#include "foundation/Utf8.h"
 #include "textformat/DialogueLists.h"
 #include "textformat/Markers.h"
 
@@ -358,6 +359,9 @@ void BuildPatternLists(PassState& pass) {
       .Add(emphasis, del, {"<b>", "</b>", "<i>", "</i>", "<strong>", "</strong>", "<em>", "</em>"},
            "")
       .Add(text, rep, {"<u>", "</u>", "<s>", "</s>", "<strike>", "</strike>"}, "")
+      // A word-break opportunity stays in the text as a zero-width space, which the line
+      // writer may break at and never writes.
+      .Add(text, rep, {"<wbr>", "<wbr/>", "<wbr />"}, kZeroWidthSpace.data())
       .Add(text, rep, {"</dt>", "</dd>"}, " ");
   ListBuilder(lists.listTag)
       .Handle(text, copy, {"<ul%W**>", "<ol%W**>", "<ul>", "<ol>"}, ListHandler,

@@ -216,7 +216,7 @@ void LayOutTables(PassState& pass, TextString& text) {
 
 // Rebuilds the text from its source lines: the line breaks of the HTML source go, and only
 // markers make line breaks. Pre-formatted lines and marker lines keep theirs. Also measures
-// the average length of the long lines.
+// the average width of the long lines, in display columns.
 void JoinLines(PassState& pass, TextString& text) {
   const Markers& m = GetMarkers();
   TextString joined;
@@ -230,8 +230,9 @@ void JoinLines(PassState& pass, TextString& text) {
   int number = 0;
   for (int pos = 0; text.GetNextToken(pos, '\n', line);) {
     ++number;
-    if (line.Length() > kLongLine) {
-      total += line.Length();
+    const int columns = DisplayWidth(line.View());
+    if (columns > kLongLine) {
+      total += columns;
       ++count;
     }
     if (line.View() == m.startPreformatted.View()) inPre = true;

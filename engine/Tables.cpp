@@ -7,6 +7,7 @@
 #include "engine/LineWriter.h"
 #include "foundation/Utf8.h"
 #include "textformat/Markers.h"
+#include "textformat/WordWrap.h"
 
 namespace quorlex {
 namespace {
@@ -38,19 +39,8 @@ size_t FindNoCase(std::string_view text, std::string_view word, size_t from,
   return std::string_view::npos;
 }
 
-int Shown(std::string_view text) { return ShownLength(text.data(), static_cast<int>(text.size())); }
-
-// The longest start of `text` that shows at most `width` characters, never cutting a
-// UTF-8 character.
-size_t FittingBytes(std::string_view text, int width) {
-  size_t end = 0;
-  for (int shown = 0; end < text.size() && shown < width; ++shown) {
-    const int sequence =
-        Utf8SequenceLength(text.data(), static_cast<int>(text.size()), static_cast<int>(end));
-    end += sequence > 0 ? static_cast<size_t>(sequence) : 1;
-  }
-  return end;
-}
+// The blanks cell text breaks at: its white space is collapsed to single blanks.
+constexpr const char* kCellBlanks = " ";
 
 TextString Text(std::string_view text) {
   TextString result;
@@ -165,37 +155,53 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
-// The words of `text` and the longest of them, counted up to kLongestWord.
+// The widest run of `line` between two break points (a word; a CJK character), counted up
+// to kLongestWord.
 int LongestWord(std::string_view line) {
   int longest = 0;
-  size_t start = 0;
-  while (start < line.size()) {
-    size_t end = line.find(' ', start);
-    if (end == std::string_view::npos) end = line.size();
-    longest = std::max(longest, std::min(Shown(line.substr(start, end - start)), kLongestWord));
-    start = end + 1;
+  const int length = static_cast<int>(line.size());
+  for (int start = 0; start < length;) {
+    bool blank = false;
+    const int end = NextBreakPoint(line, start, kCellBlanks, blank);
+    const std::string_view word =
+        line.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
+    longest = std::max(longest, std::min(DisplayWidth(word), kLongestWord));
+    start = blank ? end + 1 : end;
   }
   return longest;
 }
 
-// Breaks `line` at blanks into lines of at most `width` characters, each keeping the line's
-// leading blanks; a word longer than the width is cut between characters.
+// The byte length of the first line that `text` gives a cell `room` columns wide: up to
+// its last break point within the room; else cut between characters, as a cell cannot
+// grow. At least one character.
+size_t CellPieceLength(std::string_view text, int room) {
+  const auto fitting = static_cast<size_t>(FittingLength(text, room));
+  if (fitting == 0) return static_cast<size_t>(CharacterAt(text, 0).size);
+  if (fitting == text.size()) return fitting;
+  int last = 0;
+  for (int at = 0;;) {
+    bool blank = false;
+    at = NextBreakPoint(text, at, kCellBlanks, blank);
+    if (static_cast<size_t>(at) > fitting) break;
+    last = at;
+  }
+  return last > 0 ? static_cast<size_t>(last) : fitting;
+}
+
+// Breaks `line` at its break points into lines of at most `width` columns, each keeping the
+// line's leading blanks; a word wider than the width is cut between characters.
 void Rewrap(const std::string& line, int width, std::vector<std::string>& out) {
-  if (Shown(line) <= width || width < 1) {
+  if (DisplayWidth(line) <= width || width < 1) {
     out.push_back(line);
     return;
   }
   const size_t indentLength = line.find_first_not_of(' ');
   const std::string indent = line.substr(0, indentLength == std::string::npos ? 0 : indentLength);
-  const int room = std::max(width - Shown(indent), 1);
+  const int room = std::max(width - DisplayWidth(indent), 1);
   std::string_view rest = std::string_view(line).substr(indent.size());
   bool first = true;
   while (!rest.empty()) {
-    size_t cut = FittingBytes(rest, room);
-    if (cut < rest.size()) {
-      const size_t blank = rest.substr(0, cut + 1).find_last_of(' ');
-      if (blank != std::string_view::npos && blank > 0) cut = blank;
-    }
+    const size_t cut = CellPieceLength(rest, room);
     out.push_back((first || !indent.empty() ? indent : std::string()) + Trim(rest.substr(0, cut)));
     first = false;
     rest = rest.substr(cut);
@@ -339,7 +345,7 @@ std::vector<std::string> TableLayout::CellLines(const TextString& text, int requ
         for (const std::string& blockLine :
              SplitLines(std::string(pass_->blocks.Block(n).View()))) {
           if (blockLine.empty()) continue;
-          rigid = std::max(rigid, Shown(blockLine));
+          rigid = std::max(rigid, DisplayWidth(blockLine));
           lines.push_back(blockLine);
         }
       }
@@ -364,7 +370,7 @@ std::vector<std::string> TableLayout::CellLines(const TextString& text, int requ
         line.assign(static_cast<size_t>(length), '-');
       }
     } else if (inPre) {
-      rigid = std::max(rigid, Shown(line));  // pre-formatted lines are never broken
+      rigid = std::max(rigid, DisplayWidth(line));  // pre-formatted lines are never broken
     } else if (indent > 0 && !line.empty()) {
       line.insert(0, static_cast<size_t>(indent), ' ');
     }
@@ -387,7 +393,7 @@ void TableLayout::AddCell(int row, int& column, const TextString& cellTag,
   cell.lines = CellLines(cellText, cell.requested, cell.rigid);
   for (const std::string& line : cell.lines) {
     cell.minimum = std::max(cell.minimum, LongestWord(line));
-    cell.natural = std::max(cell.natural, Shown(line));
+    cell.natural = std::max(cell.natural, DisplayWidth(line));
   }
   // An inner table is never broken.
   cell.minimum = std::max(cell.minimum, cell.rigid);
@@ -584,8 +590,9 @@ std::string TableLayout::CellLine(const Cell& cell, const Row& row, int line, in
   std::string text = index >= 0 && index < count ? cell.lines[static_cast<size_t>(index)] : "";
   if (StartsWith(text, kRuleLine)) return std::string(static_cast<size_t>(width), '-');
   if (StartsWith(text, kMarkerLinePrefix)) return text;
-  int padding = width - Shown(text);
-  if (padding < 0) return text.substr(0, FittingBytes(text, width));
+  // A character too wide for what is left of the cell gives way to blanks.
+  if (DisplayWidth(text) > width) text.resize(static_cast<size_t>(FittingLength(text, width)));
+  int padding = width - DisplayWidth(text);
   switch (cell.horizontalAlignment) {
     case 2:
       for (bool right = true; padding > 0; --padding, right = !right) {
@@ -648,7 +655,7 @@ void TableLayout::RenderText(TextString& out) const {
   }
   std::string text;
   for (const std::string& line : lines) {
-    const int indent = centred_ ? (pageWidth_ - Shown(line)) / 2 : 0;
+    const int indent = centred_ ? (pageWidth_ - DisplayWidth(line)) / 2 : 0;
     if (indent > 0) text.append(static_cast<size_t>(indent), ' ');
     text += line;
     text += '\n';

@@ -535,13 +535,13 @@ HandlerResult HeadingHandler(PatternEngine& engine, WildcardPattern&, MatchState
 
   const Markers& m = GetMarkers();
   TextString replacement;
-  if (heading.Length() >= 120) {
+  const int columns = DisplayWidth(heading.View());
+  if (columns >= 120) {
     replacement = m.lineBreak + heading + m.lineBreak;
   } else {
     const char stroke = pass.headingLevel <= 2 ? '=' : '-';
     TextString underline;
-    for (int i = ShownLength(heading.Data(), heading.Length()); i > 0; --i)
-      underline.AppendChar(stroke);
+    for (int i = columns; i > 0; --i) underline.AppendChar(stroke);
     replacement = m.lineBreak + m.lineBreak + m.startPreformatted + heading + m.lineBreak +
                   underline + m.endPreformatted;
   }

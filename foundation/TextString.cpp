@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/Utf8.h"
+
 namespace quorlex {
 namespace {
 
@@ -554,22 +556,25 @@ int TextString::Justify(int width) {
   const bool leansRight = justifyLeansRight;
 
   Trim(0, " \t");
-  if (length > width) return 0;
+  const int shown = DisplayWidth(View());
+  if (shown > width) return 0;
   int gaps = 0;
   for (int i = 0; i + 1 < length; ++i) {
     if (data[i] == ' ' && data[i + 1] != ' ' && i != 1) ++gaps;
   }
   if (gaps == 0) return 0;
-  const int extra = width - length;
+  const int extra = width - shown;
   if (extra == 0) return 1;
 
   // Copy from right to left into the final place, handing out blanks at each gap. Gaps
   // are numbered from the right; the leftmost takes what is left over. A gap takes a
   // first blank while the share handed out so far (in per cent, integer division) stays
-  // below its own position's share, and further blanks while one more would too.
-  Reserve(width);
+  // below its own position's share, and further blanks while one more would too. The gaps
+  // are ASCII blanks, so the bytes of wider characters move as they stand.
+  const int widened = length + extra;
+  Reserve(widened);
   int src = length - 1;
-  int dst = width - 1;
+  int dst = widened - 1;
   int gap = 0;
   int added = 0;
   char right = 0;  // the character right of src in the text before widening
@@ -595,7 +600,7 @@ int TextString::Justify(int width) {
     for (int k = 0; k < blanks; ++k) data[dst--] = ' ';
     added += blanks;
   }
-  SetLength(width);
+  SetLength(widened);
   return 1;
 }
 

@@ -175,9 +175,10 @@ class TextString {
   // columns, counted from 0 in the text as it is being expanded). Returns the new length.
   // A width below 1 changes nothing.
   int ExpandTabs(int width);
-  // Widens the line to exactly `width` characters by adding blanks at its gaps (the last
-  // space of every run of spaces, except a space at index 1). Trims spaces and tabs at both
-  // ends first. Returns 0 when the trimmed line is longer than width or has no gap.
+  // Widens the line to exactly `width` display columns (see DisplayWidth) by adding blanks
+  // at its gaps (the last space of every run of spaces, except a space at index 1). Trims
+  // spaces and tabs at both ends first. Returns 0 when the trimmed line is wider than
+  // width or has no gap.
   // Successive calls on one thread lean alternately left and right, starting with left:
   // the spare blanks go to the gaps on that side first.
   int Justify(int width);

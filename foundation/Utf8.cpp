@@ -1,5 +1,8 @@
 #include "foundation/Utf8.h"
 
+#include <utf8proc.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -60,18 +63,84 @@ int NextNonAscii(const char* text, int length, int from) {
   return i < length ? i : length;
 }
 
-int ShownLength(const char* text, int length) {
-  int shown = 0;
+namespace {
+
+// The width Unicode's tables give a code point above ASCII.
+int TableWidth(char32_t codePoint) {
+  const utf8proc_property_t* property =
+      utf8proc_get_property(static_cast<utf8proc_int32_t>(codePoint));
+  if (property->ignorable) return 0;
+  switch (property->category) {
+    case UTF8PROC_CATEGORY_MN:
+    case UTF8PROC_CATEGORY_MC:
+    case UTF8PROC_CATEGORY_ME:
+      return 0;
+    default:
+      // utf8proc gives 0 to controls and unassigned code points too: they take a column.
+      return property->charwidth == 2 ? 2 : 1;
+  }
+}
+
+}  // namespace
+
+int CodePointWidth(char32_t codePoint) {
+  if (codePoint < 0x80 || codePoint > 0x10FFFF) return 1;
+  // The commonest scripts skip the table: Latin, Greek and Cyrillic letters take one column
+  // (the soft hyphen none), CJK ideographs and Hangul syllables two.
+  if (codePoint < 0x300) return codePoint == 0xAD ? 0 : 1;
+  if (codePoint >= 0x370 && codePoint < 0x483) return 1;
+  if ((codePoint >= 0x4E00 && codePoint <= 0x9FFF) ||
+      (codePoint >= 0xAC00 && codePoint <= 0xD7A3)) {
+    return 2;
+  }
+  return TableWidth(codePoint);
+}
+
+TextCharacter CharacterAt(std::string_view text, int pos) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  if (bytes[pos] < 0x80) return TextCharacter{bytes[pos], 1, 1};
+  const int size = Utf8SequenceLength(text.data(), static_cast<int>(text.size()), pos);
+  if (size == 0) return TextCharacter{bytes[pos], 1, 1};
+  // The lead byte keeps 7 - size bits, each continuation byte 6.
+  char32_t codePoint = bytes[pos] & (0x7F >> size);
+  for (int i = 1; i < size; ++i) codePoint = (codePoint << 6) | (bytes[pos + i] & 0x3F);
+  return TextCharacter{codePoint, size, CodePointWidth(codePoint)};
+}
+
+int DisplayWidth(std::string_view text) {
+  const int length = static_cast<int>(text.size());
+  int width = 0;
   for (int i = 0; i < length;) {
-    const int ascii = NextNonAscii(text, length, i);
-    shown += ascii - i;  // one character per ASCII byte
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      const int ascii = NextNonAscii(text.data(), length, i);
+      width += ascii - i;  // a column per ASCII byte
+      i = ascii;
+      continue;
+    }
+    const TextCharacter character = CharacterAt(text, i);
+    width += character.width;
+    i += character.size;
+  }
+  return width;
+}
+
+int FittingLength(std::string_view text, int columns) {
+  const int length = static_cast<int>(text.size());
+  int used = 0;
+  for (int i = 0; i < length;) {
+    // An ASCII run takes a column a byte; only as many bytes as columns are left are read.
+    const int stop = i + std::min(length - i, std::max(columns - used, 0));
+    const int ascii = NextNonAscii(text.data(), stop, i);
+    used += ascii - i;
     i = ascii;
     if (i == length) break;
-    const int sequence = Utf8SequenceLength(text, length, i);
-    i += sequence > 0 ? sequence : 1;
-    ++shown;
+    if (static_cast<unsigned char>(text[i]) < 0x80) return i;  // no column left for it
+    const TextCharacter character = CharacterAt(text, i);
+    if (used + character.width > columns) return i;
+    used += character.width;
+    i += character.size;
   }
-  return shown;
+  return length;
 }
 
 bool RemoveUtf8ByteOrderMark(TextString& line) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 namespace quorlex {
 
 class TextString;
@@ -29,9 +31,48 @@ class TextString;
 // none. Reads eight bytes at a time: most text is ASCII.
 [[nodiscard]] int NextNonAscii(const char* text, int length, int from);
 
-// The number of characters the text shows on a page: one per valid multi-byte sequence and
-// one per other byte (so 8-bit text counts its bytes).
-[[nodiscard]] int ShownLength(const char* text, int length);
+// --- Display columns -------------------------------------------------------------------
+//
+// Layout measures text in the columns a terminal or a fixed-width font gives it, one code
+// point at a time (a grapheme cluster is the sum of its code points): East Asian wide and
+// fullwidth characters take 2 columns; combining marks (general categories Mn, Mc, Me) and
+// default-ignorable code points (the zero-width characters U+200B to U+200F, U+2060, U+FEFF,
+// variation selectors, the soft hyphen) take 0; every other character, ambiguous-width
+// ones included, takes 1. A byte outside a valid UTF-8 sequence is a character of 8-bit
+// text and takes 1 column, so 8-bit text measures its bytes. The tables are Unicode's, from
+// utf8proc.
+
+// The zero-width space: a place where a line may break, written as nothing.
+inline constexpr std::string_view kZeroWidthSpace = "\xE2\x80\x8B";
+inline constexpr char32_t kZeroWidthSpaceCode = 0x200B;
+// The no-break space (&nbsp;): no place to break.
+inline constexpr std::string_view kNoBreakSpace = "\xC2\xA0";
+inline constexpr char32_t kNoBreakSpaceCode = 0xA0;
+
+// One character of text that may mix UTF-8 with 8-bit bytes.
+struct TextCharacter {
+  char32_t codePoint = 0;  // for a byte outside a valid sequence: that byte's value
+  int size = 0;            // its bytes, 1 to 4
+  int width = 0;           // its display columns, 0 to 2
+};
+
+// The columns of one code point (U+0000 to U+10FFFF; anything above counts 1). ASCII, tab
+// and other control characters included, takes 1.
+[[nodiscard]] int CodePointWidth(char32_t codePoint);
+
+// The character that starts at `pos`, which must lie inside the text. A byte that starts
+// no valid sequence (a continuation byte, an 8-bit character) is a character of its own.
+[[nodiscard]] TextCharacter CharacterAt(std::string_view text, int pos);
+
+// The display columns of `text`: the sum of its characters' widths. ASCII runs are counted
+// a byte a column without decoding.
+[[nodiscard]] int DisplayWidth(std::string_view text);
+
+// The byte length of the longest start of `text` that takes at most `columns` columns (0
+// when `columns` is below 1, or the first character alone is wider). It never ends inside
+// a character, and zero-width characters right after the last that fits (combining marks)
+// belong to it. Reads no further than the columns asked for need.
+[[nodiscard]] int FittingLength(std::string_view text, int columns);
 
 // Takes a UTF-8 byte-order mark (EF BB BF) off the front of `line`, as text editors write
 // one at the start of a file; returns whether there was one. Callers pass the first line of

@@ -27,8 +27,6 @@ constexpr const char* kHtmlOutputKinds[] = {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-int Shown(std::string_view text) { return ShownLength(text.data(), static_cast<int>(text.size())); }
-
 bool SameWord(const TextString& word, const char* name) { return word.Equals(name, 0, 0) == 1; }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -90,7 +88,7 @@ TextString BoxEdge(int width, char first, char last) {
 }
 
 // Appends one framed line, after a line feed unless `out` is empty: "| ", prefix and text,
-// blanks up to W - 2 characters, " |". A text too wide for the box gets no blanks and
+// blanks up to W - 2 columns, " |". A text too wide for the box gets no blanks and
 // sticks out. (Every framed line is at least "|  |", so `out` is empty only before the
 // first.)
 void AppendFramed(std::string_view prefix, std::string_view text, int width, TextString& out) {
@@ -98,12 +96,12 @@ void AppendFramed(std::string_view prefix, std::string_view text, int width, Tex
   out.Append("| ");
   AppendView(out, prefix);
   AppendView(out, text);
-  AppendRepeated(out, ' ', width - 4 - Shown(prefix) - Shown(text));
+  AppendRepeated(out, ' ', width - 4 - DisplayWidth(prefix) - DisplayWidth(text));
   out.Append(" |");
 }
 
 // Frames one line (no line feeds) into the box, breaking it at blanks while it shows more
-// than W - 4 characters; a line of W - 4 characters fits. A first line may break at any
+// than W - 4 columns; a line of W - 4 columns fits. A first line may break at any
 // blank; a continuation line only at a blank after its prefix, so every continuation is
 // shorter than the one before and the loop ends (breaking inside the prefix would give back
 // the same line for ever). A line that cannot be broken is framed whole.
@@ -111,16 +109,15 @@ void FrameLine(std::string_view line, int width, TextString& out) {
   const int fit = width - 4;
   std::string_view prefix;
   std::string_view rest = line;
-  while (Shown(prefix) + Shown(rest) > fit) {
-    // The last blank with at most `fit` characters before it.
-    int shown = Shown(prefix);
+  while (DisplayWidth(prefix) + DisplayWidth(rest) > fit) {
+    // The last blank with at most `fit` columns before it.
+    int shown = DisplayWidth(prefix);
     size_t cut = std::string_view::npos;
     for (size_t i = 0; i < rest.size() && shown <= fit;) {
       if (IsBlank(rest[i])) cut = i;
-      const int sequence =
-          Utf8SequenceLength(rest.data(), static_cast<int>(rest.size()), static_cast<int>(i));
-      i += sequence > 0 ? static_cast<size_t>(sequence) : 1;
-      ++shown;
+      const TextCharacter character = CharacterAt(rest, static_cast<int>(i));
+      i += static_cast<size_t>(character.size);
+      shown += character.width;
     }
     if (cut == std::string_view::npos) break;
     AppendFramed(prefix, rest.substr(0, cut), width, out);

@@ -75,9 +75,9 @@ inline constexpr int kMaximumLineGrowth = 1 << 20;
 //  - TEXT_HEADER items give labelled lines framed to the box (BOX_TOP and BOX_BOTTOM are
 //    the unframed corners); an unknown item gives the message
 //    `TAG ERROR: Unknown TEXT_HEADER tag type "<tag>"` and nothing. A framed line is "| ",
-//    the text, blanks up to W - 2 characters and " |". A text longer than W - 4 breaks at
-//    its last blank within W - 4 and goes on, trimmed, in a line that begins with 13 blanks
-//    and ": " (a continuation breaks only after those 15 characters, and nothing is left
+//    the text, blanks up to W - 2 display columns and " |". A text wider than W - 4
+//    columns breaks at its last blank within W - 4 and goes on, trimmed, in a line that begins with
+//    13 blanks and ": " (a continuation breaks only after those 15 characters, and nothing is left
 //    for it when only blanks followed the break); a text that cannot break sticks out;
 //  - the general tags give plain values: TIMESTAMP the date ("7-Dec-2026"), VERSION the
 //    program name and version, SOURCE_FILE the input file name, LINERULE a rule of W

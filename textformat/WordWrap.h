@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "foundation/TextString.h"
 
 namespace quorlex {
@@ -11,13 +13,25 @@ struct BreakCharacters {
   const char* closing = ")]},";  // a piece may end just before one of these
 };
 
+// The first place after the character at `from` where `line` may break, or the length of
+// the line when there is none (also for `from` outside the line). Sets `isBlank` to whether
+// it is a byte of `blanks` (the break drops it) rather than a place between two characters
+// (the break drops nothing). A line may break between two characters when either is wide
+// (CJK text has no blanks) or the first is U+200B (a zero-width space, which <wbr> becomes);
+// never before a zero-width character or one of 、。，．：；？！）］｝」』】〕〉》ー…, never after
+// a zero-width character other than U+200B or after one of （［｛「『【〔〈《, and never beside a
+// no-break space. Widths are display columns (DisplayWidth).
+[[nodiscard]] int NextBreakPoint(std::string_view line, int from, const char* blanks,
+                                 bool& isBlank);
+
 // The index of the last character of the next piece of `line` that begins at `start` and
-// holds at most `width` characters: the last blank within the width (the end of the line
-// counts as one), unless there is none or it lies more than 15 characters before the limit;
-// then a later opening bracket (not followed by ".") ends the piece, or a piece ends just
-// before a later closing character (a comma between two digits is none); when nothing fits
-// the piece is cut after `width` characters, moved back so that it never splits a UTF-8
-// character.
+// takes at most `width` display columns: the last break point within the width (a blank
+// there ends the piece and is dropped; the end of the line counts as a blank), unless there
+// is none or it lies more than 15 columns before the limit; then a later opening bracket
+// (not followed by ".") ends the piece, or a piece ends just before a later closing
+// character (a comma between two digits is none). When nothing fits, the word is wider
+// than the page (a URL, a hash, a path): the piece runs whole to the next break point,
+// since a cut address is a broken one. A piece holds at least one character.
 [[nodiscard]] int FindBreak(const TextString& line, int start, int width,
                             const BreakCharacters& characters);
 

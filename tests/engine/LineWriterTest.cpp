@@ -123,5 +123,56 @@ TEST(LineWriter, LaysOutLines) {
   }
 }
 
+// 20 Cyrillic letters (40 bytes) and the zero-width space.
+const std::string kCyrillic20 =
+    "\xD0\xB0\xD0\xB1\xD0\xB2\xD0\xB3\xD0\xB4\xD0\xB5\xD0\xB6\xD0\xB7\xD0\xB8\xD0\xB9"
+    "\xD0\xBA\xD0\xBB\xD0\xBC\xD0\xBD\xD0\xBE\xD0\xBF\xD1\x80\xD1\x81\xD1\x82\xD1\x83";
+const std::string kZwsp = "\xE2\x80\x8B";
+
+TEST(LineWriter, MeasuresInColumnsAndWritesWhatAReaderSees) {
+  const std::string url =
+      "https://example.org/a/long/path/to/the/documentation/of/display/widths.html";
+  const auto utf8AnsiAlternatives = [](QuorlOptions& o) { o.allowAnsiAlternatives = 1; };
+  const struct {
+    const char* name;
+    std::function<void(QuorlOptions&)> adjust;
+    std::vector<std::string> input;
+    std::vector<std::string> expected;
+  } kCases[] = {
+      {"a line short in columns ends its paragraph, however many bytes it has",
+       [](QuorlOptions& o) { o.shortLinesEndParagraphs = 1; },
+       {std::string(70, 'x'), kCyrillic20 + " " + kCyrillic20, "Next line."},
+       {std::string(70, 'x'), kCyrillic20 + " " + kCyrillic20, "", "Next line."}},
+      {"an address wider than the page stands whole on a line of its own",
+       [](QuorlOptions& o) { o.pageWidth = 40; },
+       {"Read the notes at " + url + " before you start."},
+       {"Read the notes at", url, "before you start."}},
+      {"zero-width spaces are never written",
+       [](QuorlOptions& o) { o.pageWidth = 30; },
+       {"long" + kZwsp + "compound" + kZwsp + "word" + kZwsp + "written" + kZwsp + "with" + kZwsp +
+        "breaks"},
+       {"longcompoundwordwrittenwith", "breaks", ""}},
+      {"no-break spaces are blanks with ANSI alternatives",
+       utf8AnsiAlternatives,
+       {"10\xC2\xA0km to go"},
+       {"10 km to go", ""}},
+      {"no-break spaces stay without ANSI alternatives",
+       [](QuorlOptions& o) { o.allowAnsiAlternatives = 0; },
+       {"10\xC2\xA0km to go"},
+       {"10\xC2\xA0km to go", ""}},
+      {"no-break spaces stay in 8-bit output",
+       [](QuorlOptions& o) {
+         o.allowAnsiAlternatives = 1;
+         o.utf8Output = 0;
+       },
+       {"10\xC2\xA0km to go"},
+       {"10\xC2\xA0km to go", ""}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.expected, Lay(c.input, c.adjust));
+  }
+}
+
 }  // namespace
 }  // namespace quorlex

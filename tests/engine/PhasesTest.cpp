@@ -141,6 +141,11 @@ TEST_F(PhasesTest, JoinsSourceLinesAndMeasuresThem) {
   EXPECT_EQ("\n\none two " + longLine + " three",
             Convert("<p>one\ntwo\n" + longLine + "\n   three  \n"));
   EXPECT_EQ(60 / 2 + 1, pass_.averageLineLength);
+  // Lines are measured in display columns: 60 Cyrillic letters are 60 columns in 120 bytes.
+  std::string cyrillic;
+  for (int i = 0; i < 60; ++i) cyrillic += "\xD0\xB6";
+  EXPECT_EQ("\n\nx " + cyrillic, Convert("<p>x\n" + cyrillic + "\n"));
+  EXPECT_EQ(60 / 2 + 1, pass_.averageLineLength);
   // Indentation left of removed tags joins with a single blank.
   EXPECT_EQ("\n\nA B C", Convert("<p>A</p>\n  <span>\n  B\n\t<dt>  \n  </dt>\nC\n"));
 }

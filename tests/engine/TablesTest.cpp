@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/PatternTable.h"
 #include "engine/Tables.h"
+#include "foundation/Utf8.h"
 #include "policies/PolicyCatalogue.h"
 
 namespace quorlex {
@@ -89,6 +92,58 @@ TEST_F(TablesTest, NestedTablesAreLaidOutFromTheInsideOut) {
   EXPECT_EQ("+---+-------+\n|out|in1 in2|\n+---+-------+\n", block);
   EXPECT_EQ(2, pass_.deepestNesting);
   EXPECT_EQ(std::string::npos, text_.find("<table"));
+}
+
+// Every line of a bordered table takes the same display columns, whatever its script.
+TEST_F(TablesTest, CellsAreMeasuredInDisplayColumns) {
+  const struct {
+    const char* name;
+    std::string html;
+  } kCases[] = {
+      {"CJK beside Latin",
+       "<table border=1><tr><td>\xE4\xB8\xAD\xE6\x96\x87</td><td>abc</td></tr>"
+       "<tr><td>x</td><td>\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E</td></tr></table>"},
+      {"Greek and Cyrillic centred and right-aligned",
+       "<table border=1><tr><td align=center>\xCE\xB1\xCE\xB2</td>"
+       "<td align=right>\xD0\xB4\xD0\xB0</td></tr>"
+       "<tr><td>wider cell</td><td>wider cell</td></tr></table>"},
+      {"CJK re-wrapped in a narrow table",
+       "<table border=1 width=100><tr><td>\xE4\xB8\x80\xE4\xBA\x8C\xE4\xB8\x89\xE5\x9B"
+       "\x9B\xE4\xBA\x94\xE5\x85\xAD\xE4\xB8\x83\xE5\x85\xAB</td><td>x</td></tr></table>"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const std::string block = Layout(c.html);
+    SCOPED_TRACE(block);
+    std::vector<int> widths;
+    for (size_t start = 0, end; (end = block.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+      widths.push_back(DisplayWidth(std::string_view(block).substr(start, end - start)));
+    }
+    ASSERT_GE(widths.size(), 3u);
+    for (const int width : widths) EXPECT_EQ(widths[0], width);
+  }
+  // Padding is in columns: two ideographs fill four of them, three fill six.
+  EXPECT_EQ(" \xE4\xB8\xAD\xE6\x96\x87" + std::string(24, ' ') + " abc" + std::string(39, ' ') +
+                "\n x" + std::string(27, ' ') + " \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E" +
+                std::string(36, ' ') + "\n",
+            Layout("<table><tr><td>\xE4\xB8\xAD\xE6\x96\x87</td><td>abc</td></tr>"
+                   "<tr><td>x</td><td>\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E</td></tr></table>"));
+}
+
+// Cells break between ideographs, never before a full stop, and after zero-width spaces.
+TEST_F(TablesTest, CellsBreakWhereLinesMay) {
+  // 一二三 | / 四五 / 六。 in a table of 9 columns
+  EXPECT_EQ(
+      " \xE4\xB8\x80\xE4\xBA\x8C\xE4\xB8\x89 |\n \xE5\x9B\x9B\xE4\xBA\x94    \n"
+      " \xE5\x85\xAD\xE3\x80\x82    \n",
+      Layout("<table width=100><tr><td>\xE4\xB8\x80\xE4\xBA\x8C\xE4\xB8\x89\xE5\x9B\x9B"
+             "\xE4\xBA\x94\xE5\x85\xAD\xE3\x80\x82</td><td>|</td></tr></table>"));
+  const std::string zwsp = "\xE2\x80\x8B";
+  // The zero-width spaces stay for the line writer to drop.
+  EXPECT_EQ(" abcd" + zwsp + "   |\n efgh" + zwsp + "    \n ijkl    \n",
+            Layout("<table width=100><tr><td>abcd" + zwsp + "efgh" + zwsp +
+                   "ijkl</td><td>|</td></tr></table>"));
 }
 
 TEST_F(TablesTest, OddTablesNeverBreakTheLayout) {

@@ -313,5 +313,21 @@ TEST_F(HandlerTest, HeadingsAreFramedAndUnderlined) {
   EXPECT_EQ("{BR}" + long120 + "{BR}", Readable(Heading("<h4>" + long120 + "</h4>")));
 }
 
+// Underlines and the 120-column test count display columns: a Greek letter takes one, an
+// ideograph two.
+TEST_F(HandlerTest, HeadingsAreMeasuredInDisplayColumns) {
+  const std::string greek =
+      "\xCE\x95\xCE\xB9\xCF\x83\xCE\xB1\xCE\xB3\xCF\x89\xCE\xB3"
+      "\xCE\xAE";  // Εισαγωγή
+  EXPECT_EQ("{BR}{BR}{PRE}" + greek + "{BR}========{/PRE}",
+            Readable(Heading("<h1>" + greek + "</h1>")));
+  std::string ideographs59;
+  for (int i = 0; i < 59; ++i) ideographs59 += "\xE4\xB8\xAD";
+  EXPECT_EQ("{BR}{BR}{PRE}" + ideographs59 + "{BR}" + std::string(118, '-') + "{/PRE}",
+            Readable(Heading("<h3>" + ideographs59 + "</h3>")));
+  const std::string ideographs60 = ideographs59 + "\xE4\xB8\xAD";
+  EXPECT_EQ("{BR}" + ideographs60 + "{BR}", Readable(Heading("<h3>" + ideographs60 + "</h3>")));
+}
+
 }  // namespace
 }  // namespace quorlex

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "foundation/TextString.h"
+#include "foundation/Utf8.h"
 
 namespace quorlex {
 namespace {
@@ -492,6 +493,10 @@ TEST(TextStringJustify, SpreadsBlanksAlternatelyFromEachSide) {
       {"trimmed first", "  ab cd  ", 6, "ab  cd", "ab  cd"},
       {"already full", "ab cd", 5, "ab cd", "ab cd"},
       {"runs of spaces widen at their last space", "ab  cd ef", 10, "ab   cd ef", "ab  cd  ef"},
+      // Widths are display columns: 9 columns in 13 bytes.
+      {"wide characters", "\xE4\xB8\xAD\xE6\x96\x87 \xE4\xB8\xAD\xE6\x96\x87", 10,
+       "\xE4\xB8\xAD\xE6\x96\x87  \xE4\xB8\xAD\xE6\x96\x87",
+       "\xE4\xB8\xAD\xE6\x96\x87  \xE4\xB8\xAD\xE6\x96\x87"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -499,7 +504,7 @@ TEST(TextStringJustify, SpreadsBlanksAlternatelyFromEachSide) {
     TextString s(c.text);
     EXPECT_EQ(1, s.Justify(c.width));
     EXPECT_EQ(right ? c.rightLeaning : c.leftLeaning, s.View());
-    EXPECT_EQ(c.width, s.Length());
+    EXPECT_EQ(c.width, DisplayWidth(s.View()));
   }
 }
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <utf8proc.h>
 
 #include <string_view>
 
@@ -94,11 +95,98 @@ TEST(NextNonAscii, FindsHighBytesInAndBetweenWords) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.expected, NextNonAscii(c.text.data(), c.length, c.pos));
   }
-  // é in Windows-1252 is one character, in UTF-8 two bytes for one.
-  EXPECT_EQ(Size(kText) - 1, ShownLength(kText.data(), Size(kText)));
-  EXPECT_EQ(3, ShownLength("a\x97"
-                           "b",
-                           3));
+  // é in Windows-1252 is one column, in UTF-8 two bytes for one.
+  EXPECT_EQ(Size(kText) - 1, DisplayWidth(kText));
+}
+
+// Each row is measured twice: by DisplayWidth, which counts ASCII runs a byte at a time,
+// and character by character through CharacterAt.
+TEST(DisplayWidth, CountsColumnsPerCodePoint) {
+  static const struct {
+    const char* name;
+    std::string_view text;
+    int columns;
+  } kCases[] = {
+      {"ascii", "Hello, world", 12},
+      {"precomposed Latin", "caf\xC3\xA9", 4},
+      {"combining acute", "cafe\xCC\x81", 4},
+      {"Cyrillic", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", 6},
+      {"Greek, ambiguous width", "\xCE\xB1\xCE\xB2\xCE\xB3", 3},
+      {"CJK ideographs", "\xE4\xB8\xAD\xE6\x96\x87", 4},
+      {"fullwidth letter", "\xEF\xBC\xA1", 2},
+      {"emoji", "\xF0\x9F\x98\x80", 2},
+      // man ZWJ woman ZWJ girl: each emoji counts, the joiners do not
+      {"family joined by ZWJ",
+       "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7", 6},
+      {"variation selector", "\xE2\x9D\xA4\xEF\xB8\x8F", 1},
+      {"Arabic with a vowel mark", "\xD9\x85\xD9\x8E\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7", 5},
+      {"zero-width space and joiners",
+       "a\xE2\x80\x8B\xE2\x80\x8C\xE2\x80\x8D\xE2\x80\x8E\xE2\x80\x8F\xE2\x81\xA0"
+       "b",
+       2},
+      {"no-break space",
+       "a\xC2\xA0"
+       "b",
+       3},
+      {"8-bit bytes take a column each", "caf\xE9 \x93quoted\x94", 13},
+      {"empty", "", 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.columns, DisplayWidth(c.text));
+    int columns = 0;
+    for (int i = 0; i < Size(c.text);) {
+      const TextCharacter character = CharacterAt(c.text, i);
+      columns += character.width;
+      i += character.size;
+    }
+    EXPECT_EQ(c.columns, columns);
+  }
+}
+
+// The scripts CodePointWidth measures without the table, measured with it as the rule of
+// Utf8.h states: ignorable 0, combining marks 0, wide 2, else 1.
+TEST(CodePointWidth, ShortcutsAgreeWithTheUnicodeTables) {
+  const auto fromTable = [](char32_t codePoint) {
+    const utf8proc_property_t* p = utf8proc_get_property(static_cast<utf8proc_int32_t>(codePoint));
+    const bool mark = p->category == UTF8PROC_CATEGORY_MN || p->category == UTF8PROC_CATEGORY_MC ||
+                      p->category == UTF8PROC_CATEGORY_ME;
+    return p->ignorable || mark ? 0 : p->charwidth == 2 ? 2 : 1;
+  };
+  static const struct {
+    char32_t first, last;
+  } kRanges[] = {{0x80, 0x500}, {0x4DF0, 0xA010}, {0xABF0, 0xD7B0}};
+  for (const auto& range : kRanges) {
+    for (char32_t codePoint = range.first; codePoint <= range.last; ++codePoint) {
+      SCOPED_TRACE(static_cast<int>(codePoint));
+      ASSERT_EQ(fromTable(codePoint), CodePointWidth(codePoint));
+    }
+  }
+}
+
+TEST(FittingLength, KeepsWholeCharactersWithinTheColumns) {
+  static const struct {
+    const char* name;
+    std::string_view text;
+    int columns;
+    int bytes;
+  } kCases[] = {
+      {"ascii cut", "abcdef", 4, 4},
+      {"all fits", "abc", 10, 3},
+      {"no columns", "abc", 0, 0},
+      {"wide character does not half fit", "a\xE4\xB8\xAD", 2, 1},
+      {"wide character fits",
+       "a\xE4\xB8\xAD"
+       "b",
+       3, 4},
+      {"first character too wide", "\xE4\xB8\xAD", 1, 0},
+      {"combining mark stays with its letter", "ae\xCC\x81x", 2, 4},
+      {"empty", "", 5, 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.bytes, FittingLength(c.text, c.columns));
+  }
 }
 
 }  // namespace

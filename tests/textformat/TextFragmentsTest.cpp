@@ -189,6 +189,14 @@ TEST(TextFragmentHeader, LongLinesContinueInsideTheFrame) {
        accents + " " + accents + " " + accents + " " + accents + " " + accents,
        {"| Title        : " + accents + " " + accents + " " + accents + " " + accents + "   |",
         "|              : " + accents + std::string(17, ' ') + " |"}},
+      // 中文 标题 中文 标题 ...: two columns an ideograph
+      {"wide characters take two columns",
+       40,
+       "\xE4\xB8\xAD\xE6\x96\x87 \xE6\xA0\x87\xE9\xA2\x98 \xE4\xB8\xAD\xE6\x96\x87 "
+       "\xE6\xA0\x87\xE9\xA2\x98 \xE4\xB8\xAD\xE6\x96\x87",
+       {"| Title        : \xE4\xB8\xAD\xE6\x96\x87 \xE6\xA0\x87\xE9\xA2\x98 \xE4\xB8\xAD"
+        "\xE6\x96\x87 \xE6\xA0\x87\xE9\xA2\x98   |",
+        "|              : \xE4\xB8\xAD\xE6\x96\x87" + std::string(17, ' ') + " |"}},
       {"zero width", 0, "Ab cd", {"| Title        : Ab cd |"}},
       {"negative width", INT_MIN, "Ab cd", {"| Title        : Ab cd |"}},
   };
