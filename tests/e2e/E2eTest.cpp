@@ -1,6 +1,6 @@
-// Runs every case folder of tests/e2e through quorlexrun: input.htm (and policies.pol when
-// there is one) in, the output file compared with expected.txt. The date in the header is
-// the day of the run, so the "Create date" line is compared without it.
+// Runs every case folder of tests/e2e and samples/web through quorlexrun: input.htm (and
+// policies.pol when there is one) in, the output file compared with expected.txt. The date in the
+// header is the day of the run, so the "Create date" line is compared without it.
 //
 // QUORLEX_E2E_UPDATE=1 writes the outputs as the new expected files instead: read every
 // difference before committing one.
@@ -26,10 +26,13 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempFolder;
 
+// The case folders of tests/e2e and samples/web, by path.
 std::vector<std::string> CaseNames() {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(QUORLEX_E2E_DIR)) {
-    if (fs::exists(entry.path() / "input.htm")) names.push_back(entry.path().filename().string());
+  for (const char* folder : {QUORLEX_E2E_DIR, QUORLEX_WEB_DIR}) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      if (fs::exists(entry.path() / "input.htm")) names.push_back(entry.path().string());
+    }
   }
   std::sort(names.begin(), names.end());
   // A folder added since the last configure would not be listed as a test of its own.
@@ -78,7 +81,7 @@ std::string Convert(const fs::path& folder) {
 
 class E2eTest : public ::testing::TestWithParam<std::string> {
  protected:
-  fs::path Folder() const { return fs::path(QUORLEX_E2E_DIR) / GetParam(); }
+  fs::path Folder() const { return fs::path(GetParam()); }
   std::string Expected() const {
     return WithoutDate(TempFolder::ReadFile((Folder() / "expected.txt").string()));
   }
@@ -105,7 +108,11 @@ TEST_P(E2eTest, PlainScanConvertsAlike) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, E2eTest, ::testing::ValuesIn(CaseNames()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string name = info.param;
+                           const fs::path folder(info.param);
+                           std::string name = folder.filename().string();
+                           if (folder.parent_path() == fs::path(QUORLEX_WEB_DIR)) {
+                             name = "web_" + name;
+                           }
                            std::replace(name.begin(), name.end(), '-', '_');
                            return name;
                          });
