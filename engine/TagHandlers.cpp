@@ -531,7 +531,8 @@ HandlerResult HeadingHandler(PatternEngine& engine, WildcardPattern&, MatchState
   heading.ReplaceChar(0, '\t', ' ', 0);
   heading.CollapseBlanks();
   heading.Trim(0, " ");
-  if (DocumentInfo::IsUnknown(pass.info.title)) pass.info.title = heading;
+  // The title is shown as text: the heading's tags and entities are for the second stage.
+  if (DocumentInfo::IsUnknown(pass.info.title)) pass.info.title = pass.WithoutTags(heading);
 
   const Markers& m = GetMarkers();
   TextString replacement;
