@@ -531,8 +531,13 @@ HandlerResult HeadingHandler(PatternEngine& engine, WildcardPattern&, MatchState
   heading.ReplaceChar(0, '\t', ' ', 0);
   heading.CollapseBlanks();
   heading.Trim(0, " ");
-  // The title is shown as text: the heading's tags and entities are for the second stage.
-  if (DocumentInfo::IsUnknown(pass.info.title)) pass.info.title = pass.WithoutTags(heading);
+  // The title is shown as text: the heading's markers, tags and entities are for the
+  // stages still to come.
+  if (DocumentInfo::IsUnknown(pass.info.title)) {
+    pass.info.title = pass.WithoutTags(WithMarkersAsBlanks(heading));
+    pass.info.title.CollapseBlanks();
+    pass.info.title.Trim(0, " ");
+  }
 
   const Markers& m = GetMarkers();
   TextString replacement;

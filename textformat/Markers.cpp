@@ -30,6 +30,24 @@ Markers Build() {
 
 }  // namespace
 
+TextString WithMarkersAsBlanks(const TextString& text) {
+  const std::string_view view = text.View();
+  if (view.find(kMarkerByte) == std::string_view::npos) return text;
+  TextString plain;
+  for (size_t pos = 0; pos < view.size();) {
+    const size_t open = view.find(kMarkerByte, pos);
+    if (open == std::string_view::npos) {
+      plain.AppendBytes(view.data() + pos, static_cast<int>(view.size() - pos));
+      break;
+    }
+    plain.AppendBytes(view.data() + pos, static_cast<int>(open - pos));
+    plain.AppendChar(' ');
+    const size_t close = view.find(kMarkerByte, open + 1);
+    pos = close == std::string_view::npos ? open + 1 : close + 1;
+  }
+  return plain;
+}
+
 const Markers& GetMarkers() {
   static const Markers kMarkers = Build();
   return kMarkers;

@@ -24,6 +24,10 @@ struct Markers {
 // The markers, built on first use and never changed.
 const Markers& GetMarkers();
 
+// `text` with each inline marker replaced by a blank, for text shown on its own (a heading
+// that stands for the document's title). A marker byte without its closing one goes alone.
+[[nodiscard]] TextString WithMarkersAsBlanks(const TextString& text);
+
 // Words of the marker lines.
 inline constexpr const char* kStartListLine = "$_$_START_LIST";
 inline constexpr const char* kEndListLine = "$_$_END_LIST";

@@ -303,7 +303,9 @@ TEST_F(HandlerTest, HeadingsAreFramedAndUnderlined) {
             Readable(Heading("a<h3>\n  Two\n  lines </H3>")));
   EXPECT_EQ("Intro", pass_.info.title.View()) << "the first heading stays the title";
   pass_.info.title = DocumentInfo::kUnknown;
-  (void)Heading("<h1><b>Caf&eacute;</b> &amp; Bar</h1>");
+  (void)Heading(
+      "<h1><b>Caf&eacute;</b> &amp;\xFFP\xFF"
+      "Bar</h1>");
   EXPECT_EQ("Caf\xC3\xA9 & Bar", pass_.info.title.View());
   EXPECT_EQ("x{BR}{BR}{PRE}\xC3\x89t\xC3\xA9{BR}==={/PRE}",
             Readable(Heading("x<h2>\xC3\x89t\xC3\xA9</h2>")));
