@@ -11,6 +11,7 @@
 #include "foundation/LineSource.h"
 #include "foundation/Utf8.h"
 #include "policies/TextCommands.h"
+#include "textformat/Markers.h"
 
 namespace quorlex {
 namespace {
@@ -308,7 +309,8 @@ void OutputPass::AddReferencesAndFragments(LineBuffer& body, std::vector<TextStr
       TextString entry("[");
       entry += i + 1;
       entry += "] ";
-      entry += pass_.urls.At(i);
+      // An address cut open by a tag inside its attribute holds markers; the table is text.
+      entry += WithMarkersAsBlanks(pass_.urls.At(i));
       body.Add(entry);
     }
   }

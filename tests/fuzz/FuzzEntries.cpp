@@ -1,6 +1,7 @@
 #include "tests/fuzz/FuzzEntries.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <string>
@@ -115,7 +116,13 @@ void ConvertDocument(const uint8_t* data, size_t size) {
   std::string output;
   (void)pass.RunOutputPass(input.c_str(), Scratch().PathOf("output.txt").c_str(), nullptr, &output);
   // Text written in UTF-8 is valid UTF-8 without C1 controls, whatever came in.
-  if (pass.Options().WritesUtf8() && !testing::IsUtf8WithoutC1(output)) std::abort();
+  long fault = -1;
+  if (pass.Options().WritesUtf8() && !testing::IsUtf8WithoutC1(output, &fault)) {
+    const size_t from = static_cast<size_t>(std::max(0L, fault - 60));
+    std::fprintf(stderr, "text output not UTF-8 at byte %ld, after: %s\n", fault,
+                 output.substr(from, static_cast<size_t>(fault) - from + 1).c_str());
+    std::abort();
+  }
 }
 
 void ReadPolicyFile(const uint8_t* data, size_t size) {
