@@ -166,10 +166,13 @@ void LineWriter::WriteTextLine(int moreFollow, TextString line, const TextString
       facts.nothingLeft = true;
       HandlePiece(line, facts);
     } else {
-      const int indent = (o.firstLineIndent > 0 && blankWritten_) ? o.firstLineIndent : 0;
-      facts.width = std::max(o.pageWidth - indentWidth_, kMinimumWidth) - indent;
+      const int fullWidth = std::max(o.pageWidth - indentWidth_, kMinimumWidth);
       TextString piece;
       for (int position = 0; position < line.Length();) {
+        // Only the piece that opens a paragraph takes the first-line indent, so only it
+        // wraps that much earlier; the pieces after it have the whole width.
+        const bool opensParagraph = o.firstLineIndent > 0 && blankWritten_;
+        facts.width = fullWidth - (opensParagraph ? o.firstLineIndent : 0);
         if (!GetWrappedPiece(line, facts.width, position, BreakCharacters(), piece, position)) {
           break;
         }

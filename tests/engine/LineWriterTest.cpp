@@ -109,9 +109,9 @@ TEST(LineWriter, LaysOutLines) {
          o.pageWidth = 40;
        },
        {kWords},
-       // the whole line wraps to the narrower width of its first piece
-       {"   The quick brown fox jumps over the", "lazy dog and keeps running through",
-        "the field until the evening comes."}},
+       // only the first piece wraps earlier by the indent; the rest take the whole width
+       {"   The quick brown fox jumps over the", "lazy dog and keeps running through the",
+        "field until the evening comes."}},
       {"pre-formatted lines are copied as they stand",
        [](QuorlOptions& o) { o.pageWidth = 30; },
        {"$_$_START_PRE", "  int x   = 1;  " + std::string(40, 'y'), "$_$_END_PRE", "After."},
