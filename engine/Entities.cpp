@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "foundation/Charset.h"
+#include "foundation/Utf8.h"
 
 namespace quorlex {
 namespace {
@@ -101,29 +102,10 @@ struct Replacement {
   bool isUtf8 = false;  // holds a character beyond ASCII written as UTF-8
 };
 
-// The UTF-8 form of code point c (one to four bytes).
-std::string_view Utf8(int c, std::array<char, 4>& buffer) {
-  const auto byte = [](int value) { return static_cast<char>(value); };
-  if (c < 0x80) {
-    buffer[0] = byte(c);
-    return std::string_view(buffer.data(), 1);
-  }
-  if (c < 0x800) {
-    buffer = {byte(0xC0 | (c >> 6)), byte(0x80 | (c & 0x3F))};
-    return std::string_view(buffer.data(), 2);
-  }
-  if (c < 0x10000) {
-    buffer = {byte(0xE0 | (c >> 12)), byte(0x80 | ((c >> 6) & 0x3F)), byte(0x80 | (c & 0x3F))};
-    return std::string_view(buffer.data(), 3);
-  }
-  buffer = {byte(0xF0 | (c >> 18)), byte(0x80 | ((c >> 12) & 0x3F)), byte(0x80 | ((c >> 6) & 0x3F)),
-            byte(0x80 | (c & 0x3F))};
-  return std::string_view(buffer.data(), 4);
-}
-
 bool AppendUtf8(int c, Replacement& r) {
-  std::array<char, 4> buffer;
-  if (!r.Append(Utf8(c, buffer))) return false;
+  char bytes[4];
+  const int size = EncodeUtf8(static_cast<unsigned int>(c), bytes);
+  if (!r.Append(std::string_view(bytes, static_cast<size_t>(size)))) return false;
   if (c >= 0x80) r.isUtf8 = true;
   return true;
 }
@@ -206,11 +188,10 @@ class CharsetWriter {
       converter_ = iconv_open(ConverterName(charset_.View()).c_str(), "UTF-8");
     }
     if (converter_ == kNoConverter) return false;
-    std::array<char, 4> buffer;
-    const std::string_view utf8 = Utf8(c, buffer);
+    char bytes[4];
+    size_t inLeft = static_cast<size_t>(EncodeUtf8(static_cast<unsigned int>(c), bytes));
     std::array<char, Replacement::kCapacity> converted;
-    char* in = buffer.data();
-    size_t inLeft = utf8.size();
+    char* in = bytes;
     char* out = converted.data();
     size_t outLeft = converted.size();
     // The second call ends a stateful charset's shift sequence (ISO-2022-JP), so that every

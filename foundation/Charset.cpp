@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
 
 #include "foundation/Utf8.h"
@@ -175,19 +176,10 @@ class HeadScanner {
   }
 
   std::string XmlEncoding() const {
-    const size_t end = head_.find("?>");
-    const std::string_view declaration = head_.substr(0, end);
+    const std::string_view declaration = head_.substr(0, head_.find("?>"));
     const size_t at = declaration.find("encoding");
     if (at == std::string_view::npos) return {};
-    size_t i = at + 8;
-    while (i < declaration.size() && IsBlank(declaration[i])) ++i;
-    if (i >= declaration.size() || declaration[i] != '=') return {};
-    ++i;
-    while (i < declaration.size() && IsBlank(declaration[i])) ++i;
-    if (i >= declaration.size() || (declaration[i] != '"' && declaration[i] != '\'')) return {};
-    const size_t close = declaration.find(declaration[i], i + 1);
-    if (close == std::string_view::npos) return {};
-    return std::string(declaration.substr(i + 1, close - i - 1));
+    return std::string(ValueAfterName(declaration, at + 8).value_or(""));
   }
 
   // The attributes of the meta tag at pos_, up to its ">": its charset, or the charset of
@@ -238,21 +230,30 @@ class HeadScanner {
     for (const char c : content) lower += LowerAscii(c);
     for (size_t at = lower.find("charset"); at != std::string::npos;
          at = lower.find("charset", at + 7)) {
-      size_t i = at + 7;
-      while (i < content.size() && IsBlank(content[i])) ++i;
-      if (i >= content.size() || content[i] != '=') continue;
-      ++i;
-      while (i < content.size() && IsBlank(content[i])) ++i;
-      if (i < content.size() && (content[i] == '"' || content[i] == '\'')) {
-        const size_t close = content.find(content[i], i + 1);
-        if (close == std::string::npos) return {};
-        return content.substr(i + 1, close - i - 1);
-      }
-      size_t end = i;
-      while (end < content.size() && !IsBlank(content[end]) && content[end] != ';') ++end;
-      return content.substr(i, end - i);
+      const std::optional<std::string_view> value = ValueAfterName(content, at + 7);
+      if (value) return std::string(*value);
     }
     return {};
+  }
+
+  // The value of "name = value" where the name ends at `at`: quoted, or bare up to a
+  // blank or ";". None when no "=" follows the name.
+  static std::optional<std::string_view> ValueAfterName(std::string_view text, size_t at) {
+    const auto skipBlanks = [&text](size_t i) {
+      while (i < text.size() && IsBlank(text[i])) ++i;
+      return i;
+    };
+    size_t i = skipBlanks(at);
+    if (i >= text.size() || text[i] != '=') return std::nullopt;
+    i = skipBlanks(i + 1);
+    if (i < text.size() && (text[i] == '"' || text[i] == '\'')) {
+      const size_t close = text.find(text[i], i + 1);
+      if (close == std::string_view::npos) return std::string_view();
+      return text.substr(i + 1, close - i - 1);
+    }
+    size_t end = i;
+    while (end < text.size() && !IsBlank(text[end]) && text[end] != ';') ++end;
+    return text.substr(i, end - i);
   }
 
   std::string_view head_;

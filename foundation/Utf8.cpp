@@ -149,25 +149,32 @@ bool RemoveUtf8ByteOrderMark(TextString& line) {
   return true;
 }
 
+int EncodeUtf8(unsigned int cp, char (&bytes)[4]) {
+  if (cp < 0x80) {
+    bytes[0] = static_cast<char>(cp);
+    return 1;
+  }
+  if (cp < 0x800) {
+    bytes[0] = static_cast<char>(0xC0 | (cp >> 6));
+    bytes[1] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 2;
+  }
+  if (cp < 0x10000) {
+    bytes[0] = static_cast<char>(0xE0 | (cp >> 12));
+    bytes[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    bytes[2] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 3;
+  }
+  bytes[0] = static_cast<char>(0xF0 | (cp >> 18));
+  bytes[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+  bytes[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+  bytes[3] = static_cast<char>(0x80 | (cp & 0x3F));
+  return 4;
+}
+
 void AppendUtf8(TextString& text, unsigned int cp) {
   char bytes[4];
-  int count = 0;
-  if (cp < 0x80) {
-    bytes[count++] = static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    bytes[count++] = static_cast<char>(0xC0 | (cp >> 6));
-    bytes[count++] = static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    bytes[count++] = static_cast<char>(0xE0 | (cp >> 12));
-    bytes[count++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    bytes[count++] = static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    bytes[count++] = static_cast<char>(0xF0 | (cp >> 18));
-    bytes[count++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    bytes[count++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    bytes[count++] = static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  text.AppendBytes(bytes, count);
+  text.AppendBytes(bytes, EncodeUtf8(cp, bytes));
 }
 
 }  // namespace quorlex

@@ -79,6 +79,10 @@ struct TextCharacter {
 // each file they read, so that the mark never sticks to the first word.
 bool RemoveUtf8ByteOrderMark(TextString& line);
 
+// Writes code point `codePoint` (at most U+10FFFF) as UTF-8 into `bytes`; returns how many
+// bytes it took (1 to 4).
+int EncodeUtf8(unsigned int codePoint, char (&bytes)[4]);
+
 // Appends code point `codePoint` (at most U+10FFFF) as UTF-8.
 void AppendUtf8(TextString& text, unsigned int codePoint);
 
