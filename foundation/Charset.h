@@ -53,8 +53,8 @@ void RepairUtf8(TextString& text);
 // leaves.
 class Utf8Decoder {
  public:
-  // `charset` is a name CharsetName returns. A name the C library cannot convert from reads
-  // as UTF-8; Usable() tells.
+  // `charset` is a name CharsetName returns. An empty name, or one the C library cannot
+  // convert from, reads as UTF-8; Usable() tells.
   explicit Utf8Decoder(std::string_view charset);
   ~Utf8Decoder();
   Utf8Decoder(const Utf8Decoder&) = delete;

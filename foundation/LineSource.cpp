@@ -67,23 +67,27 @@ void LineSource::FindCharset() {
     readAhead_.emplace_back();
     readAhead_.back().Swap(line);
   }
+  // Lines converted from UTF-16 are UTF-8 already, like those after a UTF-8 mark: they are
+  // only repaired, as is text that declares nothing the C library can convert.
+  std::unique_ptr<Utf8Decoder> declared;
   if (file_.utf16Le || file_.utf16Be) {
     charset_ = file_.utf16Le ? "UTF-16LE" : "UTF-16BE";
   } else if (!readAhead_.empty() && readAhead_.front().View().starts_with("\xEF\xBB\xBF")) {
     if (decoding_ == Decoding::kToUtf8) RemoveUtf8ByteOrderMark(readAhead_.front());
   } else if (const std::string label = DeclaredCharset(head); !label.empty()) {
     const std::string_view name = CharsetName(label);
-    if (name.empty() || !Utf8Decoder(name).Usable()) {
+    declared = std::make_unique<Utf8Decoder>(name);
+    if (declared->Usable()) {
+      charset_ = name;
+    } else {
+      declared.reset();
       if (report_) {
         report_(("WARNING: Unknown character set \"" + label + "\" - read as UTF-8").c_str(), 10);
       }
-    } else {
-      charset_ = name;
     }
   }
-  // Lines converted from UTF-16 are UTF-8 already; they are only repaired.
   if (decoding_ == Decoding::kToUtf8) {
-    decoder_ = std::make_unique<Utf8Decoder>(charset_.starts_with("UTF-16") ? "UTF-8" : charset_);
+    decoder_ = declared ? std::move(declared) : std::make_unique<Utf8Decoder>("UTF-8");
   }
 }
 
