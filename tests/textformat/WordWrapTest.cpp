@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,13 +23,23 @@ std::vector<std::string> Pieces(const std::string& line, int width) {
   return pieces;
 }
 
+// A line cut at a width, and the pieces it must give.
+struct PieceCase {
+  const char* name;
+  std::string line;
+  int width;
+  std::vector<std::string> pieces;
+};
+
+void ExpectPieces(std::span<const PieceCase> cases) {
+  for (const PieceCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.pieces, Pieces(c.line, c.width));
+  }
+}
+
 TEST(WordWrap, CutsLinesIntoPiecesThatFit) {
-  const struct {
-    const char* name;
-    std::string line;
-    int width;
-    std::vector<std::string> pieces;
-  } kCases[] = {
+  const PieceCase kCases[] = {
       {"words",
        "The quick brown fox jumps over the lazy dog and keeps running far away into the distance.",
        30,
@@ -56,20 +67,12 @@ TEST(WordWrap, CutsLinesIntoPiecesThatFit) {
        9,
        {"cafe\xCC\x81 cafe\xCC\x81", "cafe\xCC\x81"}},
   };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.pieces, Pieces(c.line, c.width));
-  }
+  ExpectPieces(kCases);
 }
 
 TEST(WordWrap, WordsWiderThanThePageStayWhole) {
   const std::string url = "https://example.org/documentation/reference/widths-and-columns.html";
-  const struct {
-    const char* name;
-    std::string line;
-    int width;
-    std::vector<std::string> pieces;
-  } kCases[] = {
+  const PieceCase kCases[] = {
       {"a run without blanks", std::string(90, 'a'), 30, {std::string(90, 'a')}},
       {"an address between words", "See " + url + " for more", 30, {"See", url, "for more"}},
       {"a number whose commas may not break",
@@ -81,10 +84,7 @@ TEST(WordWrap, WordsWiderThanThePageStayWhole) {
        1,
        {"\xE4\xB8\xAD", "\xE6\x96\x87"}},
   };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.pieces, Pieces(c.line, c.width));
-  }
+  ExpectPieces(kCases);
 }
 
 // 中 文 。 「 」 and the zero-width and no-break spaces, spelt out.
@@ -97,12 +97,7 @@ TEST(WordWrap, WordsWiderThanThePageStayWhole) {
 #define NBSP "\xC2\xA0"
 
 TEST(WordWrap, BreaksBesideWideCharactersAndAtZeroWidthSpaces) {
-  const struct {
-    const char* name;
-    std::string line;
-    int width;
-    std::vector<std::string> pieces;
-  } kCases[] = {
+  const PieceCase kCases[] = {
       {"between wide characters", ZH WEN ZH WEN ZH WEN, 4, {ZH WEN, ZH WEN, ZH WEN}},
       {"between a wide character and a narrow one", "ab" ZH WEN "cd", 4, {"ab" ZH, WEN "cd"}},
       {"never before a full stop", ZH WEN FULL_STOP ZH WEN, 4, {ZH, WEN FULL_STOP, ZH WEN}},
@@ -121,10 +116,7 @@ TEST(WordWrap, BreaksBesideWideCharactersAndAtZeroWidthSpaces) {
       {"nor breaks beside wide characters", ZH NBSP WEN " ab", 4, {ZH NBSP WEN, "ab"}},
       {"a blank still wins over a later wide break", "ab " ZH WEN, 4, {"ab", ZH WEN}},
   };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.pieces, Pieces(c.line, c.width));
-  }
+  ExpectPieces(kCases);
 }
 
 // Paragraphs of several scripts at the 72-column default: no piece is wider than the page,
