@@ -16,9 +16,9 @@ namespace {
 constexpr int kMinimumWidth = 30;
 // Indentation per open list or block.
 constexpr int kIndentStep = 4;
-// Levels deeper than this, which only broken pages reach (100,000 unclosed lists), are
-// written at this indentation: the output stays in proportion to the input.
-constexpr int kMaxIndentLevels = 40;
+// Indentation deeper than this, which only broken pages reach (100,000 unclosed lists), is
+// written at this column: the output stays in proportion to the input.
+constexpr int kMaxIndentColumn = 160;
 
 bool IsRuleCharacter(char c) { return c == '-' || c == '=' || c == '_'; }
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
@@ -30,16 +30,31 @@ bool SameText(const TextString& text, const char* word) {
   return text.Length() == static_cast<int>(std::strlen(word)) && text.Equals(word, 0, 0);
 }
 
-// The item label marker goes from a piece: with the two blanks the list's text gives it,
-// or alone; exact case, both spellings.
+// The item marker in exact case, either spelling.
+constexpr const char* kListItemLabels[] = {"[[LI]]", "[[li]]"};
+
+// The length of the item marker that opens `line`, or 0.
+int ItemMarkerLength(const TextString& line) {
+  for (const char* marker : kListItemLabels) {
+    if (line.StartsWith(marker, 1)) return static_cast<int>(std::strlen(marker));
+  }
+  return 0;
+}
+
+// The item label marker goes from a piece that still holds it (in text written as it
+// stands): with the two blanks the list's text gives it, or alone; exact case.
 void RemoveListItemMarker(TextString& piece, bool rightJustify) {
   if (piece.View().find("[[") == std::string_view::npos) return;  // most pieces
-  for (const char* marker : {"[[LI]]", "[[li]]"}) {
+  for (const char* marker : kListItemLabels) {
     const std::string withBlanks = std::string("  ") + marker;
     if (rightJustify || !piece.Replace(0, withBlanks.c_str(), "", 1, 1, nullptr, nullptr)) {
       piece.Replace(0, marker, "", 1, 1, nullptr, nullptr);
     }
   }
+}
+
+void Indent(TextString& text, int column) {
+  if (column > 0) text.Insert(0, std::string(static_cast<size_t>(column), ' ').c_str());
 }
 
 }  // namespace
@@ -64,11 +79,16 @@ bool IsRuleLine(const TextString& text) {
 struct LineWriter::LineFacts {
   int moreFollow = 0;
   const TextString* next = nullptr;
+  bool nextStartsBlock = false;
   bool rule = false;
   bool opensQuote = false;
   bool nextOpensQuote = false;
   bool closesQuote = false;
-  int width = 0;  // the page width less the indentation, or the wrap width when wrapped
+  // The line begins a list item: its first piece stands at the list's column, the pieces
+  // after it at the item's text column.
+  bool startsItem = false;
+  int width = 0;   // the page width less the indentation, or the wrap width when wrapped
+  int column = 0;  // where the piece stands
   int pieceNumber = 0;
   bool last = false;
   bool nothingLeft = false;
@@ -94,29 +114,89 @@ void LineWriter::Write(const TextString& line) {
   output_.Add(written);
 }
 
+void LineWriter::WriteParagraph() {
+  if (paragraph_.IsEmpty()) return;
+  Write(paragraph_);
+  paragraph_.Clear();
+  blankWritten_ = 0;
+}
+
 void LineWriter::WriteBlank() {
-  if (!paragraph_.IsEmpty()) {
-    Write(paragraph_);
-    paragraph_.Clear();
-    blankWritten_ = 0;
-  }
-  if (!(pass_.options.convertToText && blankWritten_)) Write(TextString());
+  WriteParagraph();
+  const bool text = pass_.options.convertToText != 0;
+  // The terms and definitions of a definition list stand together.
+  if (text && openDefinitionLists_ > 0) return;
+  if (!(text && blankWritten_)) Write(TextString());
   blankWritten_ = 1;
 }
 
-void LineWriter::ChangeIndent(int levels) {
-  indentLevels_ = std::max(indentLevels_ + levels, 0);
-  indentWidth_ = std::min(indentLevels_, kMaxIndentLevels) * kIndentStep;
-  indentText_ = std::string(static_cast<size_t>(indentWidth_), ' ').c_str();
+int LineWriter::TextColumn() const {
+  if (levels_.empty()) return 0;
+  const Level& top = levels_.back();
+  return std::min(top.column + top.hanging, kMaxIndentColumn);
 }
 
-void LineWriter::WriteTextLine(int moreFollow, TextString line, const TextString& next) {
+void LineWriter::OpenLevel(LevelKind kind) {
+  // A list inside a list item starts at the item's text column, and a definition list where
+  // the text stands; other lists and blocks stand a step further in.
+  const bool inItem =
+      !levels_.empty() && levels_.back().kind == LevelKind::kList && levels_.back().hanging > 0;
+  const bool stepIn = kind == LevelKind::kBlock || (kind == LevelKind::kList && !inItem);
+  const int column = std::min(TextColumn() + (stepIn ? kIndentStep : 0), kMaxIndentColumn);
+  levels_.push_back(Level{kind, column});
+  if (kind == LevelKind::kList) ++openLists_;
+  if (kind == LevelKind::kDefinitions) ++openDefinitionLists_;
+}
+
+void LineWriter::CloseLevel() {
+  if (levels_.empty()) return;
+  if (levels_.back().kind == LevelKind::kList) --openLists_;
+  if (levels_.back().kind == LevelKind::kDefinitions) --openDefinitionLists_;
+  levels_.pop_back();
+}
+
+void LineWriter::StartItem(TextString& line) {
+  line.Mid(ItemMarkerLength(line), line.Length());
+  // Each item is a paragraph of its own when paragraphs go on single lines.
+  WriteParagraph();
+  if (levels_.empty() || levels_.back().kind != LevelKind::kList) return;
+  // The label ("1) ", "- ") runs to its blank; the item's text starts after it.
+  int blank = -1;
+  TextString label;
+  label.AssignBytes(line.Data(), line.FindChar(0, ' ', blank, 1) ? blank : line.Length());
+  Level& level = levels_.back();
+  level.hanging = std::min(Columns(label) + 1, kMaxIndentColumn - level.column);
+}
+
+void LineWriter::WriteTextLine(int moreFollow, TextString line, const TextString& next,
+                               LineStart nextStart) {
+  if (!waitingLabel_.IsEmpty()) {
+    // The empty lines between an item's label and its text go; the text joins the label,
+    // and anything else (a heading, a nested list, the next item) starts below it.
+    TextString trimmed(line);
+    trimmed.Trim(0, " ");
+    if (trimmed.IsEmpty() && moreFollow) return;
+    TextString label;
+    label.Swap(waitingLabel_);
+    if (!trimmed.IsEmpty() && !trimmed.StartsWith(kMarkerLinePrefix, 0) &&
+        ItemMarkerLength(trimmed) == 0) {
+      line = label + " " + trimmed;
+    } else {
+      LayOutLine(1, label, line, LineStart::kStartsBlock, LabelAlone::kWritten);
+    }
+  }
+  LayOutLine(moreFollow, std::move(line), next, nextStart, LabelAlone::kWaits);
+}
+
+void LineWriter::LayOutLine(int moreFollow, TextString line, const TextString& next,
+                            LineStart nextStart, LabelAlone labelAlone) {
   const QuorlOptions& o = pass_.options;
   const bool text = o.convertToText != 0;
   const bool preserve = o.preserveWhiteSpace != 0;
   if (text && preserve) moreFollow = 0;
   LineFacts facts;
   facts.next = &next;
+  facts.nextStartsBlock = nextStart == LineStart::kStartsBlock;
   facts.rule = IsRuleLine(line);
   if (facts.rule && o.removeHorizontalRules) {
     line.Clear();
@@ -131,18 +211,27 @@ void LineWriter::WriteTextLine(int moreFollow, TextString line, const TextString
   }
   bool isShort = false;
   if (line.IsEmpty()) {
-    if (text && o.singleLineParagraphs) {
-      WriteBlank();
-    } else {
-      if (!(text && blankWritten_)) Write(line);
-      blankWritten_ = 1;
-    }
+    WriteBlank();
   } else {
     const bool pre = inPre_ != 0;
     if (text && !pre && !preserve) line.Trim(0, " ");
+    if (text && !pre && ItemMarkerLength(line) > 0) {
+      // A label alone waits for its item's text, which a paragraph or block of the item
+      // put on a later line.
+      const bool labelOnly = line.View().find(' ') == std::string_view::npos;
+      if (labelOnly && moreFollow && labelAlone == LabelAlone::kWaits) {
+        waitingLabel_.Swap(line);
+        return;
+      }
+      facts.startsItem = true;
+      facts.column = levels_.empty() ? 0 : levels_.back().column;
+      StartItem(line);
+    } else {
+      facts.column = TextColumn();
+    }
     const int length = line.Length();
     const int columns = Columns(line);
-    facts.width = std::max(o.pageWidth - indentWidth_, kMinimumWidth);
+    facts.width = std::max(o.pageWidth - facts.column, kMinimumWidth);
     isShort =
         columns < 50 || columns < facts.width - 10 || 4 * columns < 3 * pass_.averageLineLength;
     if (text) {
@@ -166,35 +255,47 @@ void LineWriter::WriteTextLine(int moreFollow, TextString line, const TextString
       facts.nothingLeft = true;
       HandlePiece(line, facts);
     } else {
-      const int fullWidth = std::max(o.pageWidth - indentWidth_, kMinimumWidth);
-      TextString piece;
-      for (int position = 0; position < line.Length();) {
-        // Only the piece that opens a paragraph takes the first-line indent, so only it
-        // wraps that much earlier; the pieces after it have the whole width.
-        const bool opensParagraph = o.firstLineIndent > 0 && blankWritten_;
-        facts.width = fullWidth - (opensParagraph ? o.firstLineIndent : 0);
-        if (!GetWrappedPiece(line, facts.width, position, BreakCharacters(), piece, position)) {
-          break;
-        }
-        piece.Trim(0, " ");
-        ++facts.pieceNumber;
-        facts.last = position >= line.Length();
-        bool left = false;
-        for (int i = position; i < line.Length() && !left; ++i)
-          left = line[i] != ' ' && line[i] != '\t';
-        facts.nothingLeft = !left;
-        HandlePiece(piece, facts);
-      }
+      WriteWrapped(line, facts);
     }
   }
   // The end of a line in text mode: a short line after one that was not short, or a line
-  // that closes a quotation, ends its paragraph.
+  // that closes a quotation, ends its paragraph; the items of a list stay together.
   if (text && !line.IsEmpty() && !inPre_ && !preserve) {
-    const bool shortEnd = o.shortLinesEndParagraphs && isShort && !previousShort_ && !blankWritten_;
+    const bool beforeItem =
+        openLists_ > 0 && (ItemMarkerLength(next) > 0 || SameText(next, kStartListLine) ||
+                           SameText(next, kEndListLine));
+    const bool shortEnd =
+        o.shortLinesEndParagraphs && isShort && !previousShort_ && !blankWritten_ && !beforeItem;
     if (shortEnd || (o.lookForDialogue && facts.closesQuote)) WriteBlank();
   }
   previousShort_ = isShort ? 1 : 0;
   if (!moreFollow && !paragraph_.IsEmpty()) WriteBlank();
+}
+
+void LineWriter::WriteWrapped(const TextString& line, LineFacts& facts) {
+  const QuorlOptions& o = pass_.options;
+  const int firstColumn = facts.column;
+  TextString piece;
+  for (int position = 0; position < line.Length();) {
+    // The pieces of an item after its first hang at the item's text column.
+    facts.column = facts.startsItem && facts.pieceNumber > 0 ? TextColumn() : firstColumn;
+    // Only the piece that opens a paragraph takes the first-line indent, so only it wraps
+    // that much earlier; the pieces after it have the whole width.
+    const bool opensParagraph = o.firstLineIndent > 0 && blankWritten_;
+    facts.width = std::max(o.pageWidth - facts.column, kMinimumWidth) -
+                  (opensParagraph ? o.firstLineIndent : 0);
+    if (!GetWrappedPiece(line, facts.width, position, BreakCharacters(), piece, position)) {
+      break;
+    }
+    piece.Trim(0, " ");
+    ++facts.pieceNumber;
+    facts.last = position >= line.Length();
+    bool left = false;
+    for (int i = position; i < line.Length() && !left; ++i)
+      left = line[i] != ' ' && line[i] != '\t';
+    facts.nothingLeft = !left;
+    HandlePiece(piece, facts);
+  }
 }
 
 void LineWriter::HandlePiece(TextString piece, const LineFacts& facts) {
@@ -202,13 +303,25 @@ void LineWriter::HandlePiece(TextString piece, const LineFacts& facts) {
     Write(piece);
     return;
   }
-  if (SameText(piece, kStartListLine) || SameText(piece, kStartBlockLine)) {
-    ChangeIndent(1);
+  if (SameText(piece, kStartListLine)) {
+    // A list stands apart from the text around it; the lists inside it do not.
+    if (openLists_ == 0) WriteBlank();
+    OpenLevel(LevelKind::kList);
+  } else if (SameText(piece, kStartBlockLine)) {
+    OpenLevel(LevelKind::kBlock);
+  } else if (SameText(piece, kStartDefinitionsLine)) {
+    // One empty line before a definition list and one after it, none inside.
+    if (openDefinitionLists_ == 0) WriteBlank();
+    OpenLevel(LevelKind::kDefinitions);
   } else if (SameText(piece, kEndListLine)) {
-    ChangeIndent(-1);
-    WriteBlank();
+    // Only the end of the outermost list writes an empty line.
+    CloseLevel();
+    if (openLists_ == 0) WriteBlank();
+  } else if (SameText(piece, kEndDefinitionsLine)) {
+    CloseLevel();
+    if (openDefinitionLists_ == 0) WriteBlank();
   } else if (SameText(piece, kEndBlockLine)) {
-    ChangeIndent(-1);
+    CloseLevel();
   } else if (SameText(piece, kStartPreLine)) {
     inPre_ = 1;
   } else if (SameText(piece, kEndPreLine)) {
@@ -230,12 +343,20 @@ void LineWriter::WriteTextBlock(const TextString& piece) {
   if (!words.GetToken(2, ' ', number) || !number.ParseNumber('1', n)) return;
   std::vector<TextString> lines;
   if (!pass_.blocks.Write(n, lines) || lines.empty()) return;
-  for (const TextString& line : lines) Write(line);
+  // A table stands apart from a paragraph collected for single-line output, and at the
+  // indentation of the list item, quotation or definition that holds it.
+  if (!paragraph_.IsEmpty()) WriteBlank();
+  const int column = TextColumn();
+  for (TextString& line : lines) {
+    if (!line.IsEmpty()) Indent(line, column);
+    Write(line);
+  }
   blankWritten_ = 0;
 }
 
 void LineWriter::WriteRule(const TextString& piece, int width) {
   if (pass_.options.removeHorizontalRules) return;
+  if (!paragraph_.IsEmpty()) WriteBlank();
   // The width after "$_$_LINE": columns, or a share of the page ("50%").
   TextString rest;
   rest.AssignSub(piece.Data(), static_cast<int>(std::strlen(kRuleLine)), -1);
@@ -262,7 +383,9 @@ void LineWriter::WriteOrdinary(TextString piece, const LineFacts& facts) {
   const int width = facts.width;
   const bool pieceShort = 4 * columns < 3 * width ||
                           (facts.last && next.IsEmpty() && (columns < 50 || columns < width - 5));
-  const bool carried = o.imposePageWidth && facts.nothingLeft &&
+  // A short tail is carried only into the next line of the same source paragraph: never
+  // into a line that a break, a block or a marker begins.
+  const bool carried = o.imposePageWidth && facts.nothingLeft && !facts.nextStartsBlock &&
                        !next.StartsWith(kMarkerLinePrefix, 0) && columns < width - 5 &&
                        !facts.nextOpensQuote && !facts.closesQuote &&
                        (facts.pieceNumber >= 2 || facts.opensQuote) && facts.moreFollow &&
@@ -280,16 +403,23 @@ void LineWriter::WriteOrdinary(TextString piece, const LineFacts& facts) {
   }
   RemoveListItemMarker(piece, o.rightJustify != 0);
   const bool pre = inPre_ != 0;
+  // Pre-formatted lines (a heading and its underline among them) are never joined to a
+  // paragraph collected for single-line output.
+  if (pre && !paragraph_.IsEmpty()) WriteBlank();
+  const bool joins = o.singleLineParagraphs && !pre;
   const bool indentFirst = !pre && o.firstLineIndent > 0 && blankWritten_ && !piece.IsEmpty();
   if (o.rightJustify && !pieceShort && !pre && !(facts.last && !next.IsEmpty())) {
     piece.Justify(width);
   }
   if (indentFirst) piece.Insert(0, o.indentText.Data());
-  if (!indentText_.IsEmpty()) piece.Insert(0, indentText_.Data());
-  if (o.singleLineParagraphs) {
-    if (!paragraph_.IsEmpty()) paragraph_.AppendChar(' ');
+  if (joins && !paragraph_.IsEmpty()) {
+    paragraph_.AppendChar(' ');
     paragraph_ += piece;
+  } else if (joins) {
+    Indent(piece, facts.column);
+    paragraph_.Swap(piece);
   } else {
+    Indent(piece, facts.column);
     Write(piece);
   }
   blankWritten_ = 0;

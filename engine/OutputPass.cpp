@@ -288,12 +288,21 @@ void OutputPass::LayOut(const TextString& result, LineBuffer& lines) {
   TextString previous;
   bool havePrevious = false;
   bool inPre = false;
+  // Joined, the text keeps no line end of the source: a break of the markup ends every line.
+  using LineStart = LineWriter::LineStart;
+  bool previousEndsAtBreak = false;
   for (int pos = 0; result.GetNextToken(pos, '\n', line);) {
+    const bool endsAtBreak = TakeBreakEnd(line) || pass_.sourceLinesJoined;
     if (line.Equals("$_$_START_PRE", 0, 0) && line.Length() == 13) inPre = true;
     if (line.Equals("$_$_END_PRE", 0, 0) && line.Length() == 11) inPre = false;
     if (trim && !inPre) line.Trim(0, " ");
-    if (havePrevious) writer.WriteTextLine(1, previous, line);
+    if (havePrevious) {
+      writer.WriteTextLine(
+          1, previous, line,
+          previousEndsAtBreak ? LineStart::kStartsBlock : LineStart::kContinuesSource);
+    }
     previous.Swap(line);
+    previousEndsAtBreak = endsAtBreak;
     havePrevious = true;
   }
   // Every line goes one step late, with the line after it to look at; the last has none.

@@ -119,6 +119,10 @@ struct PassState {
   int listDepth = 0;
   int listStyle[kMaxListDepth + 1] = {};
   int itemCounter[kMaxListDepth + 1] = {};
+  // The definition list handler: the depth of open lists, and per depth whether a
+  // definition is open (depth 0 holds terms and definitions outside any list).
+  int definitionDepth = 0;
+  bool definitionOpen[kMaxListDepth + 1] = {};
   // The heading handler: where the open heading starts (-1: none) and its level.
   int headingStart = -1;
   int headingLevel = 0;
@@ -129,6 +133,8 @@ struct PassState {
   TextString foundCharacterSet;
 
   int paragraphMarkersInserted = 0;
+  // The second stage joined the lines of the source: only breaks of the markup end lines.
+  bool sourceLinesJoined = false;
   int punctuationFold = 1;
   int nestedTableRequest = 0;
   int deepestNesting = 0;

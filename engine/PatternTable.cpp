@@ -1,6 +1,9 @@
 #include "engine/PatternTable.h"
 
+#include <algorithm>
 #include <initializer_list>
+#include <iterator>
+#include <string>
 
 #include "engine/Tables.h"
 #include "engine/TagHandlers.h"
@@ -23,11 +26,14 @@ void PassState::Reset() {
     listStyle[depth] = kBulleted;
     itemCounter[depth] = 1;
   }
+  definitionDepth = 0;
+  std::fill(std::begin(definitionOpen), std::end(definitionOpen), false);
   headingStart = -1;
   headingLevel = 0;
   inLinePreformatted = false;
   foundCharacterSet.Clear();
   paragraphMarkersInserted = 0;
+  sourceLinesJoined = false;
   punctuationFold = 1;
   nestedTableRequest = 0;
   deepestNesting = 0;
@@ -299,6 +305,17 @@ class ListBuilder {
 
 }  // namespace
 
+namespace {
+
+// The elements of a page that stand as blocks of their own; "dl" has its own handler, "p",
+// "li" and the lists theirs.
+constexpr const char* kBlockElements[] = {"address", "article", "aside",      "center", "details",
+                                          "dialog",  "div",     "figcaption", "figure", "footer",
+                                          "header",  "hgroup",  "main",       "nav",    "search",
+                                          "section", "summary", "caption"};
+
+}  // namespace
+
 void BuildPatternLists(PassState& pass) {
   const QuorlOptions& o = pass.options;
   const Markers& m = GetMarkers();
@@ -333,10 +350,16 @@ void BuildPatternLists(PassState& pass) {
       .Add(scripts, del, {"<script%W**/script>"}, "")
       .Add(scripts, del, {"<script>**/script>"}, "")
       .Add(styles, del, {"<style>**/style>"}, "");
+  // A form, its fieldsets and their legends are blocks of the page: in text mode their tags
+  // become line breaks, and what they hold stays.
+  const bool forms = text || o.removeForm;
   ListBuilder(lists.form)
-      .Add(text || o.removeForm, del,
-           {"<form%W**>", "</form>", "<fieldset**/fieldset>", "<label%W**/label>",
-            "<legend%W**/legend>", "<input%W**>", "<isindex**>", "<select**/select>",
+      .Add(forms, rep,
+           {"<form>", "<form%W**>", "</form>", "<fieldset>", "<fieldset%W**>", "</fieldset>",
+            "<legend>", "<legend%W**>", "</legend>"},
+           text ? m.softBreak.Data() : "")
+      .Add(forms, del,
+           {"<label%W**/label>", "<input%W**>", "<isindex**>", "<select**/select>",
             "<textarea**/textarea>"},
            "");
   // In text mode with highlighting, b, i, strong and em stay for the highlight list, which
@@ -361,13 +384,23 @@ void BuildPatternLists(PassState& pass) {
       .Add(text, rep, {"<u>", "</u>", "<s>", "</s>", "<strike>", "</strike>"}, "")
       // A word-break opportunity stays in the text as a zero-width space, which the line
       // writer may break at and never writes.
-      .Add(text, rep, {"<wbr>", "<wbr/>", "<wbr />"}, kZeroWidthSpace.data())
-      .Add(text, rep, {"</dt>", "</dd>"}, " ");
+      .Add(text, rep, {"<wbr>", "<wbr/>", "<wbr />"}, kZeroWidthSpace.data());
   ListBuilder(lists.listTag)
-      .Handle(text, copy, {"<ul%W**>", "<ol%W**>", "<ul>", "<ol>"}, ListHandler,
-              datum("open", nullptr, 0))
+      .Handle(text, copy, {"<ul%W**>", "<ol%W**>", "<menu%W**>", "<ul>", "<ol>", "<menu>"},
+              ListHandler, datum("open", nullptr, 0))
       .Handle(text, copy, {"<li%W**>", "<li>"}, ListHandler, datum("item", nullptr, 0))
-      .Handle(text, copy, {"</ul>", "</ol>"}, ListHandler, datum("end", nullptr, 0));
+      .Handle(text, copy, {"</ul>", "</ol>", "</menu>"}, ListHandler, datum("end", nullptr, 0))
+      .Handle(text, copy, {"<dl>", "<dl%W**>"}, DefinitionListHandler,
+              datum(nullptr, nullptr, kDefinitionListOpens))
+      .Handle(text, copy, {"<dt>", "<dt%W**>"}, DefinitionListHandler,
+              datum(nullptr, nullptr, kTermStarts))
+      .Handle(text, copy, {"</dt>"}, DefinitionListHandler, datum(nullptr, nullptr, kTermEnds))
+      .Handle(text, copy, {"<dd>", "<dd%W**>"}, DefinitionListHandler,
+              datum(nullptr, nullptr, kDefinitionStarts))
+      .Handle(text, copy, {"</dd>"}, DefinitionListHandler,
+              datum(nullptr, nullptr, kDefinitionEnds))
+      .Handle(text, copy, {"</dl>"}, DefinitionListHandler,
+              datum(nullptr, nullptr, kDefinitionListCloses));
   ListBuilder(lists.image)
       .Handle(text || o.removeImg, copy, {"<img%W**>"}, ImageHandler, datum(nullptr, nullptr, 0));
   ListBuilder(lists.link)
@@ -379,10 +412,18 @@ void BuildPatternLists(PassState& pass) {
       AddHighlightList(static_cast<CopyPatternEngine&>(highlight.List()));
     }
   }
-  ListBuilder(lists.paragraph)
-      .Add(text, after, {"<p>", "<p%W**>"}, m.paragraph.Data())
+  ListBuilder paragraph(lists.paragraph);
+  paragraph.Add(text, after, {"<p>", "<p%W**>"}, m.paragraph.Data())
       .Add(text, after, {"<br>", "<br />", "<br/>"}, m.lineBreak.Data())
-      .Add(text, after, {"</li>", "</div>"}, m.softBreak.Data());
+      .Add(text, after, {"</p>", "</li>"}, m.softBreak.Data());
+  // The blocks of a page start and end on lines of their own.
+  for (const char* name : kBlockElements) {
+    const std::string tag(name);
+    paragraph.Add(
+        text, after,
+        {("<" + tag + ">").c_str(), ("<" + tag + "%W**>").c_str(), ("</" + tag + ">").c_str()},
+        m.softBreak.Data());
+  }
   ListBuilder(lists.block)
       .Handle(text, copy, {"<hr>", "<hr%W**>", "<hr/>"}, BlockHandler, datum(nullptr, nullptr, 0))
       .Handle(text, copy, preOpening, BlockHandler, datum(nullptr, &m.startPreformatted, 0))
@@ -404,22 +445,24 @@ void BuildPatternLists(PassState& pass) {
   }
   ListBuilder(lists.table)
       .Handle(text, copy, {"<table**</table>"}, TableHandler, datum(nullptr, nullptr, 0));
-  const TextString between = m.softBreak + "*W";
   ListBuilder(lists.softBreak)
-      .Add(true, rep, {(between + m.softBreak).Data()}, m.lineBreak.Data())
-      .Add(true, rep, {(between + m.lineBreak).Data()}, m.lineBreak.Data())
-      .Add(true, rep, {(m.lineBreak + "*W" + m.softBreak).Data()}, m.lineBreak.Data());
+      .Handle(true, copy, {m.softBreak.Data(), m.lineBreak.Data()}, BreakRunHandler,
+              datum(nullptr, nullptr, 0));
   const char markerByte[2] = {kMarkerByte, 0};
   const char markerThenBlank[3] = {kMarkerByte, ' ', 0};
   const char blankThenMarker[3] = {' ', kMarkerByte, 0};
   ListBuilder(lists.markerBlank)
       .Add(true, rep, {markerThenBlank}, markerByte, 1)
       .Add(true, rep, {blankThenMarker}, markerByte, 1);
+  // In text mode a line that a break ends says so, for the line writer: nothing of it is
+  // carried into the next line.
+  const TextString lineFeed = (text ? m.endsAtBreak : TextString()) + "\n";
+  const TextString twoLineFeeds = lineFeed + "\n";
   ListBuilder(lists.marker)
       .Add(true, rep, {m.tab.Data()}, "\t", 1)
-      .Add(true, rep, {m.lineBreak.Data()}, "\n", 1)
-      .Add(true, rep, {m.softBreak.Data()}, "\n", 1)
-      .Add(true, rep, {m.paragraph.Data()}, "\n\n", 1);
+      .Add(true, rep, {m.lineBreak.Data()}, lineFeed.Data(), 1)
+      .Add(true, rep, {m.softBreak.Data()}, lineFeed.Data(), 1)
+      .Add(true, rep, {m.paragraph.Data()}, twoLineFeeds.Data(), 1);
   {
     ListBuilder sentence(lists.sentence);
     if (o.gapBetweenSentences) AddSentenceList(static_cast<CopyPatternEngine&>(sentence.List()));

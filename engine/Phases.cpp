@@ -258,6 +258,7 @@ void JoinLines(PassState& pass, TextString& text) {
     joined += line;
   }
   text.Swap(joined);
+  pass.sourceLinesJoined = true;
   pass.averageLineLength = static_cast<int>(total / (count + 1) + 1);
 }
 
@@ -308,6 +309,7 @@ void FindByLineAndEmail(PassState& pass, const TextString& text) {
   for (int n = 0;
        n < kByLineSearchLines && !(foundByLine && foundEmail) && text.GetNextToken(pos, '\n', line);
        ++n) {
+    TakeBreakEnd(line);
     TextString byLine;
     if (ByLine(line, byLine)) {
       info.byLine = byLine;

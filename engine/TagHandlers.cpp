@@ -269,6 +269,99 @@ HandlerResult ListHandler(PatternEngine& engine, WildcardPattern&, MatchState& s
   return HandlerResult::kUnchanged;
 }
 
+// --- Definition lists -------------------------------------------------------------------
+
+namespace {
+
+// Closes the definition open in the innermost definition list, if one is.
+void EndDefinition(PassState& pass, TextString& replacement) {
+  bool& open = pass.definitionOpen[pass.definitionDepth];
+  if (!open) return;
+  replacement += GetMarkers().endBlock;
+  open = false;
+}
+
+TextString DefinitionListTag(PassState& pass, int tag) {
+  const Markers& m = GetMarkers();
+  TextString replacement;
+  switch (tag) {
+    case kDefinitionListOpens:
+      // Lists deeper than the state keeps are read as the deepest one.
+      if (pass.definitionDepth < PassState::kMaxListDepth) ++pass.definitionDepth;
+      pass.definitionOpen[pass.definitionDepth] = false;
+      replacement = m.startDefinitions;
+      break;
+    case kTermStarts:
+      EndDefinition(pass, replacement);
+      replacement += m.softBreak;
+      break;
+    case kTermEnds:
+      replacement = m.softBreak;
+      break;
+    case kDefinitionStarts:
+      EndDefinition(pass, replacement);
+      replacement += m.startBlock;
+      pass.definitionOpen[pass.definitionDepth] = true;
+      break;
+    case kDefinitionEnds:
+      EndDefinition(pass, replacement);
+      replacement += m.softBreak;
+      break;
+    default:  // the end of the list
+      EndDefinition(pass, replacement);
+      if (pass.definitionDepth == 0) return m.softBreak;  // an end tag without its list
+      --pass.definitionDepth;
+      replacement += m.endDefinitions;
+      break;
+  }
+  return replacement;
+}
+
+}  // namespace
+
+HandlerResult DefinitionListHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                                    const char*, int& index, void* userData) {
+  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  const auto* datum = static_cast<HandlerDatum*>(userData);
+  Emit(engine, state, index, DefinitionListTag(*datum->pass, datum->variable));
+  return HandlerResult::kUnchanged;
+}
+
+// --- Runs of breaks ----------------------------------------------------------------------
+
+HandlerResult BreakRunHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                              const char* working, int& index, void*) {
+  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  const Markers& m = GetMarkers();
+  const std::string_view text(working, static_cast<size_t>(engine.WorkingLength()));
+  const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+  int softBreaks = 0;
+  int breaks = 0;
+  size_t end = static_cast<size_t>(state.start);
+  for (size_t pos = end;;) {
+    while (pos < text.size() && isBlank(text[pos])) ++pos;
+    const std::string_view rest = text.substr(pos);
+    if (rest.starts_with(m.softBreak.View())) {
+      ++softBreaks;
+      pos += m.softBreak.View().size();
+    } else if (rest.starts_with(m.lineBreak.View())) {
+      ++breaks;
+      pos += m.lineBreak.View().size();
+    } else {
+      break;
+    }
+    end = pos;
+  }
+  // A soft break alone stays for the marker list; breaks without one are the page's own.
+  if (softBreaks == 0 || softBreaks + breaks < 2) return HandlerResult::kUnchanged;
+  TextString replacement;
+  for (int i = 0; i < std::max(breaks, 1); ++i) replacement += m.lineBreak;
+  MatchState run = state;
+  run.end = static_cast<int>(end) - 1;
+  Emit(engine, run, index, replacement);
+  return HandlerResult::kUnchanged;
+}
+
 // --- Images -----------------------------------------------------------------------------
 
 HandlerResult ImageHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,

@@ -24,6 +24,26 @@ HandlerResult InLineTagHandler(PatternEngine& engine, WildcardPattern& pattern, 
 // List tags ("open", "item", "end"): list markers, numbered and bulleted item labels.
 HandlerResult ListHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
                           const char* working, int& index, void* userData);
+// What a tag of a definition list does, the variable of its handler's datum.
+enum DefinitionTag : int {
+  kDefinitionListOpens,
+  kTermStarts,
+  kTermEnds,
+  kDefinitionStarts,
+  kDefinitionEnds,
+  kDefinitionListCloses,
+};
+// Definition list tags: a term starts a line; a definition starts an indented block that
+// ends at the next term, definition or end of the list (its end tag is often left out); the
+// list itself is framed by its markers.
+HandlerResult DefinitionListHandler(PatternEngine& engine, WildcardPattern& pattern,
+                                    MatchState& state, const char* working, int& index,
+                                    void* userData);
+// A break or soft break: with the soft breaks and breaks that follow it, white space apart,
+// a run that holds a soft break makes as many line breaks as it holds breaks, and at least
+// one (the blocks of a page close and open several at a time).
+HandlerResult BreakRunHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
+                              const char* working, int& index, void* userData);
 // "<img ...>": the ALT text, a text marker, or nothing.
 HandlerResult ImageHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
                            const char* working, int& index, void* userData);

@@ -25,6 +25,9 @@ Markers Build() {
   m.startBlock = framed(kStartBlockLine);
   m.endBlock = framed(kEndBlockLine);
   m.listItem = m.softBreak + kListItemLabel;
+  m.startDefinitions = framed(kStartDefinitionsLine);
+  m.endDefinitions = framed(kEndDefinitionsLine);
+  m.endsAtBreak = Inline("EB");
   return m;
 }
 
@@ -46,6 +49,15 @@ TextString WithMarkersAsBlanks(const TextString& text) {
     pos = close == std::string_view::npos ? open + 1 : close + 1;
   }
   return plain;
+}
+
+bool TakeBreakEnd(TextString& line) {
+  const std::string_view view = line.View();
+  if (view.find(kMarkerByte) == std::string_view::npos) return false;  // most lines
+  const std::string_view marker = GetMarkers().endsAtBreak.View();
+  const bool ends = view.ends_with(marker);
+  line.ReplaceAll(marker.data(), "", 0, 1);
+  return ends;
 }
 
 const Markers& GetMarkers() {

@@ -19,6 +19,11 @@ struct Markers {
   TextString startBlock;         // soft break "$_$_START_BLOCK" soft break
   TextString endBlock;           // soft break "$_$_END_BLOCK" soft break
   TextString listItem;           // soft break "[[LI]]": the item's label follows
+  TextString startDefinitions;   // soft break "$_$_START_DL" soft break
+  TextString endDefinitions;     // soft break "$_$_END_DL" soft break
+  // 0xFF "EB" 0xFF at the end of a line: a break of the markup ended the line, not a line
+  // end of the source, so nothing of the line is carried into the next.
+  TextString endsAtBreak;
 };
 
 // The markers, built on first use and never changed.
@@ -28,6 +33,10 @@ const Markers& GetMarkers();
 // that stands for the document's title). A marker byte without its closing one goes alone.
 [[nodiscard]] TextString WithMarkersAsBlanks(const TextString& text);
 
+// Removes the break marker that ends `line`, as the text is laid out, and says whether there
+// was one. One found further in (where a later phase joined two lines) goes too.
+bool TakeBreakEnd(TextString& line);
+
 // Words of the marker lines.
 inline constexpr const char* kStartListLine = "$_$_START_LIST";
 inline constexpr const char* kEndListLine = "$_$_END_LIST";
@@ -35,6 +44,8 @@ inline constexpr const char* kStartPreLine = "$_$_START_PRE";
 inline constexpr const char* kEndPreLine = "$_$_END_PRE";
 inline constexpr const char* kStartBlockLine = "$_$_START_BLOCK";
 inline constexpr const char* kEndBlockLine = "$_$_END_BLOCK";
+inline constexpr const char* kStartDefinitionsLine = "$_$_START_DL";
+inline constexpr const char* kEndDefinitionsLine = "$_$_END_DL";
 inline constexpr const char* kListItemLabel = "[[LI]]";
 // A rule: "$_$_LINE", optionally a blank and a width ("36" or "50%").
 inline constexpr const char* kRuleLine = "$_$_LINE";

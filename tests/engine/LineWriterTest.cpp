@@ -79,11 +79,11 @@ TEST(LineWriter, LaysOutLines) {
        [](QuorlOptions& o) { o.removeHorizontalRules = 1; },
        {"Above.", "$_$_LINE", "-----", "Below."},
        {"Above.", "", "Below.", ""}},
-      {"lists indent their items and end with an empty line",
+      {"lists indent their items; a list in an item starts at its text column",
        nullptr,
        {"$_$_START_LIST", "  [[LI]]- one", "$_$_START_LIST", "[[LI]]* two", "$_$_END_LIST",
         "$_$_END_LIST", "After."},
-       {"    - one", "        * two", "", "After."}},
+       {"    - one", "      * two", "", "After."}},
       {"indentation stops growing after 40 open lists and blocks",
        nullptr,
        [] {
