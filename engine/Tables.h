@@ -82,7 +82,14 @@ class TableLayout {
   Column& ColumnAt(int column);
   [[nodiscard]] int SpanWidth(const Cell& cell) const;
   void SettleWidths();
+  // Each cell spanning columns claims what its widest line needs beyond its columns' widths,
+  // shared among them in proportion to those widths (equally when they are all 0); a column
+  // keeps the largest claim made on it. Every column grows by exactly its claim, and the room
+  // left before `tableWidth` stays for the columns' natural widths. Only when the claims
+  // together exceed that room are they scaled down to fill it.
   void GrowSpanningClaims(int tableWidth);
+  // Shares the room left before `tableWidth` among the columns in proportion to how far their
+  // natural widths exceed their minimums.
   void GrowTowardsNatural(int tableWidth);
   void ShrinkToPage();
   void RewrapCells();
