@@ -211,32 +211,6 @@ void Rewrap(const std::string& line, int width, std::vector<std::string>& out) {
   }
 }
 
-// Shares `amount` (at least 0) out in proportion to `weights` (each at least 0), equally
-// when they are all 0. Each share is rounded down and the units left over go one each to the
-// largest remainders, the leftmost first among equal ones, so the shares add up to `amount`:
-// 5 over 2, 1, 1 is 2.5, 1.25, 1.25 and gives 3, 1, 1.
-void ShareOut(long long amount, const std::vector<long long>& weights,
-              std::vector<long long>& shares) {
-  const size_t count = weights.size();
-  const long long weighed = std::accumulate(weights.begin(), weights.end(), 0LL);
-  const bool equally = weighed == 0;
-  const long long whole = equally ? static_cast<long long>(count) : weighed;
-  shares.assign(count, 0);
-  std::vector<long long> remainders(count, 0);
-  long long left = amount;
-  for (size_t k = 0; k < count; ++k) {
-    const long long part = amount * (equally ? 1 : weights[k]);
-    shares[k] = part / whole;
-    remainders[k] = part % whole;
-    left -= shares[k];
-  }
-  std::vector<size_t> order(count);
-  std::iota(order.begin(), order.end(), size_t{0});
-  std::stable_sort(order.begin(), order.end(),
-                   [&remainders](size_t a, size_t b) { return remainders[a] > remainders[b]; });
-  for (size_t k = 0; k < static_cast<size_t>(left); ++k) ++shares[order[k]];
-}
-
 bool IsRuleCell(const std::vector<std::string>& lines) {
   return lines.size() == 1 && (StartsWith(lines[0], kRuleLine) || IsRuleLine(Text(lines[0])));
 }
@@ -247,6 +221,30 @@ int ColumnWidth(PassState& pass, const TextString& tag, int widthIn) {
   bool percent = false;
   const int width = WidthAttribute(pass, tag, widthIn, percent);
   return width < 0 ? widthIn : width;
+}
+
+std::vector<long long> ProportionalShares(long long amount, const std::vector<long long>& weights) {
+  const size_t count = weights.size();
+  if (count == 0) return {};
+  const long long weighed = std::accumulate(weights.begin(), weights.end(), 0LL);
+  const bool equally = weighed == 0;
+  const long long whole = equally ? static_cast<long long>(count) : weighed;
+  std::vector<long long> shares(count, 0);
+  std::vector<long long> remainders(count, 0);
+  long long left = amount;
+  for (size_t k = 0; k < count; ++k) {
+    const long long part = amount * (equally ? 1 : weights[k]);
+    shares[k] = part / whole;
+    remainders[k] = part % whole;
+    left -= shares[k];
+  }
+  // What rounding down left over goes one unit each to the largest remainders.
+  std::vector<size_t> order(count);
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&remainders](size_t a, size_t b) { return remainders[a] > remainders[b]; });
+  for (size_t k = 0; k < static_cast<size_t>(left); ++k) ++shares[order[k]];
+  return shares;
 }
 
 // --- TableLayout -------------------------------------------------------------------------
@@ -476,28 +474,23 @@ int TableLayout::SpanWidth(const Cell& cell) const {
 
 void TableLayout::GrowSpanningClaims(int tableWidth) {
   std::vector<long long> claims(columns_.size(), 0);
-  std::vector<long long> widths;
-  std::vector<long long> shares;
   for (const Cell& cell : cells_) {
     if (cell.columnSpan < 2) continue;
     const auto first = columns_.begin() + (cell.column - 1);
-    widths.clear();
+    std::vector<long long> widths;
     std::transform(first, first + cell.columnSpan, std::back_inserter(widths),
                    [](const Column& column) { return column.width; });
-    const long long spanned = std::accumulate(widths.begin(), widths.end(), 0LL);
-    if (cell.natural <= spanned) continue;
-    ShareOut(cell.natural - spanned, widths, shares);
-    for (int k = 0; k < cell.columnSpan; ++k) {
-      long long& claim = claims[static_cast<size_t>(cell.column - 1 + k)];
-      claim = std::max(claim, shares[static_cast<size_t>(k)]);
+    const long long wanted = cell.natural - std::accumulate(widths.begin(), widths.end(), 0LL);
+    if (wanted <= 0) continue;
+    const std::vector<long long> shares = ProportionalShares(wanted, widths);
+    for (size_t k = 0; k < shares.size(); ++k) {
+      long long& claim = claims[static_cast<size_t>(cell.column - 1) + k];
+      claim = std::max(claim, shares[k]);
     }
   }
   const long long claimed = std::accumulate(claims.begin(), claims.end(), 0LL);
   const long long room = tableWidth - Total(false);
-  if (claimed > room) {
-    const std::vector<long long> wanted = claims;
-    ShareOut(room, wanted, claims);
-  }
+  if (claimed > room) claims = ProportionalShares(room, claims);
   for (size_t c = 0; c < columns_.size(); ++c) columns_[c].width += static_cast<int>(claims[c]);
 }
 

@@ -20,6 +20,14 @@ namespace quorlex {
 // attribute is missing or no number.
 [[nodiscard]] int ColumnWidth(PassState& pass, const TextString& tag, int widthIn);
 
+// Shares `amount` (at least 0) out in proportion to `weights` (each at least 0), equally
+// when they are all 0; one share per weight, none for no weights. Each share is rounded
+// down and the units left over go one each to the largest remainders, the leftmost first
+// among equal ones, so the shares add up to `amount`: 5 over 2, 1, 1 is 2.5, 1.25, 1.25
+// and gives 3, 1, 1.
+[[nodiscard]] std::vector<long long> ProportionalShares(long long amount,
+                                                        const std::vector<long long>& weights);
+
 // One table: its columns, rows and cells, and how they are rendered.
 class TableLayout {
  public:
