@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <numeric>
 #include <string_view>
 
 #include "engine/LineWriter.h"
@@ -219,6 +221,30 @@ int ColumnWidth(PassState& pass, const TextString& tag, int widthIn) {
   bool percent = false;
   const int width = WidthAttribute(pass, tag, widthIn, percent);
   return width < 0 ? widthIn : width;
+}
+
+std::vector<long long> ProportionalShares(long long amount, const std::vector<long long>& weights) {
+  const size_t count = weights.size();
+  if (count == 0) return {};
+  const long long weighed = std::accumulate(weights.begin(), weights.end(), 0LL);
+  const bool equally = weighed == 0;
+  const long long whole = equally ? static_cast<long long>(count) : weighed;
+  std::vector<long long> shares(count, 0);
+  std::vector<long long> remainders(count, 0);
+  long long left = amount;
+  for (size_t k = 0; k < count; ++k) {
+    const long long part = amount * (equally ? 1 : weights[k]);
+    shares[k] = part / whole;
+    remainders[k] = part % whole;
+    left -= shares[k];
+  }
+  // What rounding down left over goes one unit each to the largest remainders.
+  std::vector<size_t> order(count);
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&remainders](size_t a, size_t b) { return remainders[a] > remainders[b]; });
+  for (size_t k = 0; k < static_cast<size_t>(left); ++k) ++shares[order[k]];
+  return shares;
 }
 
 // --- TableLayout -------------------------------------------------------------------------
@@ -447,28 +473,25 @@ int TableLayout::SpanWidth(const Cell& cell) const {
 }
 
 void TableLayout::GrowSpanningClaims(int tableWidth) {
-  const int total = Total(false);
   std::vector<long long> claims(columns_.size(), 0);
   for (const Cell& cell : cells_) {
-    const int span = cell.columnSpan;
-    if (span < 2) continue;
-    long long spanned = 0;
-    for (int c = cell.column; c < cell.column + span; ++c)
-      spanned += columns_[static_cast<size_t>(c - 1)].width;
-    const long long wanted = cell.natural - spanned;
-    for (int c = cell.column; c < cell.column + span; ++c) {
-      const long long claim = spanned == 0
-                                  ? wanted / span
-                                  : columns_[static_cast<size_t>(c - 1)].width * wanted / spanned;
-      claims[static_cast<size_t>(c - 1)] = std::max(claims[static_cast<size_t>(c - 1)], claim);
+    if (cell.columnSpan < 2) continue;
+    const auto first = columns_.begin() + (cell.column - 1);
+    std::vector<long long> widths;
+    std::transform(first, first + cell.columnSpan, std::back_inserter(widths),
+                   [](const Column& column) { return column.width; });
+    const long long wanted = cell.natural - std::accumulate(widths.begin(), widths.end(), 0LL);
+    if (wanted <= 0) continue;
+    const std::vector<long long> shares = ProportionalShares(wanted, widths);
+    for (size_t k = 0; k < shares.size(); ++k) {
+      long long& claim = claims[static_cast<size_t>(cell.column - 1) + k];
+      claim = std::max(claim, shares[k]);
     }
   }
-  long long claimed = 0;
-  for (const long long claim : claims) claimed += claim;
-  if (claimed <= 0) return;
-  for (size_t c = 0; c < columns_.size(); ++c) {
-    columns_[c].width += static_cast<int>(claims[c] * (tableWidth - total) / claimed);
-  }
+  const long long claimed = std::accumulate(claims.begin(), claims.end(), 0LL);
+  const long long room = tableWidth - Total(false);
+  if (claimed > room) claims = ProportionalShares(room, claims);
+  for (size_t c = 0; c < columns_.size(); ++c) columns_[c].width += static_cast<int>(claims[c]);
 }
 
 void TableLayout::GrowTowardsNatural(int tableWidth) {

@@ -20,6 +20,14 @@ namespace quorlex {
 // attribute is missing or no number.
 [[nodiscard]] int ColumnWidth(PassState& pass, const TextString& tag, int widthIn);
 
+// Shares `amount` (at least 0) out in proportion to `weights` (each at least 0), equally
+// when they are all 0; one share per weight, none for no weights. Each share is rounded
+// down and the units left over go one each to the largest remainders, the leftmost first
+// among equal ones, so the shares add up to `amount`: 5 over 2, 1, 1 is 2.5, 1.25, 1.25
+// and gives 3, 1, 1.
+[[nodiscard]] std::vector<long long> ProportionalShares(long long amount,
+                                                        const std::vector<long long>& weights);
+
 // One table: its columns, rows and cells, and how they are rendered.
 class TableLayout {
  public:
@@ -82,7 +90,14 @@ class TableLayout {
   Column& ColumnAt(int column);
   [[nodiscard]] int SpanWidth(const Cell& cell) const;
   void SettleWidths();
+  // Each cell spanning columns claims what its widest line needs beyond its columns' widths,
+  // shared among them in proportion to those widths (equally when they are all 0); a column
+  // keeps the largest claim made on it. Every column grows by exactly its claim, and the room
+  // left before `tableWidth` stays for the columns' natural widths. Only when the claims
+  // together exceed that room are they scaled down to fill it.
   void GrowSpanningClaims(int tableWidth);
+  // Shares the room left before `tableWidth` among the columns in proportion to how far their
+  // natural widths exceed their minimums.
   void GrowTowardsNatural(int tableWidth);
   void ShrinkToPage();
   void RewrapCells();

@@ -50,6 +50,70 @@ TEST_F(TablesTest, ColumnWidthScalesPercentagesAndPixels) {
   }
 }
 
+TEST(ProportionalShares, AddUpToTheAmountRoundedByLargestRemainders) {
+  static const struct {
+    const char* name;
+    long long amount;
+    std::vector<long long> weights;
+    std::vector<long long> shares;
+  } kCases[] = {
+      {"largest remainder first", 5, {2, 1, 1}, {3, 1, 1}},
+      {"largest remainder not the leftmost", 3, {1, 1, 3}, {1, 0, 2}},
+      {"equal remainders go left to right", 2, {1, 1, 1}, {1, 1, 0}},
+      {"weights all 0 share equally", 5, {0, 0, 0}, {2, 2, 1}},
+      {"a weight of 0 gets nothing", 4, {0, 3, 1}, {0, 3, 1}},
+      {"no weights", 7, {}, {}},
+      {"large amounts", 3000000000LL, {1000000000LL, 2000000000LL}, {1000000000LL, 2000000000LL}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.shares, ProportionalShares(c.amount, c.weights));
+  }
+}
+
+// A cell spanning columns claims its widest line less its columns' widths, shared by those
+// widths; the columns grow by their claims (scaled down to the room left when they exceed
+// it), and the room still left goes to columns whose natural widths exceed their minimums.
+TEST_F(TablesTest, ColumnsGrowByTheirShareOfASpanningCellsClaim) {
+  const struct {
+    const char* name;
+    std::string html;
+    std::string lines;
+  } kCases[] = {
+      // Widths 5 and 2, claim 11 - 7 = 4: 3 and 1 (2.86, 1.14), widths 8 and 3. The 23 columns
+      // left of 36 go 0 and 22 by natural less minimum width (6 - 5 and 29 - 2).
+      {"a title above a narrow label and a wide value",
+       "<table width=50%><tr><td colspan=2>aaa bbb ccc</td></tr>"
+       "<tr><td>label</td><td>vv vv vv vv vv vv vv vv vv vv</td></tr></table>",
+       " aaa bbb ccc" + std::string(23, ' ') + "\n label    vv vv vv vv vv vv vv vv  \n" +
+           std::string(10, ' ') + "vv vv" + std::string(20, ' ') + "\n"},
+      // Widths 2 and 3, claim 14: 6 and 8 (5.6, 8.4). 18 columns leave 11 of room: scaled to
+      // 5 and 6 (4.71, 6.29), widths 7 and 9, and the title wraps in 17.
+      {"claims beyond the room are scaled down to fill it",
+       "<table width=25%><tr><td colspan=2>aaaa bbbb cccc dddd</td></tr>"
+       "<tr><td>x</td><td>yyy</td></tr></table>",
+       " aaaa bbbb cccc   \n dddd" + std::string(13, ' ') + "\n x       yyy      \n"},
+      // 123 pixels are 11 columns. Widths 1, 1 and 3, claim 3: 0.6, 0.6 and 1.8 round to 1, 0
+      // and 2, which fill the table.
+      {"claims rounded by largest remainders",
+       "<table width=123><tr><td colspan=3>ab cd ef</td></tr>"
+       "<tr><td>a</td><td>b</td><td>ccc</td></tr></table>",
+       " ab cd ef  \n a  b ccc  \n"},
+      // 223 pixels are 20 columns. "中文 中文" takes 9 columns: widths 2 and 2 claim 5, 3 and 2
+      // (2.5 each, the left first); the 9 columns left go 4 and 4 to natural widths 5 over
+      // minimums 2.
+      {"claims in display columns",
+       "<table width=223><tr><td colspan=2>\xE4\xB8\xAD\xE6\x96\x87 \xE4\xB8\xAD\xE6\x96\x87"
+       "</td></tr><tr><td>a</td><td>b</td></tr></table>",
+       " \xE4\xB8\xAD\xE6\x96\x87 \xE4\xB8\xAD\xE6\x96\x87" + std::string(9, ' ') + "\n a" +
+           std::string(8, ' ') + " b" + std::string(7, ' ') + "\n"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.lines, Layout(c.html));
+  }
+}
+
 TEST_F(TablesTest, EveryCellOfARowMixingThAndTdIsKept) {
   EXPECT_EQ(" a b c\n", Layout("<table><tr><td>a<th>b</th><td>c</table>"));
   // <thead> and <tbody> are no cells, <track> no row.
@@ -107,6 +171,9 @@ TEST_F(TablesTest, CellsAreMeasuredInDisplayColumns) {
        "<table border=1><tr><td align=center>\xCE\xB1\xCE\xB2</td>"
        "<td align=right>\xD0\xB4\xD0\xB0</td></tr>"
        "<tr><td>wider cell</td><td>wider cell</td></tr></table>"},
+      {"combining marks re-wrapped in a narrow table",
+       "<table border=1 width=100><tr><td>cafe\xCC\x81 re\xCC\x81sume\xCC\x81 "
+       "na\xCC\x88i\xCC\x88ve</td><td align=center>e\xCC\x81</td></tr></table>"},
       {"CJK re-wrapped in a narrow table",
        "<table border=1 width=100><tr><td>\xE4\xB8\x80\xE4\xBA\x8C\xE4\xB8\x89\xE5\x9B"
        "\x9B\xE4\xBA\x94\xE5\x85\xAD\xE4\xB8\x83\xE5\x85\xAB</td><td>x</td></tr></table>"},
