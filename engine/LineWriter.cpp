@@ -125,7 +125,7 @@ void LineWriter::WriteBlank() {
   WriteParagraph();
   const bool text = pass_.options.convertToText != 0;
   // The terms and definitions of a definition list stand together.
-  if (text && openDefinitionLists_ > 0) return;
+  if (text && Open(LevelKind::kDefinitions) > 0) return;
   if (!(text && blankWritten_)) Write(TextString());
   blankWritten_ = 1;
 }
@@ -144,14 +144,12 @@ void LineWriter::OpenLevel(LevelKind kind) {
   const bool stepIn = kind == LevelKind::kBlock || (kind == LevelKind::kList && !inItem);
   const int column = std::min(TextColumn() + (stepIn ? kIndentStep : 0), kMaxIndentColumn);
   levels_.push_back(Level{kind, column});
-  if (kind == LevelKind::kList) ++openLists_;
-  if (kind == LevelKind::kDefinitions) ++openDefinitionLists_;
+  ++open_[static_cast<int>(kind)];
 }
 
 void LineWriter::CloseLevel() {
   if (levels_.empty()) return;
-  if (levels_.back().kind == LevelKind::kList) --openLists_;
-  if (levels_.back().kind == LevelKind::kDefinitions) --openDefinitionLists_;
+  --open_[static_cast<int>(levels_.back().kind)];
   levels_.pop_back();
 }
 
@@ -261,9 +259,9 @@ void LineWriter::LayOutLine(int moreFollow, TextString line, const TextString& n
   // The end of a line in text mode: a short line after one that was not short, or a line
   // that closes a quotation, ends its paragraph; the items of a list stay together.
   if (text && !line.IsEmpty() && !inPre_ && !preserve) {
-    const bool beforeItem =
-        openLists_ > 0 && (ItemMarkerLength(next) > 0 || SameText(next, kStartListLine) ||
-                           SameText(next, kEndListLine));
+    const bool beforeItem = Open(LevelKind::kList) > 0 &&
+                            (ItemMarkerLength(next) > 0 || SameText(next, kStartListLine) ||
+                             SameText(next, kEndListLine));
     const bool shortEnd =
         o.shortLinesEndParagraphs && isShort && !previousShort_ && !blankWritten_ && !beforeItem;
     if (shortEnd || (o.lookForDialogue && facts.closesQuote)) WriteBlank();
@@ -298,31 +296,45 @@ void LineWriter::WriteWrapped(const TextString& line, LineFacts& facts) {
   }
 }
 
+bool LineWriter::HandleLevelMarker(const TextString& piece) {
+  static const struct {
+    const char* line;
+    LevelKind kind;
+    bool opens;
+  } kLevelMarkers[] = {
+      {kStartListLine, LevelKind::kList, true},
+      {kEndListLine, LevelKind::kList, false},
+      {kStartBlockLine, LevelKind::kBlock, true},
+      {kEndBlockLine, LevelKind::kBlock, false},
+      {kStartDefinitionsLine, LevelKind::kDefinitions, true},
+      {kEndDefinitionsLine, LevelKind::kDefinitions, false},
+  };
+  for (const auto& marker : kLevelMarkers) {
+    if (!SameText(piece, marker.line)) continue;
+    // A level begins and ends a paragraph collected for single-line output. The outermost
+    // list, and the outermost definition list, stand apart from the text around them by an
+    // empty line; the levels inside them do not.
+    WriteParagraph();
+    const bool apart = marker.kind != LevelKind::kBlock;
+    if (marker.opens) {
+      if (apart && Open(marker.kind) == 0) WriteBlank();
+      OpenLevel(marker.kind);
+    } else {
+      CloseLevel();
+      if (apart && Open(marker.kind) == 0) WriteBlank();
+    }
+    return true;
+  }
+  return false;
+}
+
 void LineWriter::HandlePiece(TextString piece, const LineFacts& facts) {
   if (!pass_.options.convertToText) {
     Write(piece);
     return;
   }
-  if (SameText(piece, kStartListLine)) {
-    // A list stands apart from the text around it; the lists inside it do not.
-    if (openLists_ == 0) WriteBlank();
-    OpenLevel(LevelKind::kList);
-  } else if (SameText(piece, kStartBlockLine)) {
-    OpenLevel(LevelKind::kBlock);
-  } else if (SameText(piece, kStartDefinitionsLine)) {
-    // One empty line before a definition list and one after it, none inside.
-    if (openDefinitionLists_ == 0) WriteBlank();
-    OpenLevel(LevelKind::kDefinitions);
-  } else if (SameText(piece, kEndListLine)) {
-    // Only the end of the outermost list writes an empty line.
-    CloseLevel();
-    if (openLists_ == 0) WriteBlank();
-  } else if (SameText(piece, kEndDefinitionsLine)) {
-    CloseLevel();
-    if (openDefinitionLists_ == 0) WriteBlank();
-  } else if (SameText(piece, kEndBlockLine)) {
-    CloseLevel();
-  } else if (SameText(piece, kStartPreLine)) {
+  if (HandleLevelMarker(piece)) return;
+  if (SameText(piece, kStartPreLine)) {
     inPre_ = 1;
   } else if (SameText(piece, kEndPreLine)) {
     inPre_ = 0;

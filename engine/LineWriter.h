@@ -59,6 +59,9 @@ class LineWriter {
   // Opens a level of indentation, or closes the innermost one.
   void OpenLevel(LevelKind kind);
   void CloseLevel();
+  // Opens or closes a level for a marker line; false for any other piece.
+  bool HandleLevelMarker(const TextString& piece);
+  int Open(LevelKind kind) const { return open_[static_cast<int>(kind)]; }
   // The column the text of the current level starts at.
   int TextColumn() const;
   // A line that begins a list item: its label takes the item marker's place.
@@ -73,8 +76,7 @@ class LineWriter {
   PassState& pass_;
   LineBuffer& output_;
   std::vector<Level> levels_;
-  int openLists_ = 0;
-  int openDefinitionLists_ = 0;
+  int open_[3] = {};  // open levels of each kind
   // A list item's label that waits for the item's text on a later line.
   TextString waitingLabel_;
   int inPre_ = 0;

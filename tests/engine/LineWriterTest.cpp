@@ -6,6 +6,7 @@
 
 #include "engine/LineWriter.h"
 #include "policies/PolicyCatalogue.h"
+#include "textformat/Markers.h"
 
 namespace quorlex {
 namespace {
@@ -33,9 +34,17 @@ std::vector<std::string> Lay(const std::vector<std::string>& lines,
   for (int i = 0; i < pass.options.firstLineIndent; ++i) pass.options.indentText.AppendChar(' ');
   LineBuffer output;
   LineWriter writer(pass, output);
+  // A line may end with the marker of a break, as the output pass finds it.
+  bool previousEndsAtBreak = false;
   for (size_t i = 0; i < lines.size(); ++i) {
     const bool last = i + 1 == lines.size();
-    writer.WriteTextLine(last ? 0 : 1, lines[i].c_str(), last ? "" : lines[i + 1].c_str());
+    TextString line(lines[i].c_str());
+    TextString next(last ? "" : lines[i + 1].c_str());
+    previousEndsAtBreak = TakeBreakEnd(line);
+    TakeBreakEnd(next);
+    writer.WriteTextLine(last ? 0 : 1, line, next,
+                         previousEndsAtBreak ? LineWriter::LineStart::kStartsBlock
+                                             : LineWriter::LineStart::kContinuesSource);
   }
   std::vector<std::string> result;
   for (const TextString& line : output.Lines()) result.emplace_back(line.View());
@@ -51,6 +60,7 @@ const std::string kCyrillic20 =
     "\xD0\xB0\xD0\xB1\xD0\xB2\xD0\xB3\xD0\xB4\xD0\xB5\xD0\xB6\xD0\xB7\xD0\xB8\xD0\xB9"
     "\xD0\xBA\xD0\xBB\xD0\xBC\xD0\xBD\xD0\xBE\xD0\xBF\xD1\x80\xD1\x81\xD1\x82\xD1\x83";
 const std::string kZwsp = "\xE2\x80\x8B";
+const std::string kBreakEnd(GetMarkers().endsAtBreak.View());
 const std::string kLongUrl =
     "https://example.org/a/long/path/to/the/documentation/of/display/widths.html";
 
@@ -107,6 +117,38 @@ TEST(LineWriter, LaysOutLines) {
         "through the field until the evening comes."},
        {"The quick brown fox jumps over the lazy", "dog and keeps running through the field",
         "until the evening comes."}},
+      {"a short tail is never carried into a line that a break began",
+       [](QuorlOptions& o) { o.pageWidth = 40; },
+       {"The quick brown fox jumps over the lazy dog and keeps running" + kBreakEnd,
+        "through the field until the evening comes."},
+       {"The quick brown fox jumps over the lazy", "dog and keeps running",
+        "through the field until the evening", "comes.", ""}},
+      {"an item's label waits for its text across the empty line of a paragraph",
+       nullptr,
+       {"$_$_START_LIST", "[[LI]]1)", "", "Heat the oven.", "[[LI]]2)", "", "Mix.", "", "Stir.",
+        "[[LI]]3)", "$_$_START_PRE", "code", "$_$_END_PRE", "$_$_END_LIST"},
+       {"    1) Heat the oven.", "    2) Mix.", "", "       Stir.", "    3)", "       code", ""}},
+      {"the later lines of an item hang at its text column",
+       [](QuorlOptions& o) { o.pageWidth = 40; },
+       {"$_$_START_LIST", "[[LI]]10) " + kWords, "$_$_END_LIST"},
+       {"    10) The quick brown fox jumps over", "        the lazy dog and keeps running",
+        "        through the field until the", "        evening comes.", ""}},
+      {"no short-line empty line between the items of a list",
+       [](QuorlOptions& o) { o.shortLinesEndParagraphs = 1; },
+       {"$_$_START_LIST", "[[LI]]- " + kWords, "[[LI]]- Short.", "[[LI]]- " + kWords,
+        "$_$_END_LIST", "After."},
+       {"    - " + kWords.substr(0, 61), "      " + kWords.substr(62), "    - Short.",
+        "    - " + kWords.substr(0, 61), "      " + kWords.substr(62), "", "After."}},
+      {"definitions stand 4 columns in, with no empty line inside their list",
+       nullptr,
+       {"Before.", "$_$_START_DL", "-a", "$_$_START_BLOCK", "Stage all.", "", "More.",
+        "$_$_START_LIST", "[[LI]]- one", "$_$_END_LIST", "$_$_END_BLOCK", "$_$_END_DL", "After."},
+       {"Before.", "", "-a", "    Stage all.", "    More.", "        - one", "", "After."}},
+      {"single-line paragraphs end before headings, levels and items",
+       [](QuorlOptions& o) { o.singleLineParagraphs = 1; },
+       {kWords.substr(0, 69), kWords.substr(70), "$_$_START_PRE", "Title", "=====", "$_$_END_PRE",
+        "Para", "$_$_START_LIST", "[[LI]]- a", "b", "[[LI]]- c", "$_$_END_LIST", "End."},
+       {kWords, "", "Title", "=====", "Para", "", "    - a b", "    - c", "", "End.", ""}},
       {"single-line paragraphs are written whole, the last one at the end",
        [](QuorlOptions& o) { o.singleLineParagraphs = 1; },
        {kWords.substr(0, 69), kWords.substr(70), "", "", kWords},
