@@ -12,8 +12,6 @@
 namespace quorlex {
 namespace {
 
-// The narrowest a line may become, however deep the lists.
-constexpr int kMinimumWidth = 30;
 // Indentation per open list or block.
 constexpr int kIndentStep = 4;
 // Levels deeper than this, which only broken pages reach (100,000 unclosed lists), are
@@ -142,7 +140,7 @@ void LineWriter::WriteTextLine(int moreFollow, TextString line, const TextString
     if (text && !pre && !preserve) line.Trim(0, " ");
     const int length = line.Length();
     const int columns = Columns(line);
-    facts.width = std::max(o.pageWidth - indentWidth_, kMinimumWidth);
+    facts.width = std::max(o.pageWidth - indentWidth_, kMinimumLineWidth);
     isShort =
         columns < 50 || columns < facts.width - 10 || 4 * columns < 3 * pass_.averageLineLength;
     if (text) {
@@ -166,7 +164,7 @@ void LineWriter::WriteTextLine(int moreFollow, TextString line, const TextString
       facts.nothingLeft = true;
       HandlePiece(line, facts);
     } else {
-      const int fullWidth = std::max(o.pageWidth - indentWidth_, kMinimumWidth);
+      const int fullWidth = std::max(o.pageWidth - indentWidth_, kMinimumLineWidth);
       TextString piece;
       for (int position = 0; position < line.Length();) {
         // Only the piece that opens a paragraph takes the first-line indent, so only it
