@@ -19,7 +19,6 @@ TEST(OpenElementTracker, SaysWhetherTheTextEndsInsideAnElement) {
       {"plain markup", {"<p>Some <b>text</b></p>"}, "0"},
       {"a comment over two lines", {"a <!-- one", "two --> b"}, "10"},
       {"a comment ends after its start", {"<!-->", "-->"}, "10"},
-      {"a comment on one line", {"a <!-- x --> b"}, "0"},
       {"a script in any case", {"<SCRIPT type=\"x\">", "if (a<b) {}", "</Script>"}, "110"},
       {"a comment in a script is script", {"<script>", "<!--", "</script> x"}, "110"},
       {"a script with its attributes on the next line", {"<script", " src=x>", "</script>"}, "110"},
@@ -29,13 +28,11 @@ TEST(OpenElementTracker, SaysWhetherTheTextEndsInsideAnElement) {
        "1110"},
       {"a head ends only at </head>", {"<head>", "</header>", "</head >", "</head>"}, "1110"},
       {"a header opens nothing", {"<header>", "<headline>", "</header>"}, "000"},
-      {"a script name that goes on", {"<scripts>", "<stylesheet>"}, "00"},
       {"nested templates", {"<template>", "<TEMPLATE><p>", "</template>", "</template >"}, "1110"},
       {"an svg closing itself opens nothing", {"<svg/>", "<svg width=1 />"}, "00"},
       {"an svg closing itself inside an svg", {"<svg>", "<svg />", "</svg>"}, "110"},
       {"another name is no end tag", {"<svg>", "</svgs>", "</svg>"}, "110"},
       {"two elements on one line", {"<!-- a --><script>x", "</script><!-- b", "-->"}, "110"},
-      {"an element opens after one ends", {"<style>", "</style><head>", "</head>"}, "110"},
       {"one that never ends", {"<!--", "a", "b"}, "111"},
   };
   for (const auto& c : kCases) {
