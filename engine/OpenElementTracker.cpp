@@ -35,10 +35,13 @@ std::string_view NameAt(std::string_view text, size_t at) {
   return text.substr(at, end - at);
 }
 
-// The tag that starts at text[at]: up to its ">", or to the end of the line.
+// The tag that starts at text[at]: up to its ">", or up to the next "<" or the end of the
+// line when a "<" or the end comes first. (Never further than the next "<", which the scan
+// goes on from: a line of "<a <a <a" is still looked at once.)
 std::string_view TagAt(std::string_view text, size_t at) {
-  const size_t close = text.find('>', at);
-  return text.substr(at, close == std::string_view::npos ? std::string_view::npos : close - at + 1);
+  const size_t stop = text.find_first_of("<>", at + 1);
+  if (stop == std::string_view::npos) return text.substr(at);
+  return text.substr(at, text[stop] == '>' ? stop - at + 1 : stop - at);
 }
 
 bool ClosesItself(std::string_view tag) { return tag.ends_with("/>"); }

@@ -22,7 +22,7 @@ namespace quorlex {
 // Every line is looked at once, when it is fed, so the work stays linear in the input
 // however long an element stays open; one that never ends keeps the tracker inside it to
 // the end of the input. Start tags are recognised by Opened(), which sees the tag up to
-// its ">" on the line: an element that ends at its matching end tag for some other reason
+// its ">": an element that ends at its matching end tag for some other reason
 // (the `hidden` attribute, say) is one more case there.
 class OpenElementTracker {
  public:
@@ -44,8 +44,8 @@ class OpenElementTracker {
     int depth = 0;             // kAtEndTag: its start tags still open
   };
 
-  // The element that the start tag `tag` (from its "<" to its ">" or the end of the line,
-  // in lower case) opens, or none. `name` is the tag's name.
+  // The element that the start tag `tag` (lower case, from its "<" to its ">" when that
+  // comes on the line before another "<") opens, or none. `name` is the tag's name.
   static OpenElement Opened(std::string_view tag, std::string_view name);
   // Scans `text` (the lower-cased line with its line feed) from `from` while no element is
   // open; returns where the scan stopped: just after the start of an element, or the end.
