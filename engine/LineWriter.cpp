@@ -12,8 +12,6 @@
 namespace quorlex {
 namespace {
 
-// The narrowest a line may become, however deep the lists.
-constexpr int kMinimumWidth = 30;
 // Indentation per open list or block.
 constexpr int kIndentStep = 4;
 // Indentation deeper than this, which only broken pages reach (100,000 unclosed lists), is
@@ -229,7 +227,7 @@ void LineWriter::LayOutLine(int moreFollow, TextString line, const TextString& n
     }
     const int length = line.Length();
     const int columns = Columns(line);
-    facts.width = std::max(o.pageWidth - facts.column, kMinimumWidth);
+    facts.width = std::max(o.pageWidth - facts.column, kMinimumLineWidth);
     isShort =
         columns < 50 || columns < facts.width - 10 || 4 * columns < 3 * pass_.averageLineLength;
     if (text) {
@@ -280,7 +278,7 @@ void LineWriter::WriteWrapped(const TextString& line, LineFacts& facts) {
     // Only the piece that opens a paragraph takes the first-line indent, so only it wraps
     // that much earlier; the pieces after it have the whole width.
     const bool opensParagraph = o.firstLineIndent > 0 && blankWritten_;
-    facts.width = std::max(o.pageWidth - facts.column, kMinimumWidth) -
+    facts.width = std::max(o.pageWidth - facts.column, kMinimumLineWidth) -
                   (opensParagraph ? o.firstLineIndent : 0);
     if (!GetWrappedPiece(line, facts.width, position, BreakCharacters(), piece, position)) {
       break;

@@ -13,6 +13,9 @@ namespace quorlex {
 // first position ("--", "- -", "==== ----", " -"; not "-", "-=", "--  --", "-- a").
 [[nodiscard]] bool IsRuleLine(const TextString& text);
 
+// The narrowest a text line is wrapped to, however small the page width or deep the lists.
+inline constexpr int kMinimumLineWidth = 30;
+
 // Lays out the lines of the converted text. In text mode it wraps lines to the page width,
 // carries the short tail of a wrapped line into the next source line, ends paragraphs after
 // short lines, indents lists, blocks and definitions (the later lines of a list item hang

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/LineWriter.h"
+#include "engine/OpenElementTracker.h"
 #include "engine/PatternTable.h"
 #include "engine/Phases.h"
 #include "foundation/ASCIIFile.h"
@@ -223,6 +224,8 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
     }
   }
   TextString chunk;
+  // A chunk ends only outside the elements the first stage removes whole.
+  OpenElementTracker openElements;
   int chunkNumber = 0;
   bool capturing = false;
   const auto processChunk = [&]() {
@@ -250,6 +253,7 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
     } else if (capturing) {
       fragments_.AddLine(line);
     } else {
+      openElements.Feed(line.View());
       // A huge line (a minified page) becomes the chunk without a copy.
       if (chunk.IsEmpty()) {
         chunk.Swap(line);
@@ -257,7 +261,7 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
         chunk += line;
       }
       chunk.AppendChar('\n');
-      if (chunk.Length() > chunkLength_) processChunk();
+      if (chunk.Length() > chunkLength_ && !openElements.Inside()) processChunk();
     }
   }
   const TextString name = inputStream_ != nullptr ? TextString("standard input") : inputPath;

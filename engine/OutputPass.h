@@ -49,8 +49,9 @@ class OutputPass {
   }
 
   // The first stage runs on a chunk of the input as soon as it holds more than this many
-  // characters (200,000 unless set). Tests and fuzzing set it small to reach chunk
-  // boundaries with small documents.
+  // characters (200,000 unless set) and does not end inside a comment, script, style
+  // sheet, head, template or svg element (OpenElementTracker). Tests and fuzzing set it
+  // small to reach chunk boundaries with small documents.
   void SetChunkLength(int length) { chunkLength_ = length; }
 
   // The facts the last pass gathered about its document.

@@ -55,6 +55,7 @@ struct PatternLists {
   CopyPatternEngine meta;
   CopyPatternEngine styleSheetLink;
   CopyPatternEngine head;
+  CopyPatternEngine outsideHead;  // what belongs in a head, where it stands outside one
   CopyPatternEngine comment;
   CopyPatternEngine style;
   CopyPatternEngine form;

@@ -337,9 +337,14 @@ void BuildPatternLists(PassState& pass) {
       .Handle(true, copy, {"<meta%W**>"}, MetaHandler, datum(nullptr, nullptr, 0));
   ListBuilder(lists.styleSheetLink)
       .Handle(true, copy, {"<link%W**>"}, StyleSheetLinkHandler, datum(nullptr, nullptr, 0));
-  ListBuilder(lists.head)
-      .Add(text || o.removeHead, del, {"<head**/head>"}, "")
-      .Add(o.removeOfficeTags != 0, del, {"<xml**/xml>"}, "");
+  // "<head" needs a blank or ">" after it, so that "<header>" is never taken for a head.
+  ListBuilder(lists.head).Add(text || o.removeHead, del, {"<head>**/head>", "<head%W**/head>"}, "");
+  // The office XML blocks and titles have a list of their own: found by the head's list, one
+  // of them inside a head would end the head's match there, and the rest of the head would
+  // stay. Run after the head, it removes what stands outside any head.
+  ListBuilder(lists.outsideHead)
+      .Add(o.removeOfficeTags != 0, del, {"<xml**/xml>"}, "")
+      .Add(text, del, {"<title>**/title>", "<title%W**/title>"}, "");
   ListBuilder(lists.comment).Add(text || o.removeComments, del, {"<!--**-->"}, "");
   // Elements written without attributes go as well as those with them (here and in the
   // font and span entries below).

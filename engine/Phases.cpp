@@ -134,7 +134,9 @@ void FirstChunkPhases(PassState& pass, TextString& text) {
     pass.extractor.GetAttribute("href", found, pass.info.baseUrl);
   }
   if (textMode || o.removeHead || o.removeOfficeTags) {
-    Apply(pass, lists.head, text, "INFO: Removing <HEAD>..</HEAD> tags");
+    const bool head = Apply(pass, lists.head, text, nullptr);
+    const bool outside = Apply(pass, lists.outsideHead, text, nullptr);
+    if (head || outside) pass.Status("INFO: Removing <HEAD>..</HEAD> tags");
   }
 }
 

@@ -4,11 +4,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "engine/LineWriter.h"
 #include "engine/PassState.h"
 #include "engine/PatternTable.h"
 #include "engine/TagRemover.h"
 #include "foundation/Utf8.h"
 #include "textformat/Markers.h"
+#include "textformat/WordWrap.h"
 
 namespace quorlex {
 namespace {
@@ -601,6 +603,74 @@ HandlerResult BlockHandler(PatternEngine& engine, WildcardPattern&, MatchState& 
 
 // --- Headings ---------------------------------------------------------------------------
 
+namespace {
+
+// Headings this wide or wider are written as a plain line, without an underline.
+constexpr int kUnderlinedColumns = 120;
+
+// The heading as the reader will see it: its tags gone, its entities decoded, its markers
+// as blanks, its runs of blanks collapsed. This copy gives the title, the underline's length
+// and the lines of a heading wider than the page; a heading that fits keeps its markup for
+// the stages still to come.
+TextString ShownHeading(PassState& pass, const TextString& heading) {
+  TextString shown = pass.WithoutTags(WithMarkersAsBlanks(heading));
+  shown.CollapseBlanks();
+  shown.Trim(0, " ");
+  return shown;
+}
+
+// The width the line writer wraps text lines to, when it wraps them at all (0 when it
+// writes each line whole): the page width, at least kMinimumLineWidth.
+int WrapWidth(const QuorlOptions& o) {
+  const bool wraps = o.imposePageWidth && !o.singleLineParagraphs && !o.preserveWhiteSpace;
+  return wraps ? std::max(o.pageWidth, kMinimumLineWidth) : 0;
+}
+
+TextString Underline(int level, int columns) {
+  const char stroke = level <= 2 ? '=' : '-';
+  TextString underline;
+  underline.Reserve(columns);
+  for (int i = columns; i > 0; --i) underline.AppendChar(stroke);
+  return underline;
+}
+
+// A heading wider than the page, wrapped as the line writer wraps a paragraph: the lines
+// of its shown copy, each followed by a break, then an underline as long as the longest.
+// They go in as the shown copy reads, with '&', '<' and '>' written as entities for the
+// second stage to decode once, like every text a handler inserts.
+TextString WrappedHeading(int level, const TextString& shown, int width) {
+  const Markers& m = GetMarkers();
+  TextString lines;
+  int longest = 0;
+  TextString piece;
+  for (int position = 0; position < shown.Length();) {
+    if (!GetWrappedPiece(shown, width, position, BreakCharacters(), piece, position)) break;
+    piece.Trim(0, " ");
+    longest = std::max(longest, DisplayWidth(piece.View()));
+    lines += Escaped(piece) + m.lineBreak;
+  }
+  return lines + Underline(level, longest);
+}
+
+// What takes the place of a heading: its text on lines of their own and an underline as
+// long as the text shows, between the pre-formatted markers so that the line writer
+// neither joins nor wraps them (nor ends a paragraph between them). A heading wider than
+// the page is wrapped here, where the line writer would wrap it; one of kUnderlinedColumns
+// or more is a plain line.
+TextString FramedHeading(const QuorlOptions& o, int level, const TextString& heading,
+                         const TextString& shown) {
+  const Markers& m = GetMarkers();
+  const int columns = DisplayWidth(shown.View());
+  if (columns >= kUnderlinedColumns) return m.lineBreak + heading + m.lineBreak;
+  const int width = WrapWidth(o);
+  const TextString framed = width > 0 && columns > width
+                                ? WrappedHeading(level, shown, width)
+                                : heading + m.lineBreak + Underline(level, columns);
+  return m.lineBreak + m.lineBreak + m.startPreformatted + framed + m.endPreformatted;
+}
+
+}  // namespace
+
 HandlerResult HeadingHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
                              const char* working, int& index, void* userData) {
   if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
@@ -624,26 +694,9 @@ HandlerResult HeadingHandler(PatternEngine& engine, WildcardPattern&, MatchState
   heading.ReplaceChar(0, '\t', ' ', 0);
   heading.CollapseBlanks();
   heading.Trim(0, " ");
-  // The title is shown as text: the heading's markers, tags and entities are for the
-  // stages still to come.
-  if (DocumentInfo::IsUnknown(pass.info.title)) {
-    pass.info.title = pass.WithoutTags(WithMarkersAsBlanks(heading));
-    pass.info.title.CollapseBlanks();
-    pass.info.title.Trim(0, " ");
-  }
-
-  const Markers& m = GetMarkers();
-  TextString replacement;
-  const int columns = DisplayWidth(heading.View());
-  if (columns >= 120) {
-    replacement = m.lineBreak + heading + m.lineBreak;
-  } else {
-    const char stroke = pass.headingLevel <= 2 ? '=' : '-';
-    TextString underline;
-    for (int i = columns; i > 0; --i) underline.AppendChar(stroke);
-    replacement = m.lineBreak + m.lineBreak + m.startPreformatted + heading + m.lineBreak +
-                  underline + m.endPreformatted;
-  }
+  const TextString shown = ShownHeading(pass, heading);
+  if (DocumentInfo::IsUnknown(pass.info.title)) pass.info.title = shown;
+  const TextString replacement = FramedHeading(pass.options, pass.headingLevel, heading, shown);
   MatchState whole = state;
   whole.start = pass.headingStart;
   pass.headingStart = -1;

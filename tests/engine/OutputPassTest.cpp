@@ -157,6 +157,34 @@ TEST_F(OutputPassTest, ChunkBoundariesDoNotChangeTheText) {
   }
 }
 
+// An element that the first stage removes whole and that is open where the chunk passes
+// 200,000 characters goes whole: the chunk goes on to its end.
+TEST_F(OutputPassTest, ChunksNeverEndInsideAnElementRemovedWhole) {
+  static const struct {
+    const char* name;
+    size_t before;  // characters of paragraphs before the element
+    const char* start;
+    const char* inside;
+    const char* end;
+  } kCases[] = {
+      {"a head", 0, "<html><head>\n", "<meta name=\"k\" content=\"a, b\">\n", "stray</head>\n"},
+      {"a comment", 190000, "<!-- a long comment\n", "inside\n", "stray -->\n"},
+      {"a script", 190000, "<script>\n", "var inside = 1;\n", "stray = 2;</script>\n"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    std::string html;
+    while (html.size() < c.before) html += "<p>" + std::string(96, 'x') + "</p>\n";
+    html += c.start;
+    while (html.size() < 210000) html += c.inside;
+    ASSERT_EQ(1, Convert(html + c.end + "<p>After</p>\n"));
+    const std::string text = TempFolder::ReadFile(output_);
+    EXPECT_EQ(std::string::npos, text.find("stray"));
+    EXPECT_EQ(std::string::npos, text.find("inside"));
+    EXPECT_NE(std::string::npos, text.find("\nAfter\n"));
+  }
+}
+
 TEST_F(OutputPassTest, LongInputIsProcessedInChunks) {
   std::string html =
       "<html><head><title>Big Title</title>"

@@ -147,6 +147,7 @@ TEST(BuildPatternLists, AddsEntriesWhoseConditionHolds) {
   const PatternLists& l = pass.lists;
   EXPECT_EQ(1, l.meta.PatternCount());
   EXPECT_EQ(0, l.head.PatternCount());
+  EXPECT_EQ(0, l.outsideHead.PatternCount());
   EXPECT_EQ(1, l.comment.PatternCount());
   EXPECT_EQ(0, l.style.PatternCount());
   EXPECT_EQ(8, l.inLine.PatternCount());  // the emphasis tags only
@@ -160,7 +161,8 @@ TEST(BuildPatternLists, AddsEntriesWhoseConditionHolds) {
 
   pass.options = QuorlOptions::BuiltIn();  // text mode, highlighting on
   BuildPatternLists(pass);
-  EXPECT_EQ(2, l.head.PatternCount());  // HEAD, and office XML with office tags removed
+  EXPECT_EQ(2, l.head.PatternCount());         // "<head>", and "<head" with white space
+  EXPECT_EQ(3, l.outsideHead.PatternCount());  // office XML, titles with and without attributes
   EXPECT_EQ(4, l.style.PatternCount());
   EXPECT_EQ(14, l.form.PatternCount());
   // b, i, strong and em stay for highlighting; 9 pre tags; 3 spellings of <wbr>

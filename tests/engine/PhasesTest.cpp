@@ -110,6 +110,38 @@ TEST_F(PhasesTest, FirstChunkOnlyPhasesSeeOnlyTheFirstChunk) {
   EXPECT_EQ("<head><title>Third</title></head>xy" + std::string(250000, 'b'), three.View());
 }
 
+// The head goes whole, whatever it holds, and nothing but the head: "<header>" is no head.
+// A title outside any head goes too, and still names the document.
+TEST_F(PhasesTest, RemovesTheHeadWholeAndTitlesOutsideIt) {
+  static const struct {
+    const char* name;
+    const char* html;
+    const char* text;
+    const char* title;
+  } kCases[] = {
+      {"a header before the head",
+       "<header>Top</header><head><title>T</title><style>p{}</style>gone</head><p>Body",
+       "\nTop\n\n\nBody", "T"},
+      {"a header after the head", "<head><title>T</title></head><header>Site</header><p>Body",
+       "\nSite\n\n\nBody", "T"},
+      {"a head with attributes", "<HEAD profile=\"x\">\n<title>T</title>gone</HEAD><p>Body",
+       "\n\nBody", "T"},
+      {"an office mail's head",
+       "<head><title>T</title><!--[if gte mso 9]><xml><o:OfficeDocumentSettings><o:AllowPNG/>"
+       "</o:OfficeDocumentSettings></xml><![endif]--><style>p{}</style></head><p>Body",
+       "\n\nBody", "T"},
+      {"a head never closed", "<html><head><title>T</title><meta charset=\"utf-8\"><p>Body",
+       "\n\nBody", "T"},
+      {"a title outside any head", "<title>Lone</title>\n<p>Body", "\n\nBody", "Lone"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    pass_.Reset();
+    EXPECT_EQ(c.text, Convert(c.html));
+    EXPECT_EQ(c.title, pass_.info.title.View());
+  }
+}
+
 // What 8-bit output does with the document's bytes; UTF-8 output has them decoded first.
 TEST_F(PhasesTest, LeavesUtf8TextAloneAndFoldsWindowsPunctuation) {
   static const struct {

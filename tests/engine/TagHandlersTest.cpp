@@ -295,43 +295,118 @@ TEST_F(HandlerTest, RulesAndBlocksGetTheirMarkers) {
   }
 }
 
-TEST_F(HandlerTest, HeadingsAreFramedAndUnderlined) {
-  pass_.info.title = DocumentInfo::kUnknown;
-  EXPECT_EQ("{BR}{BR}{PRE}Intro{BR}====={/PRE}text", Readable(Heading("<h1 id=x>Intro</h1>text")));
-  EXPECT_EQ("Intro", pass_.info.title.View());
-  EXPECT_EQ("a{BR}{BR}{PRE}Two lines{BR}---------{/PRE}",
-            Readable(Heading("a<h3>\n  Two\n  lines </H3>")));
-  EXPECT_EQ("Intro", pass_.info.title.View()) << "the first heading stays the title";
-  pass_.info.title = DocumentInfo::kUnknown;
-  (void)Heading(
-      "<h1><b>Caf&eacute;</b> &amp;\xFFP\xFF"
-      "Bar</h1>");
-  EXPECT_EQ("Caf\xC3\xA9 & Bar", pass_.info.title.View());
-  EXPECT_EQ("x{BR}{BR}{PRE}\xC3\x89t\xC3\xA9{BR}==={/PRE}",
-            Readable(Heading("x<h2>\xC3\x89t\xC3\xA9</h2>")));
-  EXPECT_EQ("closing alone", Heading("closing</h2> alone"));
-
-  const std::string long119(119, 'x');
-  const std::string long120(120, 'x');
-  EXPECT_EQ("{BR}{BR}{PRE}" + long119 + "{BR}" + std::string(119, '-') + "{/PRE}",
-            Readable(Heading("<h4>" + long119 + "</h4>")));
-  EXPECT_EQ("{BR}" + long120 + "{BR}", Readable(Heading("<h4>" + long120 + "</h4>")));
-}
-
-// Underlines and the 120-column test count display columns: a Greek letter takes one, an
-// ideograph two.
-TEST_F(HandlerTest, HeadingsAreMeasuredInDisplayColumns) {
+// A heading is framed on a line of its own and underlined as long as it shows: tags gone,
+// entities decoded, markers as blanks, in display columns. The heading itself keeps its
+// markup for the second stage, and the first one becomes the title.
+TEST_F(HandlerTest, HeadingsAreUnderlinedAsLongAsTheyShow) {
   const std::string greek =
       "\xCE\x95\xCE\xB9\xCF\x83\xCE\xB1\xCE\xB3\xCF\x89\xCE\xB3"
       "\xCE\xAE";  // Εισαγωγή
-  EXPECT_EQ("{BR}{BR}{PRE}" + greek + "{BR}========{/PRE}",
-            Readable(Heading("<h1>" + greek + "</h1>")));
-  std::string ideographs59;
-  for (int i = 0; i < 59; ++i) ideographs59 += "\xE4\xB8\xAD";
-  EXPECT_EQ("{BR}{BR}{PRE}" + ideographs59 + "{BR}" + std::string(118, '-') + "{/PRE}",
-            Readable(Heading("<h3>" + ideographs59 + "</h3>")));
+  const std::string link = "<a href=\"https://example.org/install\">Install</a>";
+  const struct {
+    const char* name;
+    std::string html;
+    std::string result;
+    std::string title;
+  } kCases[] = {
+      {"attributes on the opening tag", "<h1 id=x>Intro</h1>text",
+       "{BR}{BR}{PRE}Intro{BR}====={/PRE}text", "Intro"},
+      {"white space collapsed", "a<h3>\n  Two\n  lines </H3>",
+       "a{BR}{BR}{PRE}Two lines{BR}---------{/PRE}", "Two lines"},
+      {"a link", "<h2>" + link + "</h2>", "{BR}{BR}{PRE}" + link + "{BR}======={/PRE}", "Install"},
+      {"code and an entity", "<h3>Use <code>open()</code> &amp; friends</h3>",
+       "{BR}{BR}{PRE}Use <code>open()</code> &amp; friends{BR}--------------------{/PRE}",
+       "Use open() & friends"},
+      {"tags, entities and a marker",
+       "<h1><b>Caf&eacute;</b> &amp;\xFFP\xFF"
+       "Bar</h1>",
+       "{BR}{BR}{PRE}<b>Caf&eacute;</b> &amp;{P}Bar{BR}=========={/PRE}", "Caf\xC3\xA9 & Bar"},
+      {"a soft hyphen shows as nothing", "<h2>Co&shy;operation</h2>",
+       "{BR}{BR}{PRE}Co&shy;operation{BR}==========={/PRE}", "Cooperation"},
+      {"two-byte letters", "x<h2>\xC3\x89t\xC3\xA9</h2>",
+       "x{BR}{BR}{PRE}\xC3\x89t\xC3\xA9{BR}==={/PRE}", "\xC3\x89t\xC3\xA9"},
+      {"Greek letters take a column each", "<h1>" + greek + "</h1>",
+       "{BR}{BR}{PRE}" + greek + "{BR}========{/PRE}", greek},
+      {"a closing tag alone", "closing</h2> alone", "closing alone", DocumentInfo::kUnknown},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    pass_.info.title = DocumentInfo::kUnknown;
+    EXPECT_EQ(c.result, Readable(Heading(c.html)));
+    EXPECT_EQ(c.title, pass_.info.title.View());
+  }
+}
+
+TEST_F(HandlerTest, TheFirstHeadingStaysTheTitle) {
+  pass_.info.title = DocumentInfo::kUnknown;
+  (void)Heading("<h1>Intro</h1><h2>Later</h2>");
+  (void)Heading("<h1>Another</h1>");
+  EXPECT_EQ("Intro", pass_.info.title.View());
+}
+
+// A heading wider than the page is wrapped as the line writer wraps a paragraph, and its
+// underline is as long as its longest line; where the line writer writes every line whole,
+// so is the heading. One of 120 columns or more is a plain line without an underline.
+TEST_F(HandlerTest, HeadingsWiderThanThePageAreWrapped) {
+  // 74 columns: lines of 56 and 17 at width 65.
+  const std::string wide =
+      "Getting started with the command line tools on a freshly installed machine";
+  const std::string wideLines =
+      "Getting started with the command line tools on a freshly{BR}"
+      "installed machine{BR}";
+  const std::string wideLink =
+      "Getting started with the <a href=\"/cli\">command line</a> tools on a freshly installed "
+      "machine";
+  const std::string escaped =
+      "Questions &amp; answers about the &lt;template&gt; element and where browsers differ";
+  const std::string narrow = "Installing the toolkit from source on older machines";
+  std::string ideographs36;
+  for (int i = 0; i < 36; ++i) ideographs36 += "\xE4\xB8\xAD";
+  const std::string ideographs23 = ideographs36.substr(0, 23 * 3);
+  const std::string ideographs59 = ideographs36 + ideographs23;  // 118 columns
   const std::string ideographs60 = ideographs59 + "\xE4\xB8\xAD";
-  EXPECT_EQ("{BR}" + ideographs60 + "{BR}", Readable(Heading("<h3>" + ideographs60 + "</h3>")));
+  const std::string x119(119, 'x');
+  const std::string x120(120, 'x');
+  const struct {
+    const char* name;
+    int QuorlOptions::*setting;
+    int value;
+    std::string html;
+    std::string result;
+  } kCases[] = {
+      {"wrapped at the page width", &QuorlOptions::pageWidth, 65, "<h1>" + wide + "</h1>",
+       "{BR}{BR}{PRE}" + wideLines + std::string(56, '=') + "{/PRE}"},
+      {"wrapped as it shows", &QuorlOptions::pageWidth, 65, "<h1>" + wideLink + "</h1>",
+       "{BR}{BR}{PRE}" + wideLines + std::string(56, '=') + "{/PRE}"},
+      {"entities decoded once, by the second stage", &QuorlOptions::pageWidth, 65,
+       "<h3>" + escaped + "</h3>",
+       "{BR}{BR}{PRE}Questions &amp; answers about the &lt;template&gt; element and where{BR}"
+       "browsers differ{BR}" +
+           std::string(58, '-') + "{/PRE}"},
+      {"a page never narrower than 30", &QuorlOptions::pageWidth, 20, "<h2>" + narrow + "</h2>",
+       "{BR}{BR}{PRE}Installing the toolkit from{BR}source on older machines{BR}" +
+           std::string(27, '=') + "{/PRE}"},
+      {"ideographs wrap between characters", &QuorlOptions::pageWidth, 72,
+       "<h3>" + ideographs59 + "</h3>",
+       "{BR}{BR}{PRE}" + ideographs36 + "{BR}" + ideographs23 + "{BR}" + std::string(72, '-') +
+           "{/PRE}"},
+      {"one word of 119 columns", &QuorlOptions::pageWidth, 65, "<h4>" + x119 + "</h4>",
+       "{BR}{BR}{PRE}" + x119 + "{BR}" + std::string(119, '-') + "{/PRE}"},
+      {"120 columns: a plain line", &QuorlOptions::pageWidth, 65, "<h4>" + x120 + "</h4>",
+       "{BR}" + x120 + "{BR}"},
+      {"120 columns of ideographs", &QuorlOptions::pageWidth, 65, "<h3>" + ideographs60 + "</h3>",
+       "{BR}" + ideographs60 + "{BR}"},
+      {"page width not imposed", &QuorlOptions::imposePageWidth, 0, "<h1>" + wide + "</h1>",
+       "{BR}{BR}{PRE}" + wide + "{BR}" + std::string(74, '=') + "{/PRE}"},
+      {"each paragraph on one line", &QuorlOptions::singleLineParagraphs, 1,
+       "<h1>" + wide + "</h1>", "{BR}{BR}{PRE}" + wide + "{BR}" + std::string(74, '=') + "{/PRE}"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    pass_.options = QuorlOptions::BuiltIn();
+    pass_.options.*c.setting = c.value;
+    EXPECT_EQ(c.result, Readable(Heading(c.html)));
+  }
 }
 
 }  // namespace
