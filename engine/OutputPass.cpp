@@ -36,6 +36,23 @@ void AppendGroup(TextString& text, long long group, bool padded) {
   text += static_cast<int>(group);
 }
 
+// Trims the blanks at both ends of a line; a line of nothing but blanks and no-break spaces
+// (the spacer paragraphs of office mail) is empty.
+void TrimBlanks(TextString& line) {
+  line.Trim(0, " ");
+  std::string_view rest = line.View();
+  while (!rest.empty()) {
+    if (rest.front() == ' ') {
+      rest.remove_prefix(1);
+    } else if (rest.starts_with(kNoBreakSpace)) {
+      rest.remove_prefix(kNoBreakSpace.size());
+    } else {
+      return;
+    }
+  }
+  line.Clear();
+}
+
 }  // namespace
 
 TextString OutputSizeText(const LineBuffer& lines) {
@@ -299,7 +316,7 @@ void OutputPass::LayOut(const TextString& result, LineBuffer& lines) {
     const bool endsAtBreak = TakeBreakEnd(line) || pass_.sourceLinesJoined;
     if (line.Equals("$_$_START_PRE", 0, 0) && line.Length() == 13) inPre = true;
     if (line.Equals("$_$_END_PRE", 0, 0) && line.Length() == 11) inPre = false;
-    if (trim && !inPre) line.Trim(0, " ");
+    if (trim && !inPre) TrimBlanks(line);
     if (havePrevious) {
       writer.WriteTextLine(
           1, previous, line,

@@ -139,6 +139,67 @@ TEST_F(OutputPassTest, MemorySourceAndOutputTextTouchNoFile) {
   EXPECT_FALSE(std::filesystem::exists(output));
 }
 
+// The body of a conversion of `html` held in memory: what follows the header box.
+std::string ConvertedBody(OutputPass& pass, const std::string& html) {
+  std::vector<TextString> source;
+  for (size_t start = 0; start < html.size();) {
+    const size_t end = std::min(html.find('\n', start), html.size());
+    source.emplace_back(html.substr(start, end - start).c_str());
+    start = end + 1;
+  }
+  std::string text;
+  if (!pass.RunOutputPass("input.htm", "output.txt", &source, &text)) return "(failed)";
+  const size_t box = text.find("-/\n\n");
+  return box == std::string::npos ? text : text.substr(box + 4);
+}
+
+// Blocks, lists, definition lists, figures and tables as today's pages nest them. (A short
+// line after a longer one ends its paragraph, as the default policies ask.)
+TEST_F(OutputPassTest, LaysOutTheStructureOfTodaysPages) {
+  static const struct {
+    const char* name;
+    const char* html;
+    const char* text;
+  } kCases[] = {
+      {"a definition list", "<dl><dt>-a, --all</dt><dd>Stage all files.</dd></dl>",
+       "-a, --all\n    Stage all files.\n\n"},
+      {"definitions whose end tags are left out, and a list inside one",
+       "<p>Options:<dl><dt>-q<dd>Quiet.<dd><p>Also:<ul><li>one<li>two</ul><dt>-v<dd>Loud.</dl>"
+       "<p>After.",
+       "Options:\n\n-q\n    Quiet.\n    Also:\n        - one\n        - two\n-v\n    Loud.\n\n"
+       "After.\n\n"},
+      {"a definition list inside a list item",
+       "<ul><li>Flags<dl><dt>-x</dt><dd>Extract.</dd></dl></li><li>Next</li></ul>",
+       "    - Flags\n\n      -x\n          Extract.\n\n    - Next\n\n"},
+      {"items of several paragraphs",
+       "<ol><li><p>Heat the oven.</p><p>Wait.</p></li><li><p>Bake.</p></li></ol>",
+       "    1) Heat the oven.\n\n       Wait.\n    2) Bake.\n\n"},
+      {"a paragraph in three levels of div",
+       "<div><div><div><p>Deep text.</p></div></div></div><div>Next block.</div>",
+       "Deep text.\n\nNext block.\n"},
+      {"a heading in the header of an article",
+       "<article><header><h2>News <a href=\"#x\">today</a></h2><p>By Ann</p></header>"
+       "<p>Body.</p></article>",
+       "News today\n==========\n\nBy Ann\n\nBody.\n\n"},
+      {"a figure and its caption",
+       "<p>Text.</p><figure><img alt=\"\" src=\"a.png\"><figcaption>Figure 1.</figcaption>"
+       "</figure><p>More",
+       "Text.\n\nFigure 1.\n\nMore\n\n"},
+      {"a table inside a section between paragraphs",
+       "<p>Before.</p><section><table><tr><td>a</td><td>b</td></tr></table></section><p>After.",
+       "Before.\n\n a b\n\nAfter.\n\n"},
+      {"the tail of a paragraph is not carried into the next block",
+       "<p>The market opens every Saturday on the quayside and the stalls are set up at "
+       "ten o'clock.</p>Telephone: 01632 960 118",
+       "The market opens every Saturday on the quayside and the stalls are set\nup at ten "
+       "o'clock.\nTelephone: 01632 960 118\n\n"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.text, ConvertedBody(pass_, c.html));
+  }
+}
+
 // Where the input is cut into chunks must not lose, double or reorder text: a page whose
 // tags each sit on one line converts to the same text with chunks of any length.
 TEST_F(OutputPassTest, ChunkBoundariesDoNotChangeTheText) {
