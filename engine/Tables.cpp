@@ -331,7 +331,8 @@ std::vector<std::string> TableLayout::CellLines(const TextString& text, int requ
     const std::pair<const TextString*, const char*> kLines[] = {
         {&m.startPreformatted, kStartPreLine}, {&m.endPreformatted, kEndPreLine},
         {&m.startList, kStartListLine},        {&m.endList, kEndListLine},
-        {&m.startBlock, kStartBlockLine},      {&m.endBlock, kEndBlockLine}};
+        {&m.startBlock, kStartBlockLine},      {&m.endBlock, kEndBlockLine},
+        {&m.startDefinitions, kStartDefinitionsLine}, {&m.endDefinitions, kEndDefinitionsLine}};
     for (const auto& [marker, word] : kLines) {
       ReplaceAll(cell, marker->View(), std::string("\n") + word + "\n");
     }
@@ -377,6 +378,8 @@ std::vector<std::string> TableLayout::CellLines(const TextString& text, int requ
       }
       continue;
     }
+    // A definition list's terms stand where the text does; its definitions are blocks.
+    if (line == kStartDefinitionsLine || line == kEndDefinitionsLine) continue;
     if (line == kStartListLine || line == kStartBlockLine) {
       indent += 2;
       continue;
