@@ -19,18 +19,40 @@ constexpr std::string_view kEndsAtEndTag[] = {"template", "svg"};
 
 bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 bool IsNameCharacter(char c) {
+  c = Lower(c);
   return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == ':' || c == '_' ||
          c == '.';
 }
 
+// Whether `text` (any case) is `name` (lower case).
+bool SameName(std::string_view text, std::string_view name) {
+  if (text.size() != name.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (Lower(text[i]) != name[i]) return false;
+  }
+  return true;
+}
+
+// Where `needle` (lower case, starting with a character that has no case) first occurs in
+// `text` at or after `from`, ignoring case; npos when it does not.
+size_t FindIgnoringCase(std::string_view text, std::string_view needle, size_t from) {
+  for (size_t at = text.find(needle.front(), from); at != std::string_view::npos;
+       at = text.find(needle.front(), at + 1)) {
+    if (SameName(text.substr(at, needle.size()), needle)) return at;
+  }
+  return std::string_view::npos;
+}
+
 // The name that follows the "<" or "</" ending at text[at - 1], when a blank, ">" or "/"
-// follows it (the end of a line is a line feed); otherwise empty.
+// follows it (the end of the line counts as white space); otherwise empty.
 std::string_view NameAt(std::string_view text, size_t at) {
   size_t end = at;
   while (end < text.size() && IsNameCharacter(text[end])) ++end;
-  if (end == at || end == text.size()) return {};
-  const char after = text[end];
+  if (end == at) return {};
+  const char after = end < text.size() ? text[end] : '\n';
   if (!IsWhiteSpace(after) && after != '>' && after != '/') return {};
   return text.substr(at, end - at);
 }
@@ -44,6 +66,14 @@ std::string_view TagAt(std::string_view text, size_t at) {
   return text.substr(at, text[stop] == '>' ? stop - at + 1 : stop - at);
 }
 
+// Whether the tag whose name starts `rest` may open an element: a quick test of the
+// name's first letter, which most tags of a page fail.
+bool MayOpen(std::string_view rest) {
+  if (rest.empty()) return false;
+  const char first = Lower(rest.front());
+  return first == 's' || first == 'h' || first == 't';
+}
+
 bool ClosesItself(std::string_view tag) { return tag.ends_with("/>"); }
 
 }  // namespace
@@ -54,15 +84,15 @@ OpenElementTracker::OpenElement OpenElementTracker::Opened(std::string_view tag,
   // As the patterns that remove them: "<script>" or "<script" and white space.
   const char after = tag.size() > name.size() + 1 ? tag[name.size() + 1] : '\n';
   for (const EndsAtText& candidate : kEndsAtText) {
-    if (name == candidate.name && (after == '>' || IsWhiteSpace(after))) {
+    if (SameName(name, candidate.name) && (after == '>' || IsWhiteSpace(after))) {
       element.ending = Ending::kAtText;
       element.endText = candidate.end;
     }
   }
   for (const std::string_view candidate : kEndsAtEndTag) {
-    if (name == candidate && !ClosesItself(tag)) {
+    if (SameName(name, candidate) && !ClosesItself(tag)) {
       element.ending = Ending::kAtEndTag;
-      element.name = name;
+      element.name = candidate;
       element.depth = 1;
     }
   }
@@ -70,12 +100,8 @@ OpenElementTracker::OpenElement OpenElementTracker::Opened(std::string_view tag,
 }
 
 void OpenElementTracker::Feed(std::string_view line) {
-  lowered_.AssignBytes(line.data(), static_cast<int>(line.size()));
-  lowered_.AppendChar('\n');
-  lowered_.ToLower();
-  const std::string_view text = lowered_.View();
-  for (size_t pos = 0; pos < text.size();) {
-    pos = Inside() ? SkipToEnd(text, pos) : SkipToElement(text, pos);
+  for (size_t pos = 0; pos < line.size();) {
+    pos = Inside() ? SkipToEnd(line, pos) : SkipToElement(line, pos);
   }
 }
 
@@ -86,6 +112,7 @@ size_t OpenElementTracker::SkipToElement(std::string_view text, size_t from) {
       open_ = OpenElement{Ending::kAtText, kCommentEnd, {}, 0};
       return at + kCommentStart.size();
     }
+    if (!MayOpen(text.substr(at + 1))) continue;
     const std::string_view name = NameAt(text, at + 1);
     if (name.empty()) continue;
     OpenElement element = Opened(TagAt(text, at), name);
@@ -99,7 +126,7 @@ size_t OpenElementTracker::SkipToElement(std::string_view text, size_t from) {
 
 size_t OpenElementTracker::SkipToEnd(std::string_view text, size_t from) {
   if (open_.ending == Ending::kAtText) {
-    const size_t end = text.find(open_.endText, from);
+    const size_t end = FindIgnoringCase(text, open_.endText, from);
     if (end == std::string_view::npos) return text.size();
     const size_t after = end + open_.endText.size();
     Close();
@@ -109,7 +136,7 @@ size_t OpenElementTracker::SkipToEnd(std::string_view text, size_t from) {
        at = text.find('<', at + 1)) {
     const bool endTag = at + 1 < text.size() && text[at + 1] == '/';
     const size_t nameAt = endTag ? at + 2 : at + 1;
-    if (NameAt(text, nameAt) != open_.name) continue;
+    if (!SameName(NameAt(text, nameAt), open_.name)) continue;
     if (!endTag) {
       if (!ClosesItself(TagAt(text, at))) ++open_.depth;
       continue;

@@ -3,8 +3,6 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/TextString.h"
-
 namespace quorlex {
 
 // Follows the input line by line as it is gathered into a chunk for the first stage, and
@@ -44,11 +42,11 @@ class OpenElementTracker {
     int depth = 0;             // kAtEndTag: its start tags still open
   };
 
-  // The element that the start tag `tag` (lower case, from its "<" to its ">" when that
-  // comes on the line before another "<") opens, or none. `name` is the tag's name.
+  // The element that the start tag `tag` (from its "<" to its ">" when that comes on the
+  // line before another "<") opens, or none. `name` is the tag's name, in any case.
   static OpenElement Opened(std::string_view tag, std::string_view name);
-  // Scans `text` (the lower-cased line with its line feed) from `from` while no element is
-  // open; returns where the scan stopped: just after the start of an element, or the end.
+  // Scans `text` (a line) from `from` while no element is open; returns where the scan stopped:
+  // just after the start of an element, or the end.
   size_t SkipToElement(std::string_view text, size_t from);
   // Scans `text` from `from` while an element is open; returns where it stopped: just after
   // the element's end, or the end of the text.
@@ -56,7 +54,6 @@ class OpenElementTracker {
   void Close() { open_ = OpenElement(); }
 
   OpenElement open_;
-  TextString lowered_;  // the line being fed, lower-cased, with its line feed
 };
 
 }  // namespace quorlex

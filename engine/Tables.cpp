@@ -329,10 +329,14 @@ std::vector<std::string> TableLayout::CellLines(const TextString& text, int requ
   // Every marker holds the marker byte; a cell without it has none to resolve.
   if (cell.find(kMarkerByte) != std::string::npos) {
     const std::pair<const TextString*, const char*> kLines[] = {
-        {&m.startPreformatted, kStartPreLine}, {&m.endPreformatted, kEndPreLine},
-        {&m.startList, kStartListLine},        {&m.endList, kEndListLine},
-        {&m.startBlock, kStartBlockLine},      {&m.endBlock, kEndBlockLine},
-        {&m.startDefinitions, kStartDefinitionsLine}, {&m.endDefinitions, kEndDefinitionsLine}};
+        {&m.startPreformatted, kStartPreLine},
+        {&m.endPreformatted, kEndPreLine},
+        {&m.startList, kStartListLine},
+        {&m.endList, kEndListLine},
+        {&m.startBlock, kStartBlockLine},
+        {&m.endBlock, kEndBlockLine},
+        {&m.startDefinitions, kStartDefinitionsLine},
+        {&m.endDefinitions, kEndDefinitionsLine}};
     for (const auto& [marker, word] : kLines) {
       ReplaceAll(cell, marker->View(), std::string("\n") + word + "\n");
     }

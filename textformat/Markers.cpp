@@ -52,11 +52,12 @@ TextString WithMarkersAsBlanks(const TextString& text) {
 }
 
 bool TakeBreakEnd(TextString& line) {
-  const std::string_view view = line.View();
-  if (view.find(kMarkerByte) == std::string_view::npos) return false;  // most lines
   const std::string_view marker = GetMarkers().endsAtBreak.View();
-  const bool ends = view.ends_with(marker);
-  line.ReplaceAll(marker.data(), "", 0, 1);
+  const bool ends = line.View().ends_with(marker);
+  if (ends) line.Mid(0, line.Length() - static_cast<int>(marker.size()));
+  if (line.View().find(kMarkerByte) != std::string_view::npos) {
+    line.ReplaceAll(marker.data(), "", 0, 1);
+  }
   return ends;
 }
 

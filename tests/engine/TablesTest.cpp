@@ -140,8 +140,8 @@ TEST_F(TablesTest, CellsKeepPreformattedLinesListsAndRules) {
             Layout("<table width=100><tr><td>Items:" + Marker("$_$_START_LIST") + item + "- one" +
                    item + "- two" + Marker("$_$_END_LIST") + "</td></tr></table>"));
   EXPECT_EQ(" Term:   \n   Said. \n",
-            Layout("<table width=100><tr><td>" + Marker("$_$_START_DL") + "Term:" +
-                   Marker("$_$_START_BLOCK") + "Said." + Marker("$_$_END_BLOCK") +
+            Layout("<table width=100><tr><td>" + Marker("$_$_START_DL") +
+                   "Term:" + Marker("$_$_START_BLOCK") + "Said." + Marker("$_$_END_BLOCK") +
                    Marker("$_$_END_DL") + "</td></tr></table>"));
   EXPECT_EQ(" ab \n----\n cd \n",
             Layout("<table><tr><td>ab</td></tr><tr><td>---</td></tr><tr><td>cd</td></tr></table>"));
