@@ -12,11 +12,7 @@
 namespace quorlex {
 namespace {
 
-// Indentation per open list or block.
-constexpr int kIndentStep = 4;
-// Indentation deeper than this, which only broken pages reach (100,000 unclosed lists), is
-// written at this column: the output stays in proportion to the input.
-constexpr int kMaxIndentColumn = 160;
+using Kind = IndentLevels::Kind;
 
 bool IsRuleCharacter(char c) { return c == '-' || c == '=' || c == '_'; }
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
@@ -123,45 +119,20 @@ void LineWriter::WriteBlank() {
   WriteParagraph();
   const bool text = pass_.options.convertToText != 0;
   // The terms and definitions of a definition list stand together.
-  if (text && Open(LevelKind::kDefinitions) > 0) return;
+  if (text && levels_.Count(Kind::kDefinitions) > 0) return;
   if (!(text && blankWritten_)) Write(TextString());
   blankWritten_ = 1;
-}
-
-int LineWriter::TextColumn() const {
-  if (levels_.empty()) return 0;
-  const Level& top = levels_.back();
-  return std::min(top.column + top.hanging, kMaxIndentColumn);
-}
-
-void LineWriter::OpenLevel(LevelKind kind) {
-  // A list inside a list item starts at the item's text column, and a definition list where
-  // the text stands; other lists and blocks stand a step further in.
-  const bool inItem =
-      !levels_.empty() && levels_.back().kind == LevelKind::kList && levels_.back().hanging > 0;
-  const bool stepIn = kind == LevelKind::kBlock || (kind == LevelKind::kList && !inItem);
-  const int column = std::min(TextColumn() + (stepIn ? kIndentStep : 0), kMaxIndentColumn);
-  levels_.push_back(Level{kind, column});
-  ++open_[static_cast<int>(kind)];
-}
-
-void LineWriter::CloseLevel() {
-  if (levels_.empty()) return;
-  --open_[static_cast<int>(levels_.back().kind)];
-  levels_.pop_back();
 }
 
 void LineWriter::StartItem(TextString& line) {
   line.Mid(ItemMarkerLength(line), line.Length());
   // Each item is a paragraph of its own when paragraphs go on single lines.
   WriteParagraph();
-  if (levels_.empty() || levels_.back().kind != LevelKind::kList) return;
   // The label ("1) ", "- ") runs to its blank; the item's text starts after it.
   int blank = -1;
   TextString label;
   label.AssignBytes(line.Data(), line.FindChar(0, ' ', blank, 1) ? blank : line.Length());
-  Level& level = levels_.back();
-  level.hanging = std::min(Columns(label) + 1, kMaxIndentColumn - level.column);
+  levels_.StartItem(Columns(label) + 1);
 }
 
 void LineWriter::WriteTextLine(int moreFollow, TextString line, const TextString& next,
@@ -220,10 +191,10 @@ void LineWriter::LayOutLine(int moreFollow, TextString line, const TextString& n
         return;
       }
       facts.startsItem = true;
-      facts.column = levels_.empty() ? 0 : levels_.back().column;
+      facts.column = levels_.LevelColumn();
       StartItem(line);
     } else {
-      facts.column = TextColumn();
+      facts.column = levels_.TextColumn();
     }
     const int length = line.Length();
     const int columns = Columns(line);
@@ -257,7 +228,7 @@ void LineWriter::LayOutLine(int moreFollow, TextString line, const TextString& n
   // The end of a line in text mode: a short line after one that was not short, or a line
   // that closes a quotation, ends its paragraph; the items of a list stay together.
   if (text && !line.IsEmpty() && !inPre_ && !preserve) {
-    const bool beforeItem = Open(LevelKind::kList) > 0 &&
+    const bool beforeItem = levels_.Count(Kind::kList) > 0 &&
                             (ItemMarkerLength(next) > 0 || SameText(next, kStartListLine) ||
                              SameText(next, kEndListLine));
     const bool shortEnd =
@@ -274,7 +245,7 @@ void LineWriter::WriteWrapped(const TextString& line, LineFacts& facts) {
   TextString piece;
   for (int position = 0; position < line.Length();) {
     // The pieces of an item after its first hang at the item's text column.
-    facts.column = facts.startsItem && facts.pieceNumber > 0 ? TextColumn() : firstColumn;
+    facts.column = facts.startsItem && facts.pieceNumber > 0 ? levels_.TextColumn() : firstColumn;
     // Only the piece that opens a paragraph takes the first-line indent, so only it wraps
     // that much earlier; the pieces after it have the whole width.
     const bool opensParagraph = o.firstLineIndent > 0 && blankWritten_;
@@ -297,15 +268,15 @@ void LineWriter::WriteWrapped(const TextString& line, LineFacts& facts) {
 bool LineWriter::HandleLevelMarker(const TextString& piece) {
   static const struct {
     const char* line;
-    LevelKind kind;
+    Kind kind;
     bool opens;
   } kLevelMarkers[] = {
-      {kStartListLine, LevelKind::kList, true},
-      {kEndListLine, LevelKind::kList, false},
-      {kStartBlockLine, LevelKind::kBlock, true},
-      {kEndBlockLine, LevelKind::kBlock, false},
-      {kStartDefinitionsLine, LevelKind::kDefinitions, true},
-      {kEndDefinitionsLine, LevelKind::kDefinitions, false},
+      {kStartListLine, Kind::kList, true},
+      {kEndListLine, Kind::kList, false},
+      {kStartBlockLine, Kind::kBlock, true},
+      {kEndBlockLine, Kind::kBlock, false},
+      {kStartDefinitionsLine, Kind::kDefinitions, true},
+      {kEndDefinitionsLine, Kind::kDefinitions, false},
   };
   for (const auto& marker : kLevelMarkers) {
     if (!SameText(piece, marker.line)) continue;
@@ -313,13 +284,13 @@ bool LineWriter::HandleLevelMarker(const TextString& piece) {
     // list, and the outermost definition list, stand apart from the text around them by an
     // empty line; the levels inside them do not.
     WriteParagraph();
-    const bool apart = marker.kind != LevelKind::kBlock;
+    const bool apart = marker.kind != Kind::kBlock;
     if (marker.opens) {
-      if (apart && Open(marker.kind) == 0) WriteBlank();
-      OpenLevel(marker.kind);
+      if (apart && levels_.Count(marker.kind) == 0) WriteBlank();
+      levels_.Open(marker.kind);
     } else {
-      CloseLevel();
-      if (apart && Open(marker.kind) == 0) WriteBlank();
+      levels_.Close();
+      if (apart && levels_.Count(marker.kind) == 0) WriteBlank();
     }
     return true;
   }
@@ -356,7 +327,7 @@ void LineWriter::WriteTextBlock(const TextString& piece) {
   // A table stands apart from a paragraph collected for single-line output, and at the
   // indentation of the list item, quotation or definition that holds it.
   if (!paragraph_.IsEmpty()) WriteBlank();
-  const int column = TextColumn();
+  const int column = levels_.TextColumn();
   for (TextString& line : lines) {
     if (!line.IsEmpty()) Indent(line, column);
     Write(line);

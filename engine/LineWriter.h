@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "engine/IndentLevels.h"
 #include "engine/PassState.h"
 #include "foundation/LineBuffer.h"
 #include "foundation/TextString.h"
@@ -42,15 +43,6 @@ class LineWriter {
   struct LineFacts;
   // Whether a line holding only an item's label may wait for the item's text.
   enum class LabelAlone { kWaits, kWritten };
-  enum class LevelKind { kList, kBlock, kDefinitions };
-  // An open list, block or definition list: the column its lines start at, and for a list
-  // the width of the label of its open item (its later lines hang that much further in).
-  struct Level {
-    LevelKind kind;
-    int column;
-    int hanging = 0;
-  };
-
   void LayOutLine(int moreFollow, TextString line, const TextString& next, LineStart nextStart,
                   LabelAlone labelAlone);
   void Write(const TextString& line);
@@ -59,14 +51,8 @@ class LineWriter {
   void WriteBlank();
   // Writes the paragraph being collected for single-line output, if there is one.
   void WriteParagraph();
-  // Opens a level of indentation, or closes the innermost one.
-  void OpenLevel(LevelKind kind);
-  void CloseLevel();
   // Opens or closes a level for a marker line; false for any other piece.
   bool HandleLevelMarker(const TextString& piece);
-  int Open(LevelKind kind) const { return open_[static_cast<int>(kind)]; }
-  // The column the text of the current level starts at.
-  int TextColumn() const;
   // A line that begins a list item: its label takes the item marker's place.
   void StartItem(TextString& line);
   // Handles one piece of a line: a marker, or text to write or carry.
@@ -78,8 +64,7 @@ class LineWriter {
 
   PassState& pass_;
   LineBuffer& output_;
-  std::vector<Level> levels_;
-  int open_[3] = {};  // open levels of each kind
+  IndentLevels levels_;
   // A list item's label that waits for the item's text on a later line.
   TextString waitingLabel_;
   int inPre_ = 0;

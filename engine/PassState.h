@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/IndentLevels.h"
 #include "engine/TagRemover.h"
 #include "foundation/MessageChannel.h"
 #include "foundation/PatternEngine.h"
@@ -138,6 +139,10 @@ struct PassState {
   bool sourceLinesJoined = false;
   int punctuationFold = 1;
   int nestedTableRequest = 0;
+  // The table handler: the indentation at the last table of this run of the table list,
+  // and how far the text has been followed to find it.
+  IndentLevels tableLevels;
+  size_t tableLevelsFollowed = 0;
   int deepestNesting = 0;
   int averageLineLength = 80;
 

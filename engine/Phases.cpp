@@ -192,17 +192,24 @@ void RunFirstStage(int chunkNumber, PassState& pass, TextString& text) {
 
 namespace {
 
+// One run of the table list; the table handler follows the text's indentation from its start.
+bool ApplyTableList(PassState& pass, TextString& text, const char* message) {
+  pass.tableLevels = IndentLevels();
+  pass.tableLevelsFollowed = 0;
+  return Apply(pass, pass.lists.table, text, message);
+}
+
 void LayOutTables(PassState& pass, TextString& text) {
   pass.nestedTableRequest = 0;
   pass.deepestNesting = 0;
-  if (Apply(pass, pass.lists.table, text, "INFO: Parsed Table markup")) {
+  if (ApplyTableList(pass, text, "INFO: Parsed Table markup")) {
     // Each pass renders the innermost tables; outer ones come in later passes.
     bool handled = true;
     for (int passes = 1; passes < kMaxTablePasses &&
                          (handled || (pass.nestedTableRequest && passes < kNestedTablePasses));
          ++passes) {
       pass.nestedTableRequest = 0;
-      handled = Apply(pass, pass.lists.table, text, nullptr);
+      handled = ApplyTableList(pass, text, nullptr);
     }
   }
   if (pass.deepestNesting > 0) {

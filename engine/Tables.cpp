@@ -253,7 +253,7 @@ void TableLayout::Start(PassState& pass, const TextString& tableTag, int availab
                         bool nested, bool hasBlocks) {
   pass_ = &pass;
   const QuorlOptions& o = pass.options;
-  pageWidth_ = o.pageWidth;
+  pageWidth_ = nested ? o.pageWidth : availableWidth;
   nested_ = nested;
   hasBlocks_ = hasBlocks;
   bool percent = false;
@@ -821,7 +821,13 @@ HandlerResult TableHandler(PatternEngine& engine, WildcardPattern&, MatchState& 
     tables.push_back(at);
   }
   const bool nested = tables.size() > 1;
-  int available = pass.options.pageWidth;
+  // A table inside a list item, quotation or definition has the room its indentation leaves.
+  pass.tableLevels.Follow(
+      std::string_view(working + pass.tableLevelsFollowed,
+                       static_cast<size_t>(state.start) - pass.tableLevelsFollowed));
+  pass.tableLevelsFollowed = static_cast<size_t>(state.start);
+  int available =
+      std::max(pass.options.pageWidth - pass.tableLevels.TextColumn(), kMinimumLineWidth);
   size_t innermost = 0;
   if (nested) {
     available = NestedAvailableWidth(pass, match, tables);

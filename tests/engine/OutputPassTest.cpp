@@ -188,6 +188,11 @@ TEST_F(OutputPassTest, LaysOutTheStructureOfTodaysPages) {
       {"a table inside a section between paragraphs",
        "<p>Before.</p><section><table><tr><td>a</td><td>b</td></tr></table></section><p>After.",
        "Before.\n\n a b\n\nAfter.\n\n"},
+      {"a table in a list item stands at the item's text and fits the page",
+       "<ul><li>Settings:<table><tr><td>endpoint</td><td>Address of the storage service, with "
+       "its scheme, its port and the path of the bucket.</td></tr></table></li></ul>",
+       "    - Settings:\n       endpoint Address of the storage service, with its scheme, its    \n"
+       "                port and the path of the bucket.                        \n\n"},
       {"the tail of a paragraph is not carried into the next block",
        "<p>The market opens every Saturday on the quayside and the stalls are set up at "
        "ten o'clock.</p>Telephone: 01632 960 118",
