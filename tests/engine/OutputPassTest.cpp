@@ -193,6 +193,10 @@ TEST_F(OutputPassTest, LaysOutTheStructureOfTodaysPages) {
        "its scheme, its port and the path of the bucket.</td></tr></table></li></ul>",
        "    - Settings:\n       endpoint Address of the storage service, with its scheme, its    \n"
        "                port and the path of the bucket.                        \n\n"},
+      {"a form's fieldset and legend are blocks that keep their text",
+       "<form action=\"/s\"><fieldset><legend>Contact</legend>Write to us.</fieldset></form>"
+       "<menu><li>Cut<li>Paste</menu>",
+       "Contact\n\nWrite to us.\n\n    - Cut\n    - Paste\n\n"},
       {"the tail of a paragraph is not carried into the next block",
        "<p>The market opens every Saturday on the quayside and the stalls are set up at "
        "ten o'clock.</p>Telephone: 01632 960 118",
