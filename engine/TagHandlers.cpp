@@ -104,6 +104,25 @@ TextString Inserted(const PassState& pass, const DocumentText& text) {
   return pass.options.convertToText ? Escaped(text.decoded) : text.asWritten;
 }
 
+// Whether decoded text shows nothing: only blanks, no-break spaces and inline markers.
+bool ShowsNothing(const TextString& text) {
+  const std::string_view view = text.View();
+  for (size_t i = 0; i < view.size();) {
+    const char c = view[i];
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+      ++i;
+    } else if (view.substr(i).starts_with(kNoBreakSpace)) {
+      i += kNoBreakSpace.size();
+    } else if (c == kMarkerByte) {
+      const size_t close = view.find(kMarkerByte, i + 1);
+      i = close == std::string_view::npos ? view.size() : close + 1;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 // --- In-line tags -------------------------------------------------------------------------
@@ -118,7 +137,11 @@ HandlerResult InLineTagHandler(PatternEngine& engine, WildcardPattern&, MatchSta
     ++pass.preformattedTagsSeen;
     return HandlerResult::kUnchanged;
   }
-  Emit(engine, state, index, pass.inLinePreformatted ? "" : " ");
+  // In text mode the tags join their text to what stands around it, as a browser shows it
+  // ("£<span>9</span>" is "£9"); when the output stays HTML they leave a blank in running
+  // text, none in pre-formatted text, where it would shift the columns.
+  const bool blank = !pass.options.convertToText && !pass.inLinePreformatted;
+  Emit(engine, state, index, blank ? " " : "");
   return HandlerResult::kUnchanged;
 }
 
@@ -372,7 +395,11 @@ HandlerResult ImageHandler(PatternEngine& engine, WildcardPattern&, MatchState& 
   PassState& pass = Pass(userData);
   const QuorlOptions& o = pass.options;
   TextString replacement;
-  if (o.imgTextMarker || o.imgAltText) {
+  if (o.convertToText && !o.imgTextMarker && !o.imgAltText) {
+    // An image's ALT text is its text; one without (a decorative image) goes.
+    const DocumentText alt = AttributeText(pass, "Alt", MatchText(state, working));
+    if (!ShowsNothing(alt.decoded)) replacement = "[" + Inserted(pass, alt) + "]";
+  } else if (o.imgTextMarker || o.imgAltText) {
     const TextString tag = MatchText(state, working);
     const DocumentText source = AttributeText(pass, "src", tag);
     const TextString& src = source.decoded;
@@ -525,6 +552,18 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
     return HandlerResult::kUnchanged;
   }
 
+  const bool replaced = o.convertToText || o.replaceLinksByDisplayValue;
+  const TextString content = replaced ? ContentAsWritten(element) : TextString();
+  // What the text shows: the link's text as written, or decoded and followed by its reference.
+  DocumentText shown{Tidied(content), Tidied(pass.Decoded(content))};
+  if (replaced && ShowsNothing(shown.decoded)) {
+    // A link with nothing to show (an image without ALT text, a no-break space) has no
+    // reference: a bare marker would point at nothing a reader can see. What spaced it
+    // stays a blank.
+    Emit(engine, state, index, shown.decoded.IsEmpty() ? "" : " ");
+    return HandlerResult::kUnchanged;
+  }
+
   int ref = -1;
   bool newlyAdded = false;
   const bool referable = !href.IsEmpty() && !href.StartsWith("#", 1) &&
@@ -533,11 +572,8 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
                          !href.Equals("https:///", 0, 0) && !href.Equals("https://", 0, 0);
   if (referable && o.addUrlReferences) ref = pass.urls.FindOrAdd(href, newlyAdded);
 
-  if (!o.convertToText && !o.replaceLinksByDisplayValue) return HandlerResult::kUnchanged;
+  if (!replaced) return HandlerResult::kUnchanged;
 
-  const TextString content = ContentAsWritten(element);
-  // What the text shows: the link's text as written, or decoded and followed by its reference.
-  DocumentText shown{Tidied(content), Tidied(pass.Decoded(content))};
   TextString& display = shown.decoded;
   const TextString normalHref = NormalisedHref(href, display);
   const TextString normalDisplay = NormalisedDisplay(display);
@@ -545,9 +581,11 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
                     normalDisplay.Equals(normalHref.Data(), 0, 0);
   if (!same) {
     if (o.addUrlReferences && ref >= 0) {
+      // The marker follows the text with one blank; what follows the link (a full stop, a
+      // comma) follows the marker directly.
       display += " [";
       display += ref + 1;
-      display += "] ";
+      display += "]";
     } else if (o.displayLinkUrls && (!local || email) &&
                !pass.extractor.GetAttribute("name", element, name)) {
       display += " [";

@@ -209,6 +209,40 @@ TEST_F(OutputPassTest, LaysOutTheStructureOfTodaysPages) {
   }
 }
 
+// Inline elements join their text as written; a link's marker follows its text, and what
+// follows the link follows the marker; images show their ALT text, and links with nothing to
+// show have no marker and no reference.
+TEST_F(OutputPassTest, KeepsInlineTextAsWritten) {
+  static const struct {
+    const char* name;
+    const char* html;
+    const char* text;
+  } kCases[] = {
+      {"spans and code inside words and before punctuation",
+       "<p>Call <code><span>open</span>()</code>, then pay &pound;<span>9</span>; "
+       "un<span>believ</span>able.",
+       "Call open(), then pay \xC2\xA3"
+       "9; unbelievable.\n\n"},
+      {"links before punctuation and in a row",
+       "<p>See the <a href=\"https://x.org/d\">docs</a>. Also (<a href=\"https://x.org/a\">one"
+       "</a>, <a href=\"https://x.org/b\">two</a>): done.",
+       "See the docs [1]. Also (one [2], two [3]): done.\n\n[1] https://x.org/d\n"
+       "[2] https://x.org/a\n[3] https://x.org/b\n"},
+      {"a link around code in a list item",
+       "<ul><li><a href=\"https://x.org/p\"><code>path</code></a>: the path</li></ul>",
+       "    - path [1]: the path\n\n[1] https://x.org/p\n"},
+      {"images and image links",
+       "<p>Trusted by <img src=\"a.png\" alt=\"Acme\"> and <img src=\"d.png\" alt=\"\">us. "
+       "<a href=\"https://x.org/i\"><img src=\"i.svg\"></a><a href=\"https://x.org/c\">"
+       "<img src=\"b.svg\" alt=\"build passing\"></a>",
+       "Trusted by [Acme] and us. [build passing] [1]\n\n[1] https://x.org/c\n"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.text, ConvertedBody(pass_, c.html));
+  }
+}
+
 // Where the input is cut into chunks must not lose, double or reorder text: a page whose
 // tags each sit on one line converts to the same text with chunks of any length.
 TEST_F(OutputPassTest, ChunkBoundariesDoNotChangeTheText) {

@@ -59,7 +59,7 @@ TEST_F(PhasesTest, TurnsAPageIntoMarkerStructuredText) {
   EXPECT_EQ(
       "|\n|\n$_$_START_PRE|\nWelcome|\n=======|\n$_$_END_PRE|\n|\n\nFirst line goes on here.|\n"
       "Next *bold* and _it_.|\n$_$_START_LIST|\n[[LI]]- one|\n[[LI]]- two more [1]|\n"
-      "$_$_END_LIST|\n$_$_START_PRE|\n\nkeep   this\n  as is|\n$_$_END_PRE|\n$_$_LINE|\n",
+      "$_$_END_LIST|\n$_$_START_PRE|\n\nkeep   this\n  as is|\n$_$_END_PRE|\n$_$_LINE|\n[A cat] ",
       Convert(page, "|"));
   EXPECT_EQ("The  & Page", pass_.info.title.View());
   EXPECT_EQ("Ann Lee", pass_.info.author.View());

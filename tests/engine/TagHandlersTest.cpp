@@ -83,12 +83,19 @@ TEST_F(HandlerTest, StyleSheetLinksGoOnlyWhenStyleSheetsAreRemoved) {
   EXPECT_EQ(links, Run(&PatternLists::styleSheetLink, links));
 }
 
+// In text mode span and font tags join their text to what stands around it; when the output
+// stays HTML they leave a blank, but none in pre-formatted text.
 TEST_F(HandlerTest, InLineTagsLeaveNoBlanksInPreformattedText) {
+  const std::string html =
+      "a<span id=1>b</span>c<pre><span class=k>if</span>(x)  y</pre><font size=2>d</font>"
+      "<span id=2>e</span><PRE class=c><span id=3>f</span></PRE>g<span id=4>h";
   pass_.options.convertToText = 1;
+  EXPECT_EQ("abc<pre>if(x)  y</pre>de<PRE class=c>f</PRE>gh", Run(&PatternLists::inLine, html));
+  pass_.options.convertToText = 0;
+  pass_.options.removeSpan = 1;
+  pass_.options.removeFont = 1;
   EXPECT_EQ("a b c<pre>if(x)  y</pre> d  e <PRE class=c>f</PRE>g h",
-            Run(&PatternLists::inLine,
-                "a<span id=1>b</span>c<pre><span class=k>if</span>(x)  y</pre><font size=2>d</font>"
-                "<span id=2>e</span><PRE class=c><span id=3>f</span></PRE>g<span id=4>h"));
+            Run(&PatternLists::inLine, html));
   // A chunk that ends inside pre-formatted text leaves the next one starting there.
   EXPECT_EQ("<pre>a", Run(&PatternLists::inLine, "<pre>a"));
   EXPECT_EQ("bc</pre> d", Run(&PatternLists::inLine, "b<span id=1>c</span></pre><span id=2>d"));
@@ -145,7 +152,8 @@ TEST_F(HandlerTest, ImagesBecomeTheirAltTextOrAMarker) {
       {"absolute source without references", 1, 0, 0, "<img src=\"http://x.org/a.png\">",
        "[Image]"},
       {"nothing to show", 1, 1, 1, "<img width=3>", ""},
-      {"both policies off", 0, 0, 1, "<img src=\"a.png\" alt=\"A cat\">", ""},
+      {"both policies off: the ALT text", 0, 0, 1, "<img src=\"a.png\" alt=\"A cat\">", "[A cat]"},
+      {"both policies off: a decorative image goes", 0, 0, 1, "<img src=\"a.png\" alt=\" \">", ""},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -168,31 +176,33 @@ TEST_F(HandlerTest, LinksBecomeTheirTextWithAReference) {
     int urls;
   } kCases[] = {
       {"reference number", 1, 0, 0, 0, "", "<a href=\"http://x.org/p\">The <b>page</b></a>",
-       "The page [1] ", 1},
+       "The page [1]", 1},
       {"text equal to the address", 1, 0, 0, 0, "", "<a href=\"http://www.x.org/\">www.x.org</a>",
        "www.x.org", 0},
-      {"secure link", 1, 0, 0, 0, "", "<a href=\"https://x.org/p\">Page</a>", "Page [1] ", 1},
+      {"secure link", 1, 0, 0, 0, "", "<a href=\"https://x.org/p\">Page</a>", "Page [1]", 1},
       {"secure link equal to the text", 1, 0, 0, 0, "",
        "<a href=\"https://www.x.org/\">www.x.org</a>", "www.x.org", 0},
       {"secure link kept when local links go", 1, 0, 1, 0, "",
-       "<a href=\"https://x.org/p\">Page</a>", "Page [1] ", 1},
+       "<a href=\"https://x.org/p\">Page</a>", "Page [1]", 1},
       {"inline URL", 0, 1, 0, 0, "", "<a href=\"http://x.org/p\">Page</a>", "Page [http://x.org/p]",
        0},
       {"inline URL equal to the text", 0, 1, 0, 0, "",
        "<a href=\"http://www.x.org/\">www.x.org</a>", "www.x.org", 0},
       {"local link", 1, 0, 0, 0, "", "<a href=\"other.htm\">Other</a>", "Other", 0},
       {"local link made absolute by the base", 1, 0, 0, 0, "http://x.org/d/",
-       "<a href=\"o.htm\">Other</a>", "Other [1] ", 1},
+       "<a href=\"o.htm\">Other</a>", "Other [1]", 1},
       {"omitted local link", 1, 0, 1, 0, "", "<a href=\"other.htm\">Other</a>", "[link removed]",
        0},
       {"omitted mail link leaves no reference", 1, 0, 0, 1, "",
        "<a href=\"mailto:ann@x.org\">Ann</a>", "[link removed]", 0},
-      {"mail link", 1, 0, 0, 0, "", "<a href=\"mailto:ann@x.org\">Write</a>", "Write [1] ", 1},
+      {"mail link", 1, 0, 0, 0, "", "<a href=\"mailto:ann@x.org\">Write</a>", "Write [1]", 1},
       {"anchor without href", 1, 1, 0, 0, "", "<a name=\"top\">Top</a>", "Top", 0},
+      {"a link with nothing to show has no reference", 1, 0, 0, 0, "",
+       "<a href=\"http://x.org/p\">&nbsp;<img src=\"x.png\"></a>", " ", 0},
       {"line break in the text", 0, 0, 0, 0, "", "<a href=\"#x\">a<br>b</a>", "a{BR}b", 0},
       {"an empty anchor holds nothing", 1, 0, 0, 0, "",
        "<a id=\"s1\"/>Heading<p>Text <a href=\"http://x.org/p\">page</a>",
-       "Heading<p>Text page [1] ", 1},
+       "Heading<p>Text page [1]", 1},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -220,12 +230,12 @@ TEST_F(HandlerTest, DocumentTextGoesInForTheSecondStageToDecodeOnce) {
     const char* url;  // the one listed, or ""
   } kCases[] = {
       {"escaped markup in a link", &PatternLists::link, 1, 0,
-       "<a href=\"https://x.org/p\">&lt;string&gt;</a>", "&lt;string&gt; [1] ", "https://x.org/p"},
+       "<a href=\"https://x.org/p\">&lt;string&gt;</a>", "&lt;string&gt; [1]", "https://x.org/p"},
       {"ampersand in a link text and its address", &PatternLists::link, 1, 0,
-       "<a href=\"https://x.org/?a=1&amp;b=2\">Fish &amp; <b>chips</b></a>",
-       "Fish &amp; chips [1] ", "https://x.org/?a=1&b=2"},
+       "<a href=\"https://x.org/?a=1&amp;b=2\">Fish &amp; <b>chips</b></a>", "Fish &amp; chips [1]",
+       "https://x.org/?a=1&b=2"},
       {"letters decoded", &PatternLists::link, 1, 0,
-       "<a href=\"https://x.org/caf&#xE9;\">caf&eacute;</a>", "caf\xC3\xA9 [1] ",
+       "<a href=\"https://x.org/caf&#xE9;\">caf&eacute;</a>", "caf\xC3\xA9 [1]",
        "https://x.org/caf\xC3\xA9"},
       {"text equal to the decoded address", &PatternLists::link, 1, 0,
        "<a href=\"https://www.x.org/?a&amp;b\">www.x.org/?a&amp;b</a>", "www.x.org/?a&amp;b", ""},
