@@ -1,5 +1,7 @@
 #include "engine/OpenElementTracker.h"
 
+#include "engine/HiddenElements.h"
+
 namespace quorlex {
 namespace {
 
@@ -13,9 +15,6 @@ struct EndsAtText {
 };
 constexpr EndsAtText kEndsAtText[] = {
     {"script", "</script"}, {"style", "</style"}, {"head", "</head>"}};
-
-// The elements that end at their matching end tag.
-constexpr std::string_view kEndsAtEndTag[] = {"template", "svg"};
 
 bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
@@ -67,11 +66,21 @@ std::string_view TagAt(std::string_view text, size_t at) {
 }
 
 // Whether the tag whose name starts `rest` may open an element: a quick test of the
-// name's first letter, which most tags of a page fail.
+// name's first letter and of the character after the name, which most tags of a page fail
+// (any tag with attributes may hide its element).
 bool MayOpen(std::string_view rest) {
   if (rest.empty()) return false;
   const char first = Lower(rest.front());
-  return first == 's' || first == 'h' || first == 't';
+  if (first == 's' || first == 'h' || first == 't') return true;
+  size_t end = 0;
+  while (end < rest.size() && IsNameCharacter(rest[end])) ++end;
+  return end > 0 && end < rest.size() && IsWhiteSpace(rest[end]);
+}
+
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = Lower(c);
+  return lower;
 }
 
 bool ClosesItself(std::string_view tag) { return tag.ends_with("/>"); }
@@ -89,12 +98,10 @@ OpenElementTracker::OpenElement OpenElementTracker::Opened(std::string_view tag,
       element.endText = candidate.end;
     }
   }
-  for (const std::string_view candidate : kEndsAtEndTag) {
-    if (SameName(name, candidate) && !ClosesItself(tag)) {
-      element.ending = Ending::kAtEndTag;
-      element.name = candidate;
-      element.depth = 1;
-    }
+  if (!IsVoidElement(name) && !ClosesItself(tag) && HidesElement(tag, name)) {
+    element.ending = Ending::kAtEndTag;
+    element.name = LowerCase(name);
+    element.depth = 1;
   }
   return element;
 }

@@ -7,21 +7,21 @@ namespace quorlex {
 
 // Follows the input line by line as it is gathered into a chunk for the first stage, and
 // tells whether the text so far ends inside an element that the first stage must see whole:
-// a comment, a script, a style sheet, a head, a template or an inline svg. Each of these
-// goes with one pattern match, and a match never reaches across the end of a chunk; so the
-// chunk goes on until the element has ended.
+// a comment, a script, a style sheet, a head, a template, an inline svg or an element
+// hidden by its attributes (HidesElement). Each of these goes with one pattern match, and a
+// match never reaches across the end of a chunk; so the chunk goes on until the element has
+// ended.
 //
 // An element ends where the pattern that removes it stops: a comment at the first "-->"
 // after its "<!--", a script at "</script", a style sheet at "</style", a head at
-// "</head>"; a template or svg element at its matching end tag, nested start tags of the
-// same name counted ("<svg/>" opens nothing). Names and ends are found ignoring case.
-// Inside an open element nothing else is looked for: a "<!--" in a script is script.
+// "</head>"; a template, svg or hidden element at its matching end tag, nested start tags
+// of the same name counted ("<svg/>" and void elements open nothing). Names and ends are found
+// ignoring case. Inside an open element nothing else is looked for: a "<!--" in a script is script.
 //
 // Every line is looked at once, when it is fed, so the work stays linear in the input
 // however long an element stays open; one that never ends keeps the tracker inside it to
 // the end of the input. Start tags are recognised by Opened(), which sees the tag up to
-// its ">": an element that ends at its matching end tag for some other reason
-// (the `hidden` attribute, say) is one more case there.
+// its ">" or the end of its line (attributes on a later line are not seen).
 class OpenElementTracker {
  public:
   // Takes the next line of the text, without its line feed.

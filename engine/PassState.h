@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/HiddenElements.h"
 #include "engine/IndentLevels.h"
 #include "engine/TagRemover.h"
 #include "foundation/MessageChannel.h"
@@ -59,6 +60,7 @@ struct PatternLists {
   CopyPatternEngine outsideHead;  // what belongs in a head, where it stands outside one
   CopyPatternEngine comment;
   CopyPatternEngine style;
+  CopyPatternEngine hidden;  // elements a reader never sees, with their content
   CopyPatternEngine form;
   CopyPatternEngine inLine;
   CopyPatternEngine listTag;
@@ -131,6 +133,9 @@ struct PassState {
   // The in-line tag handler: whether the text it has reached is pre-formatted.
   bool inLinePreformatted = false;
   int preformattedTagsSeen = 0;
+  // The hidden-element handler: where the elements of the text it runs over end (cleared
+  // before every run of its list).
+  ElementEnds elementEnds;
   // The character set the META handler found.
   TextString foundCharacterSet;
 

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "engine/HiddenElements.h"
 #include "engine/Tables.h"
 #include "engine/TagHandlers.h"
 #include "foundation/Utf8.h"
@@ -355,6 +356,10 @@ void BuildPatternLists(PassState& pass) {
       .Add(scripts, del, {"<script%W**/script>"}, "")
       .Add(scripts, del, {"<script>**/script>"}, "")
       .Add(styles, del, {"<style>**/style>"}, "");
+  // Every start tag goes past the hidden-element handler, which turns most of them away at
+  // a glance.
+  ListBuilder(lists.hidden)
+      .Handle(text, copy, {"<%Z"}, HiddenElementHandler, datum(nullptr, nullptr, 0));
   // A form, its fieldsets and their legends are blocks of the page: in text mode their tags
   // become line breaks, and what they hold stays.
   const bool forms = text || o.removeForm;

@@ -153,6 +153,11 @@ void RunFirstStage(int chunkNumber, PassState& pass, TextString& text) {
   if (textMode || o.removeStyleSheet || o.removeScript) {
     Apply(pass, lists.style, text, "INFO: Removing style sheet");
   }
+  if (textMode) {
+    // Hidden content goes before any later list can make text of it.
+    pass.elementEnds.Clear();
+    Apply(pass, lists.hidden, text, nullptr);
+  }
   if (textMode || o.removeForm) Apply(pass, lists.form, text, "INFO: Removing Form fields");
   if (textMode || o.removeFont || o.removeSpan || o.removeEmphasis) {
     // The pre-formatted tags match without changing anything; the second run starts where

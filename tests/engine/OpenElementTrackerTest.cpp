@@ -34,6 +34,11 @@ TEST(OpenElementTracker, SaysWhetherTheTextEndsInsideAnElement) {
       {"another name is no end tag", {"<svg>", "</svgs>", "</svg>"}, "110"},
       {"two elements on one line", {"<!-- a --><script>x", "</script><!-- b", "-->"}, "110"},
       {"one that never ends", {"<!--", "a", "b"}, "111"},
+      {"a hidden div with divs inside", {"<div hidden>", "<div>a</div>", "</DIV>"}, "110"},
+      {"a style that hides", {"<p style=\"DISPLAY : none\">", "</p>"}, "10"},
+      {"aria-hidden", {"<span class=x aria-hidden=\"true\">", "</span>"}, "10"},
+      {"a void hidden element opens nothing", {"<img hidden src=x>", "<p>"}, "00"},
+      {"until-found opens nothing", {"<div hidden=until-found>", "<p>"}, "00"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);

@@ -274,6 +274,7 @@ TEST_F(OutputPassTest, ChunksNeverEndInsideAnElementRemovedWhole) {
       {"a head", 0, "<html><head>\n", "<meta name=\"k\" content=\"a, b\">\n", "stray</head>\n"},
       {"a comment", 190000, "<!-- a long comment\n", "inside\n", "stray -->\n"},
       {"a script", 190000, "<script>\n", "var inside = 1;\n", "stray = 2;</script>\n"},
+      {"a hidden element", 190000, "<div hidden>\n", "<div>inside</div>\n", "stray</div>\n"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);

@@ -1,0 +1,240 @@
+#include "engine/HiddenElements.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+
+#include "engine/PassState.h"
+
+namespace quorlex {
+namespace {
+
+constexpr std::string_view kVoidElements[] = {"img",   "input",  "br",   "hr",   "meta",
+                                              "link",  "source", "wbr",  "area", "col",
+                                              "embed", "track",  "param"};
+
+// The elements whose content never shows, whatever their attributes.
+constexpr std::string_view kContentNeverShown[] = {"template", "svg"};
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+bool IsLetter(char c) {
+  c = Lower(c);
+  return c >= 'a' && c <= 'z';
+}
+
+bool IsNameCharacter(char c) {
+  return IsLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == ':' || c == '_' || c == '.';
+}
+
+// Whether `text` (any case) is `lowerText` (lower case).
+bool SameIgnoringCase(std::string_view text, std::string_view lowerText) {
+  if (text.size() != lowerText.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (Lower(text[i]) != lowerText[i]) return false;
+  }
+  return true;
+}
+
+// Whether `lowerText` (lower case) occurs in `text`, ignoring case.
+bool ContainsIgnoringCase(std::string_view text, std::string_view lowerText) {
+  for (size_t at = 0; at + lowerText.size() <= text.size(); ++at) {
+    if (SameIgnoringCase(text.substr(at, lowerText.size()), lowerText)) return true;
+  }
+  return false;
+}
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && IsWhiteSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsWhiteSpace(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = Lower(c);
+  return lower;
+}
+
+// The name that starts at text[at]; empty when none does.
+std::string_view NameAt(std::string_view text, size_t at) {
+  size_t end = at;
+  while (end < text.size() && IsNameCharacter(text[end])) ++end;
+  return text.substr(at, end - at);
+}
+
+// The ">" that ends the tag starting at text[at]; npos when another "<" or the end of the
+// text comes first. Looking no further than the next "<" keeps a text full of stray "<"s
+// linear.
+size_t TagEnd(std::string_view text, size_t at) {
+  const size_t stop = text.find_first_of("<>", at + 1);
+  return stop != std::string_view::npos && text[stop] == '>' ? stop : std::string_view::npos;
+}
+
+bool ClosesItself(std::string_view tag) { return tag.ends_with("/>"); }
+
+struct Attribute {
+  std::string_view name;
+  std::string_view value;  // without its quotes; empty when the attribute has none
+};
+
+// Reads the next attribute of `text` (a tag after its name) from `pos`; false at the tag's
+// end. A quoted value runs to the same quote (or to the end when it is never closed), an
+// unquoted one to white space or ">".
+bool NextAttribute(std::string_view text, size_t& pos, Attribute& attribute) {
+  while (pos < text.size() && (IsWhiteSpace(text[pos]) || text[pos] == '/')) ++pos;
+  if (pos >= text.size() || text[pos] == '>') return false;
+  const size_t nameStart = pos;
+  // A stray "=" is taken into the name, so that every call moves on.
+  do {
+    ++pos;
+  } while (pos < text.size() && !IsWhiteSpace(text[pos]) && text[pos] != '=' && text[pos] != '>' &&
+           text[pos] != '/');
+  attribute = Attribute{text.substr(nameStart, pos - nameStart), {}};
+  size_t after = pos;
+  while (after < text.size() && IsWhiteSpace(text[after])) ++after;
+  if (after >= text.size() || text[after] != '=') return true;
+  pos = after + 1;
+  while (pos < text.size() && IsWhiteSpace(text[pos])) ++pos;
+  if (pos < text.size() && (text[pos] == '"' || text[pos] == '\'')) {
+    const size_t close = text.find(text[pos], pos + 1);
+    const size_t end = close == std::string_view::npos ? text.size() : close;
+    attribute.value = text.substr(pos + 1, end - pos - 1);
+    pos = end + 1;
+    return true;
+  }
+  const size_t valueStart = pos;
+  while (pos < text.size() && !IsWhiteSpace(text[pos]) && text[pos] != '>') ++pos;
+  attribute.value = text.substr(valueStart, pos - valueStart);
+  return true;
+}
+
+// Whether a style attribute's declarations take the element off the page:
+// "Display : None", "visibility:hidden !important".
+bool StyleHides(std::string_view style) {
+  while (!style.empty()) {
+    const size_t semicolon = style.find(';');
+    const std::string_view declaration = style.substr(0, semicolon);
+    style = semicolon == std::string_view::npos ? std::string_view() : style.substr(semicolon + 1);
+    const size_t colon = declaration.find(':');
+    if (colon == std::string_view::npos) continue;
+    const std::string_view property = Trimmed(declaration.substr(0, colon));
+    std::string_view value = declaration.substr(colon + 1);
+    value = Trimmed(value.substr(0, value.find('!')));  // "none !important" is "none"
+    if ((SameIgnoringCase(property, "display") && SameIgnoringCase(value, "none")) ||
+        (SameIgnoringCase(property, "visibility") && SameIgnoringCase(value, "hidden"))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool AttributeHides(const Attribute& attribute) {
+  if (SameIgnoringCase(attribute.name, "hidden")) {
+    return !SameIgnoringCase(Trimmed(attribute.value), "until-found");
+  }
+  if (SameIgnoringCase(attribute.name, "aria-hidden")) {
+    return SameIgnoringCase(Trimmed(attribute.value), "true");
+  }
+  return SameIgnoringCase(attribute.name, "style") && StyleHides(attribute.value);
+}
+
+bool IsOneOf(std::string_view name, const auto& lowerNames) {
+  for (const std::string_view candidate : lowerNames) {
+    if (SameIgnoringCase(name, candidate)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool IsVoidElement(std::string_view name) { return IsOneOf(name, kVoidElements); }
+
+bool HidesElement(std::string_view tag, std::string_view name) {
+  if (IsOneOf(name, kContentNeverShown)) return true;
+  const std::string_view attributes = tag.substr(std::min(tag.size(), name.size() + 1));
+  // Every way of hiding spells "hidden" or "none": most tags fail this at once.
+  if (!ContainsIgnoringCase(attributes, "hidden") && !ContainsIgnoringCase(attributes, "none")) {
+    return false;
+  }
+  Attribute attribute;
+  for (size_t pos = 0; NextAttribute(attributes, pos, attribute);) {
+    if (AttributeHides(attribute)) return true;
+  }
+  return false;
+}
+
+int ElementEnds::EndOf(std::string_view text, int start) {
+  if (!read_) Read(text);
+  const auto found = std::lower_bound(
+      starts_.begin(), starts_.end(), start,
+      [](const Element& element, int position) { return element.start < position; });
+  return found != starts_.end() && found->start == start ? found->end : -1;
+}
+
+void ElementEnds::Read(std::string_view text) {
+  read_ = true;
+  starts_.clear();
+  struct Open {
+    std::string name;  // lower case
+    size_t element;    // its index in starts_
+  };
+  std::vector<Open> open;
+  // How many elements of each name are open: an end tag of a name with none is ignored
+  // without a look down the stack, so that stray end tags cost nothing.
+  std::unordered_map<std::string, int> openCount;
+  for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
+    const bool endTag = at + 1 < text.size() && text[at + 1] == '/';
+    const size_t nameAt = at + (endTag ? 2 : 1);
+    if (nameAt >= text.size() || !IsLetter(text[nameAt])) continue;
+    const size_t close = TagEnd(text, at);
+    if (close == std::string_view::npos) continue;
+    std::string name = LowerCase(NameAt(text, nameAt));
+    const std::string_view tag = text.substr(at, close - at + 1);
+    if (!endTag && !IsVoidElement(name) && !ClosesItself(tag)) {
+      ++openCount[name];
+      open.push_back(Open{std::move(name), starts_.size()});
+      starts_.push_back(Element{static_cast<int>(at), -1});
+    } else if (endTag && openCount[name] > 0) {
+      // The elements opened inside the one this tag closes end with it, unclosed.
+      for (bool closed = false; !closed; open.pop_back()) {
+        --openCount[open.back().name];
+        closed = open.back().name == name;
+        if (closed) starts_[open.back().element].end = static_cast<int>(close + 1);
+      }
+    }
+    at = close;
+  }
+}
+
+HandlerResult HiddenElementHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                                   const char* working, int& index, void* userData) {
+  const int length = engine.WorkingLength();
+  if (!state.IsUsable(length)) return HandlerResult::kUnchanged;
+  const std::string_view text(working, static_cast<size_t>(length));
+  const size_t start = static_cast<size_t>(state.start);
+  const size_t close = TagEnd(text, start);
+  if (close == std::string_view::npos) return HandlerResult::kUnchanged;
+  const std::string_view tag = text.substr(start, close - start + 1);
+  const std::string_view name = NameAt(tag, 1);
+  if (!HidesElement(tag, name)) return HandlerResult::kUnchanged;
+  MatchState removed = state;
+  removed.end = static_cast<int>(close);
+  if (!IsVoidElement(name) && !ClosesItself(tag)) {
+    PassState& pass = *static_cast<HandlerDatum*>(userData)->pass;
+    const int end = pass.elementEnds.EndOf(text, state.start);
+    if (end < 0) {
+      const std::string warning =
+          "WARNING: No end tag for hidden <" + LowerCase(name) + "> - only the tag removed";
+      pass.Message(warning.c_str(), 10);
+    } else {
+      removed.end = end - 1;
+    }
+  }
+  static_cast<CopyPatternEngine&>(engine).EmitReplacement(removed, index, "");
+  return HandlerResult::kUnchanged;
+}
+
+}  // namespace quorlex

@@ -1,0 +1,63 @@
+#pragma once
+
+// Content a reader of the page never sees: elements hidden by an attribute or a style, and
+// the content of <template> and of inline <svg>. In text mode the hidden-content list (one
+// handler on "<" and a letter) removes each such element with everything it holds, before
+// the later lists can turn any of it into text. <noscript> is not hidden: we read as a
+// browser without scripts does.
+
+#include <string_view>
+#include <vector>
+
+#include "foundation/PatternEngine.h"
+
+namespace quorlex {
+
+// Whether `name` (any case) is a void element: one that has no end tag and holds nothing
+// (img, input, br, hr, meta, link, source, wbr, area, col, embed, track, param).
+[[nodiscard]] bool IsVoidElement(std::string_view name);
+
+// Whether the start tag `tag` (from its "<" up to and including its ">", `name` its name in
+// any case) hides its element: the name is template or svg, or the tag has the `hidden`
+// attribute (with any value but "until-found"), `aria-hidden="true"`, or a style attribute
+// declaring `display: none` or `visibility: hidden` (names and values in any case, any white
+// space around them, "!important" or not).
+[[nodiscard]] bool HidesElement(std::string_view tag, std::string_view name);
+
+// Where the elements of one text end, found in one pass over all its tags: a start tag is
+// matched with the end tag of its name that closes it, nested start tags of that name
+// counted. An end tag closes the innermost open element of its name and, with it, every
+// element opened inside that one and still open: those have no end tag. An end tag with no
+// open element of its name is ignored. Void elements and tags closing themselves ("<x/>")
+// open nothing. A tag runs from its "<" to the next ">", unless another "<" comes first.
+class ElementEnds {
+ public:
+  // Forgets the text: the next EndOf reads the text it is given.
+  void Clear() {
+    read_ = false;
+    starts_.clear();
+  }
+  // Where the element whose start tag begins at text[start] ends: the position just after
+  // its end tag's ">"; -1 when it has no end tag (or no start tag begins there). The text
+  // is read on the first call after Clear and must not change until the next Clear.
+  [[nodiscard]] int EndOf(std::string_view text, int start);
+
+ private:
+  struct Element {
+    int start = 0;
+    int end = -1;
+  };
+  void Read(std::string_view text);
+
+  bool read_ = false;
+  std::vector<Element> starts_;  // every element opened, in text order
+};
+
+// "<" and a letter: when the tag it begins hides its element, the element goes with all it
+// holds; when that element has no end tag, only the start tag goes, with a warning. Other
+// tags stay as they are. The datum's pass holds the ElementEnds of the run.
+HandlerResult HiddenElementHandler(PatternEngine& engine, WildcardPattern& pattern,
+                                   MatchState& state, const char* working, int& index,
+                                   void* userData);
+
+}  // namespace quorlex
