@@ -360,18 +360,20 @@ void BuildPatternLists(PassState& pass) {
   // a glance.
   ListBuilder(lists.hidden)
       .Handle(text, copy, {"<%Z"}, HiddenElementHandler, datum(nullptr, nullptr, 0));
-  // A form, its fieldsets and their legends are blocks of the page: in text mode their tags
-  // become line breaks, and what they hold stays.
+  // Removing a form keeps what a reader sees of it. A form, its fieldsets and their legends
+  // are blocks of the page: in text mode their tags become line breaks, and what they hold
+  // stays, as do the text of labels and buttons, a button input's caption, the option a
+  // select shows and the text of a text area. The other controls go.
   const bool forms = text || o.removeForm;
   ListBuilder(lists.form)
       .Add(forms, rep,
            {"<form>", "<form%W**>", "</form>", "<fieldset>", "<fieldset%W**>", "</fieldset>",
-            "<legend>", "<legend%W**>", "</legend>"},
+            "<legend>", "<legend%W**>", "</legend>", "<textarea>", "<textarea%W**>", "</textarea>"},
            text ? m.softBreak.Data() : "")
-      .Add(forms, del,
-           {"<label%W**/label>", "<input%W**>", "<isindex**>", "<select**/select>",
-            "<textarea**/textarea>"},
-           "");
+      .Add(forms, del, {"<label>", "<label%W**>", "<isindex**>"}, "")
+      .Add(forms, rep, {"</label>", "<button>", "<button%W**>", "</button>"}, " ")
+      .Handle(forms, copy, {"<input%W**>"}, InputHandler, datum(nullptr, nullptr, 0))
+      .Handle(forms, copy, {"<select**/select>"}, SelectHandler, datum(nullptr, nullptr, 0));
   // In text mode with highlighting, b, i, strong and em stay for the highlight list, which
   // turns them into *bold* and _italic_.
   const bool emphasis = (text || o.removeEmphasis) && !(text && o.highlightBoldAndItalic);
@@ -392,6 +394,14 @@ void BuildPatternLists(PassState& pass) {
       .Add(emphasis, del, {"<b>", "</b>", "<i>", "</i>", "<strong>", "</strong>", "<em>", "</em>"},
            "")
       .Add(text, rep, {"<u>", "</u>", "<s>", "</s>", "<strike>", "</strike>"}, "")
+      // Raised and lowered text keeps a mark ("mc^2", "H_2O"); a quotation gets its marks,
+      // curly ones (as an entity, decoded with the others) when the output is UTF-8.
+      .Handle(text, copy, {"<sup>**</sup>", "<sup%W**>**</sup>"}, RaisedTextHandler,
+              datum(nullptr, nullptr, '^'))
+      .Handle(text, copy, {"<sub>**</sub>", "<sub%W**>**</sub>"}, RaisedTextHandler,
+              datum(nullptr, nullptr, '_'))
+      .Add(text, rep, {"<q>", "<q%W**>"}, o.utf8Output ? "&ldquo;" : "\"")
+      .Add(text, rep, {"</q>"}, o.utf8Output ? "&rdquo;" : "\"")
       // A word-break opportunity stays in the text as a zero-width space, which the line
       // writer may break at and never writes.
       .Add(text, rep, {"<wbr>", "<wbr/>", "<wbr />"}, kZeroWidthSpace.data());

@@ -279,6 +279,14 @@ void TableLayout::Start(PassState& pass, const TextString& tableTag, int availab
   format_ = o.tableFormat == 2 ? Format::kComma : o.tableFormat == 3 ? Format::kTab : Format::kText;
 }
 
+void TableLayout::SetCaption(const TextString& captionText) {
+  caption_.clear();
+  int rigid = 0;
+  for (const std::string& line : CellLines(captionText, availableWidth_, rigid)) {
+    Rewrap(line, availableWidth_, caption_);
+  }
+}
+
 void TableLayout::SetRow(int row, int verticalAlignment, int horizontalAlignment) {
   if (row > static_cast<int>(rows_.size())) rows_.resize(static_cast<size_t>(row));
   rows_[static_cast<size_t>(row - 1)].verticalAlignment = verticalAlignment;
@@ -649,7 +657,7 @@ void TableLayout::RenderText(TextString& out) const {
     ruleLine += std::string(static_cast<size_t>(columns_[c].width), '-');
     if (c + 1 < columns_.size()) ruleLine += '-';
   }
-  std::vector<std::string> lines;
+  std::vector<std::string> lines = caption_;
   if (bordered) lines.push_back(borderLine);
   const int columnCount = static_cast<int>(columns_.size());
   const std::vector<std::vector<const Cell*>> cellsByRow = CellsByRow();
@@ -697,6 +705,7 @@ void TableLayout::RenderDelimited(TextString& out) const {
   const char delimiter = format_ == Format::kComma ? ',' : '\t';
   const int columnCount = static_cast<int>(columns_.size());
   std::string text;
+  for (const std::string& line : caption_) text += line + '\n';
   if (!hasBlocks_) {
     text += format_ == Format::kComma ? "$_$_BEGIN_COMMA_DELIMITED_TABLE\n"
                                       : "$_$_BEGIN_DELIMITED_TABLE\n";
@@ -765,6 +774,19 @@ std::vector<Piece> Rows(std::string_view table) {
     start = next;
   }
   return rows;
+}
+
+// The text of the caption in front of the first row of `table`; empty when it has none.
+std::string_view CaptionText(std::string_view table) {
+  const size_t firstRow = std::min(FindNoCase(table, "<tr", 0, true), table.size());
+  const size_t start = FindNoCase(table.substr(0, firstRow), "<caption", 0, true);
+  if (start == std::string_view::npos) return {};
+  const size_t textStart = table.find('>', start);
+  const size_t end = FindNoCase(table, "</caption", start, true);
+  if (textStart == std::string_view::npos || end == std::string_view::npos || end < textStart) {
+    return {};
+  }
+  return table.substr(textStart + 1, end - textStart - 1);
 }
 
 // The pieces of a row between cell boundaries: the nearest "<th", "<td", "</tr" or "</td".
@@ -841,6 +863,7 @@ HandlerResult TableHandler(PatternEngine& engine, WildcardPattern&, MatchState& 
   TableLayout layout;
   layout.Start(pass, TagAttributes(table, 0, 6), available, nested,
                table.find(kTextBlockLine) != std::string_view::npos);
+  layout.SetCaption(pass.WithoutTags(Text(CaptionText(table))));
   int rowNumber = 0;
   for (const Piece& rowPiece : Rows(table)) {
     const std::string_view row = table.substr(rowPiece.start, rowPiece.end - rowPiece.start);

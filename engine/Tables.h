@@ -47,6 +47,9 @@ class TableLayout {
   // Adds a cell (its tag's attributes and its text, tags removed) at `column`, which then
   // moves past the columns the cell spans.
   void AddCell(int row, int& column, const TextString& cellTag, const TextString& cellText);
+  // The table's caption (its text, tags removed): written on lines of its own above the
+  // table, wrapped to the available width; in the delimited formats, above the begin marker.
+  void SetCaption(const TextString& captionText);
   // The table as lines, each ended by a line feed (a delimited table's last line is not).
   void Render(TextString& out);
 
@@ -114,6 +117,7 @@ class TableLayout {
   [[nodiscard]] std::string CellLine(const Cell& cell, const Row& row, int line, int width) const;
 
   PassState* pass_ = nullptr;
+  std::vector<std::string> caption_;
   int pageWidth_ = 0;
   int tableWidth_ = 0;
   int availableWidth_ = 0;

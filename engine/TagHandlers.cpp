@@ -421,6 +421,166 @@ HandlerResult ImageHandler(PatternEngine& engine, WildcardPattern&, MatchState& 
   return HandlerResult::kUnchanged;
 }
 
+// --- Form controls ----------------------------------------------------------------------
+
+namespace {
+
+bool IsTagBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+bool IsAttributeNameChar(char c) {
+  return !IsTagBlank(c) && c != '=' && c != '>' && c != '/' && c != '"' && c != '\'';
+}
+
+bool EqualsNoCase(std::string_view text, std::string_view word) {
+  return text.size() == word.size() &&
+         std::equal(text.begin(), text.end(), word.begin(),
+                    [](char a, char b) { return Lower(a) == Lower(b); });
+}
+
+// Whether `tag` ("<option value=\"b\" selected>") has the attribute `name` (ignoring case),
+// with a value or without. Values are passed over, so `value="selected"` is no such
+// attribute.
+bool HasAttribute(std::string_view tag, std::string_view name) {
+  size_t at = 1;
+  while (at < tag.size() && IsAttributeNameChar(tag[at])) ++at;  // the element's name
+  bool valueNext = false;
+  while (at < tag.size()) {
+    const char c = tag[at];
+    if (c == '=') {
+      valueNext = true;
+      ++at;
+    } else if (c == '"' || c == '\'') {
+      const size_t close = tag.find(c, at + 1);
+      if (close == std::string_view::npos) return false;
+      valueNext = false;
+      at = close + 1;
+    } else if (IsAttributeNameChar(c)) {
+      const size_t start = at;
+      while (at < tag.size() && IsAttributeNameChar(tag[at])) ++at;
+      if (!valueNext && EqualsNoCase(tag.substr(start, at - start), name)) return true;
+      valueNext = false;
+    } else {
+      ++at;
+    }
+  }
+  return false;
+}
+
+// The caption a browser shows on a button input without a value.
+const char* DefaultCaption(const TextString& type) {
+  if (type.Length() == 6 && type.Equals("submit", 0, 0)) return "Submit";
+  if (type.Length() == 5 && type.Equals("reset", 0, 0)) return "Reset";
+  return "";
+}
+
+bool IsButtonType(const TextString& type) {
+  return (type.Length() == 6 && type.Equals("button", 0, 0)) || *DefaultCaption(type) != '\0';
+}
+
+// One option of a select: its tag and the text that follows it up to the next tag.
+struct Option {
+  std::string_view tag;
+  std::string_view text;
+};
+
+std::vector<Option> Options(std::string_view select) {
+  std::vector<Option> options;
+  for (size_t at = select.find('<'); at != std::string_view::npos; at = select.find('<', at + 1)) {
+    const std::string_view rest = select.substr(at);
+    if (rest.size() < 8 || !EqualsNoCase(rest.substr(0, 7), "<option") ||
+        IsAttributeNameChar(rest[7])) {
+      continue;
+    }
+    const size_t tagEnd = rest.find('>');
+    if (tagEnd == std::string_view::npos) break;
+    const std::string_view text = rest.substr(tagEnd + 1);
+    options.push_back({rest.substr(0, tagEnd + 1), text.substr(0, text.find('<'))});
+  }
+  return options;
+}
+
+// `text` between blanks, so that it never runs into the words around the control.
+void EmitCaption(PatternEngine& engine, const MatchState& state, int& index, TextString text) {
+  text.Trim(0, " \t\r\n");
+  Emit(engine, state, index, text.IsEmpty() ? "" : (" " + text + " ").Data());
+}
+
+}  // namespace
+
+HandlerResult InputHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                           const char* working, int& index, void* userData) {
+  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  PassState& pass = Pass(userData);
+  const TextString tag = MatchText(state, working);
+  const TextString type = AttributeText(pass, "type", tag).decoded;
+  TextString caption;
+  if (IsButtonType(type)) {
+    const DocumentText value = AttributeText(pass, "value", tag);
+    caption = value.decoded.IsEmpty() ? TextString(DefaultCaption(type)) : Inserted(pass, value);
+  }
+  EmitCaption(engine, state, index, caption);
+  return HandlerResult::kUnchanged;
+}
+
+HandlerResult SelectHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                            const char* working, int& index, void*) {
+  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  const std::vector<Option> options =
+      Options(std::string_view(working + state.start, state.end - state.start + 1));
+  const auto selected = std::find_if(options.begin(), options.end(), [](const Option& option) {
+    return HasAttribute(option.tag, "selected");
+  });
+  const auto shown = selected != options.end() ? selected : options.begin();
+  TextString caption;
+  if (shown != options.end()) {
+    caption.AssignBytes(shown->text.data(), static_cast<int>(shown->text.size()));
+  }
+  EmitCaption(engine, state, index, caption);
+  return HandlerResult::kUnchanged;
+}
+
+// --- Superscripts and subscripts ----------------------------------------------------------
+
+namespace {
+
+bool IsBracketed(const TextString& text) {
+  if (text.Length() < 2) return false;
+  const char first = text[0];
+  const char last = text[text.Length() - 1];
+  return (first == '[' && last == ']') || (first == '(' && last == ')');
+}
+
+bool HoldsBlank(const TextString& text) {
+  return text.View().find_first_of(" \t\r\n") != std::string_view::npos;
+}
+
+}  // namespace
+
+HandlerResult RaisedTextHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                                const char* working, int& index, void* userData) {
+  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  const HandlerDatum& datum = *static_cast<HandlerDatum*>(userData);
+  // The match runs from the opening tag to "</sup>" or "</sub>".
+  const std::string_view element(working + state.start, state.end - state.start + 1);
+  constexpr size_t kClosingLength = 6;
+  const size_t contentStart = std::min(element.find('>') + 1, element.size() - kClosingLength);
+  TextString content;
+  content.AssignBytes(element.data() + contentStart,
+                      static_cast<int>(element.size() - kClosingLength - contentStart));
+  content.Trim(0, " \t\r\n");
+  TextString shown = datum.pass->WithoutTags(content);
+  shown.Trim(0, " \t\r\n");
+  TextString replacement;
+  if (shown.IsEmpty() || IsBracketed(shown)) {
+    replacement = content;
+  } else {
+    replacement.AppendChar(static_cast<char>(datum.variable));
+    replacement += HoldsBlank(shown) ? "(" + content + ")" : content;
+  }
+  Emit(engine, state, index, replacement);
+  return HandlerResult::kUnchanged;
+}
+
 // --- Links ------------------------------------------------------------------------------
 
 namespace {

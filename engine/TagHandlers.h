@@ -54,6 +54,20 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern& pattern, Match
 // own.
 HandlerResult BlockHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
                            const char* working, int& index, void* userData);
+// "<input ...>": a button's caption (type button, submit or reset: its value, else the
+// caption a browser shows), between blanks; any other input goes.
+HandlerResult InputHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
+                           const char* working, int& index, void* userData);
+// "<select ...>...</select>": the text of its first selected option, else of its first
+// option, between blanks.
+HandlerResult SelectHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
+                            const char* working, int& index, void* userData);
+// A whole sup or sub element (the variable of the datum: '^' or '_'): its content after the
+// mark, in brackets when it shows more than one word ("^2", "_(max)" ); content that
+// already stands in brackets or parentheses ("[3]", "(a)"), or shows nothing, goes in
+// unmarked.
+HandlerResult RaisedTextHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
+                                const char* working, int& index, void* userData);
 // "<hN ...>" and "</hN>" (in-place engine): the heading text framed and underlined.
 HandlerResult HeadingHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
                              const char* working, int& index, void* userData);

@@ -243,6 +243,77 @@ TEST_F(OutputPassTest, KeepsInlineTextAsWritten) {
   }
 }
 
+// Nothing a reader sees is lost: what the controls of a form show, table captions, raised
+// and lowered text, quotations.
+TEST_F(OutputPassTest, KeepsTheTextAReaderSees) {
+  static const struct {
+    const char* name;
+    const char* html;
+    int tableFormat;  // 1 text, 2 comma, 3 tab
+    const char* characterSet;
+    const char* text;
+  } kCases[] = {
+      {"a select shows its selected option",
+       "<p>Size: <select name=s><option value=\"1\">Small<option selected value=2>Large "
+       "</option></select> only.",
+       1, "UTF-8", "Size: Large only.\n\n"},
+      {"a select without a selected option shows its first",
+       "<p>Size:<select><option value=\"selected\">Small</option><option>Large</option>"
+       "</select>only.",
+       1, "UTF-8", "Size: Small only.\n\n"},
+      {"a select without options shows nothing", "<p>A <select></select>B", 1, "UTF-8", "A B\n\n"},
+      {"a fieldset holding paragraphs and a table",
+       "<fieldset><legend>Plan</legend><p>Pick one.</p><table><tr><td>Basic</td><td>Pro</td>"
+       "</tr></table></fieldset>",
+       1, "UTF-8", "Plan\n\nPick one.\n\n Basic Pro\n"},
+      {"a label around an input keeps its text",
+       "<p><label for=n>Name</label><input type=text name=n> <label><input type=checkbox> "
+       "I agree</label>",
+       1, "UTF-8", "Name I agree\n\n"},
+      {"button captions",
+       "<p><input type=submit value=\"Send &amp; save\"><input type=reset>"
+       "<input type=submit><input type=button value=Help><button type=submit>Go</button>",
+       1, "UTF-8", "Send & save Reset Submit Help Go\n\n"},
+      {"a text area keeps its text",
+       "<p>Notes:</p><textarea name=t rows=3>Hello there</textarea><p>End", 1, "UTF-8",
+       "Notes:\n\nHello there\n\nEnd\n\n"},
+      {"a caption stands above the table",
+       "<table><caption>Sales <span>2026</span></caption><tr><td>a</td><td>b</td></tr></table>", 1,
+       "UTF-8", "Sales 2026\n a b\n"},
+      {"a long caption is wrapped to the page",
+       "<table><caption>The sales of every branch of the company, quarter by quarter, over "
+       "the whole of the year</caption><tr><td>a</td></tr></table>",
+       1, "UTF-8",
+       "The sales of every branch of the company, quarter by quarter, over the\nwhole of the "
+       "year\n a\n"},
+      {"a caption above a comma-delimited table",
+       "<table><caption>Sales</caption><tr><td>a</td><td>b</td></tr></table>", 2, "UTF-8",
+       "Sales\n$_$_BEGIN_COMMA_DELIMITED_TABLE\n\"a\",\"b\"\n$_$_END_TABLE\n"},
+      {"a caption above a tab-delimited table",
+       "<table><caption>Sales</caption><tr><td>a</td><td>b</td></tr></table>", 3, "UTF-8",
+       "Sales\n$_$_BEGIN_DELIMITED_TABLE\n\"a\"\t\"b\"\n$_$_END_TABLE\n"},
+      {"one raised or lowered word", "<p>E = mc<sup>2</sup> and H<sub>2</sub>O.", 1, "UTF-8",
+       "E = mc^2 and H_2O.\n\n"},
+      {"several raised or lowered words", "<p>x<sup> n + 1 </sup> and T<sub>max value</sub>.", 1,
+       "UTF-8", "x^(n + 1) and T_(max value).\n\n"},
+      {"marks already in brackets",
+       "<p>Fact<sup>[3]</sup> and more<sup>(a)</sup> and<sup><a href=\"#n4\">[4]</a></sup>.", 1,
+       "UTF-8", "Fact[3] and more(a) and[4].\n\n"},
+      {"a footnote number that is a link", "<p>Claim<sup><a href=\"#n1\">1</a></sup>.", 1, "UTF-8",
+       "Claim^1.\n\n"},
+      {"a quotation in UTF-8 output", "<p>She said <q cite=x>yes</q>.", 1, "UTF-8",
+       "She said \u201cyes\u201d.\n\n"},
+      {"a quotation in 8-bit output", "<p>She said <q>yes</q>.", 1, "8-bit",
+       "She said \"yes\".\n\n"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    SetYesNo(kTableFormat, c.tableFormat);
+    policies_.Find(kOutputCharacterSet)->text = c.characterSet;
+    EXPECT_EQ(c.text, ConvertedBody(pass_, c.html));
+  }
+}
+
 // Where the input is cut into chunks must not lose, double or reorder text: a page whose
 // tags each sit on one line converts to the same text with chunks of any length.
 TEST_F(OutputPassTest, ChunkBoundariesDoNotChangeTheText) {

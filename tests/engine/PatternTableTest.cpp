@@ -164,9 +164,10 @@ TEST(BuildPatternLists, AddsEntriesWhoseConditionHolds) {
   EXPECT_EQ(2, l.head.PatternCount());         // "<head>", and "<head" with white space
   EXPECT_EQ(3, l.outsideHead.PatternCount());  // office XML, titles with and without attributes
   EXPECT_EQ(4, l.style.PatternCount());
-  EXPECT_EQ(14, l.form.PatternCount());
-  // b, i, strong and em stay for highlighting; 9 pre tags; 3 spellings of <wbr>
-  EXPECT_EQ(24, l.inLine.PatternCount());
+  EXPECT_EQ(21, l.form.PatternCount());  // 12 block tags, 7 tags of labels and buttons
+  // b, i, strong and em stay for highlighting; 9 pre tags; 3 spellings of <wbr>; sup, sub
+  // and q with and without attributes, and "</q>"
+  EXPECT_EQ(31, l.inLine.PatternCount());
   EXPECT_EQ(4, l.highlight.PatternCount());
   EXPECT_EQ(20, l.listTag.PatternCount());    // menu lists and definition lists too
   EXPECT_EQ(61, l.paragraph.PatternCount());  // 18 blocks of three tags each
@@ -178,7 +179,7 @@ TEST(BuildPatternLists, AddsEntriesWhoseConditionHolds) {
   pass.options.highlightBoldAndItalic = 0;
   pass.options.gapBetweenSentences = 1;
   BuildPatternLists(pass);
-  EXPECT_EQ(32, l.inLine.PatternCount());
+  EXPECT_EQ(39, l.inLine.PatternCount());
   EXPECT_EQ(0, l.highlight.PatternCount());
   EXPECT_EQ(1, l.sentence.PatternCount());
 }

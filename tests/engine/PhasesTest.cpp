@@ -89,6 +89,31 @@ TEST_F(PhasesTest, RunsOnlyTheAskedPhasesInMarkupMode) {
   EXPECT_EQ("T", pass_.info.title.View());
 }
 
+// Removing forms from a page that stays HTML keeps what the controls show.
+TEST_F(PhasesTest, RemovingFormsKeepsWhatTheControlsShow) {
+  pass_.options.convertToText = 0;
+  pass_.options.removeForm = 1;
+  static const struct {
+    const char* name;
+    const char* html;
+    const char* result;
+  } kCases[] = {
+      {"the form and its fieldset go, the legend's text stays",
+       "<form action=/s><fieldset><legend>Contact</legend><p>Hi</p></fieldset></form>",
+       "Contact<p>Hi</p>"},
+      {"a label keeps its text", "<label for=e>E-mail</label><input type=email name=e>", "E-mail "},
+      {"the selected option", "<select><option>A<option selected=selected>B</select>", " B "},
+      {"a text area and a button",
+       "<textarea>Dear Sir</textarea><button>Send</button><input type=reset value=Undo>",
+       "Dear Sir Send  Undo "},
+      {"other inputs go", "<p>x<input type=hidden value=secret>y</p>", "<p>xy</p>"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.result, Convert(c.html));
+  }
+}
+
 TEST_F(PhasesTest, RemovesFontAndSpanTagsWithOrWithoutAttributes) {
   pass_.options.convertToText = 0;
   pass_.options.removeFont = pass_.options.removeSpan = 1;
