@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <string>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "engine/PassState.h"
 
@@ -39,9 +40,15 @@ bool SameIgnoringCase(std::string_view text, std::string_view lowerText) {
 }
 
 // Whether `lowerText` (lower case) occurs in `text`, ignoring case.
-bool ContainsIgnoringCase(std::string_view text, std::string_view lowerText) {
-  for (size_t at = 0; at + lowerText.size() <= text.size(); ++at) {
-    if (SameIgnoringCase(text.substr(at, lowerText.size()), lowerText)) return true;
+// Whether `text` spells "hidden" or "none", in any case: every way of hiding does, and most
+// tags of a page do not. One look at each character.
+bool SpellsHiding(std::string_view text) {
+  for (size_t at = 0; at < text.size(); ++at) {
+    const char c = Lower(text[at]);
+    if ((c == 'h' && SameIgnoringCase(text.substr(at, 6), "hidden")) ||
+        (c == 'n' && SameIgnoringCase(text.substr(at, 4), "none"))) {
+      return true;
+    }
   }
   return false;
 }
@@ -69,8 +76,12 @@ std::string_view NameAt(std::string_view text, size_t at) {
 // text comes first. Looking no further than the next "<" keeps a text full of stray "<"s
 // linear.
 size_t TagEnd(std::string_view text, size_t at) {
-  const size_t stop = text.find_first_of("<>", at + 1);
-  return stop != std::string_view::npos && text[stop] == '>' ? stop : std::string_view::npos;
+  // A plain loop: find_first_of would look each character up in its set with a call.
+  for (size_t i = at + 1; i < text.size(); ++i) {
+    if (text[i] == '>') return i;
+    if (text[i] == '<') break;
+  }
+  return std::string_view::npos;
 }
 
 bool ClosesItself(std::string_view tag) { return tag.ends_with("/>"); }
@@ -155,10 +166,7 @@ bool IsVoidElement(std::string_view name) { return IsOneOf(name, kVoidElements);
 bool HidesElement(std::string_view tag, std::string_view name) {
   if (IsOneOf(name, kContentNeverShown)) return true;
   const std::string_view attributes = tag.substr(std::min(tag.size(), name.size() + 1));
-  // Every way of hiding spells "hidden" or "none": most tags fail this at once.
-  if (!ContainsIgnoringCase(attributes, "hidden") && !ContainsIgnoringCase(attributes, "none")) {
-    return false;
-  }
+  if (!SpellsHiding(attributes)) return false;
   Attribute attribute;
   for (size_t pos = 0; NextAttribute(attributes, pos, attribute);) {
     if (AttributeHides(attribute)) return true;
@@ -183,8 +191,15 @@ void ElementEnds::Read(std::string_view text) {
   };
   std::vector<Open> open;
   // How many elements of each name are open: an end tag of a name with none is ignored
-  // without a look down the stack, so that stray end tags cost nothing.
-  std::unordered_map<std::string, int> openCount;
+  // without a look down the stack, so that stray end tags cost nothing. A page uses a few
+  // dozen names, so a list is quicker to look through than a table to hash into.
+  std::vector<std::pair<std::string, int>> openCounts;
+  const auto openCount = [&openCounts](const std::string& name) -> int& {
+    for (auto& [known, count] : openCounts) {
+      if (known == name) return count;
+    }
+    return openCounts.emplace_back(name, 0).second;
+  };
   for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
     const bool endTag = at + 1 < text.size() && text[at + 1] == '/';
     const size_t nameAt = at + (endTag ? 2 : 1);
@@ -194,13 +209,13 @@ void ElementEnds::Read(std::string_view text) {
     std::string name = LowerCase(NameAt(text, nameAt));
     const std::string_view tag = text.substr(at, close - at + 1);
     if (!endTag && !IsVoidElement(name) && !ClosesItself(tag)) {
-      ++openCount[name];
+      ++openCount(name);
       open.push_back(Open{std::move(name), starts_.size()});
       starts_.push_back(Element{static_cast<int>(at), -1});
-    } else if (endTag && openCount[name] > 0) {
+    } else if (endTag && openCount(name) > 0) {
       // The elements opened inside the one this tag closes end with it, unclosed.
       for (bool closed = false; !closed; open.pop_back()) {
-        --openCount[open.back().name];
+        --openCount(open.back().name);
         closed = open.back().name == name;
         if (closed) starts_[open.back().element].end = static_cast<int>(close + 1);
       }
@@ -209,32 +224,43 @@ void ElementEnds::Read(std::string_view text) {
   }
 }
 
-HandlerResult HiddenElementHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
-                                   const char* working, int& index, void* userData) {
-  const int length = engine.WorkingLength();
-  if (!state.IsUsable(length)) return HandlerResult::kUnchanged;
-  const std::string_view text(working, static_cast<size_t>(length));
-  const size_t start = static_cast<size_t>(state.start);
-  const size_t close = TagEnd(text, start);
-  if (close == std::string_view::npos) return HandlerResult::kUnchanged;
-  const std::string_view tag = text.substr(start, close - start + 1);
-  const std::string_view name = NameAt(tag, 1);
-  if (!HidesElement(tag, name)) return HandlerResult::kUnchanged;
-  MatchState removed = state;
-  removed.end = static_cast<int>(close);
-  if (!IsVoidElement(name) && !ClosesItself(tag)) {
-    PassState& pass = *static_cast<HandlerDatum*>(userData)->pass;
-    const int end = pass.elementEnds.EndOf(text, state.start);
-    if (end < 0) {
-      const std::string warning =
-          "WARNING: No end tag for hidden <" + LowerCase(name) + "> - only the tag removed";
-      pass.Message(warning.c_str(), 10);
-    } else {
-      removed.end = end - 1;
+bool RemoveHiddenElements(PassState& pass, TextString& text) {
+  const std::string_view view = text.View();
+  TextString kept;
+  size_t copied = 0;  // the text before this is in `kept` or removed
+  bool removed = false;
+  pass.elementEnds.Clear();
+  for (size_t at = view.find('<'); at != std::string_view::npos; at = view.find('<', at + 1)) {
+    if (at + 1 >= view.size() || !IsLetter(view[at + 1])) continue;
+    const size_t close = TagEnd(view, at);
+    if (close == std::string_view::npos) continue;
+    const std::string_view tag = view.substr(at, close - at + 1);
+    const std::string_view name = NameAt(tag, 1);
+    size_t end = close + 1;  // just after what goes
+    if (!HidesElement(tag, name)) {
+      at = close;
+      continue;
     }
+    if (!IsVoidElement(name) && !ClosesItself(tag)) {
+      const int elementEnd = pass.elementEnds.EndOf(view, static_cast<int>(at));
+      if (elementEnd < 0) {
+        const std::string warning =
+            "WARNING: No end tag for hidden <" + LowerCase(name) + "> - only the tag removed";
+        pass.Message(warning.c_str(), 10);
+      } else {
+        end = static_cast<size_t>(elementEnd);
+      }
+    }
+    if (!removed) kept.Reserve(text.Length());
+    removed = true;
+    kept.AppendBytes(view.data() + copied, static_cast<int>(at - copied));
+    copied = end;
+    at = end - 1;
   }
-  static_cast<CopyPatternEngine&>(engine).EmitReplacement(removed, index, "");
-  return HandlerResult::kUnchanged;
+  if (!removed) return false;
+  kept.AppendBytes(view.data() + copied, static_cast<int>(view.size() - copied));
+  text.Swap(kept);
+  return true;
 }
 
 }  // namespace quorlex

@@ -1,17 +1,19 @@
 #pragma once
 
 // Content a reader of the page never sees: elements hidden by an attribute or a style, and
-// the content of <template> and of inline <svg>. In text mode the hidden-content list (one
-// handler on "<" and a letter) removes each such element with everything it holds, before
-// the later lists can turn any of it into text. <noscript> is not hidden: we read as a
+// the content of <template> and of inline <svg>. In text mode the first stage removes each
+// such element with everything it holds, before the later lists can turn any of it into
+// text. <noscript> is not hidden: we read as a
 // browser without scripts does.
 
 #include <string_view>
 #include <vector>
 
-#include "foundation/PatternEngine.h"
+#include "foundation/TextString.h"
 
 namespace quorlex {
+
+struct PassState;
 
 // Whether `name` (any case) is a void element: one that has no end tag and holds nothing
 // (img, input, br, hr, meta, link, source, wbr, area, col, embed, track, param).
@@ -53,11 +55,10 @@ class ElementEnds {
   std::vector<Element> starts_;  // every element opened, in text order
 };
 
-// "<" and a letter: when the tag it begins hides its element, the element goes with all it
-// holds; when that element has no end tag, only the start tag goes, with a warning. Other
-// tags stay as they are. The datum's pass holds the ElementEnds of the run.
-HandlerResult HiddenElementHandler(PatternEngine& engine, WildcardPattern& pattern,
-                                   MatchState& state, const char* working, int& index,
-                                   void* userData);
+// Removes from `text` every element whose start tag hides it, with all it holds, in one pass
+// over the tags (most of which hide nothing); an element without an end tag loses only its
+// start tag, with a warning to the pass's messages. Returns whether anything went. The
+// pass's ElementEnds serves the run.
+bool RemoveHiddenElements(PassState& pass, TextString& text);
 
 }  // namespace quorlex

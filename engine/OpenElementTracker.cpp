@@ -60,9 +60,12 @@ std::string_view NameAt(std::string_view text, size_t at) {
 // line when a "<" or the end comes first. (Never further than the next "<", which the scan
 // goes on from: a line of "<a <a <a" is still looked at once.)
 std::string_view TagAt(std::string_view text, size_t at) {
-  const size_t stop = text.find_first_of("<>", at + 1);
-  if (stop == std::string_view::npos) return text.substr(at);
-  return text.substr(at, text[stop] == '>' ? stop - at + 1 : stop - at);
+  // A plain loop: find_first_of would look each character up in its set with a call.
+  for (size_t i = at + 1; i < text.size(); ++i) {
+    if (text[i] == '>') return text.substr(at, i - at + 1);
+    if (text[i] == '<') return text.substr(at, i - at);
+  }
+  return text.substr(at);
 }
 
 // Whether the tag whose name starts `rest` may open an element: a quick test of the

@@ -60,7 +60,6 @@ struct PatternLists {
   CopyPatternEngine outsideHead;  // what belongs in a head, where it stands outside one
   CopyPatternEngine comment;
   CopyPatternEngine style;
-  CopyPatternEngine hidden;  // elements a reader never sees, with their content
   CopyPatternEngine form;
   CopyPatternEngine inLine;
   CopyPatternEngine listTag;

@@ -356,10 +356,6 @@ void BuildPatternLists(PassState& pass) {
       .Add(scripts, del, {"<script%W**/script>"}, "")
       .Add(scripts, del, {"<script>**/script>"}, "")
       .Add(styles, del, {"<style>**/style>"}, "");
-  // Every start tag goes past the hidden-element handler, which turns most of them away at
-  // a glance.
-  ListBuilder(lists.hidden)
-      .Handle(text, copy, {"<%Z"}, HiddenElementHandler, datum(nullptr, nullptr, 0));
   // Removing a form keeps what a reader sees of it. A form, its fieldsets and their legends
   // are blocks of the page: in text mode their tags become line breaks, and what they hold
   // stays, as do the text of labels and buttons, a button input's caption, the option a

@@ -1,5 +1,6 @@
 #include "engine/Phases.h"
 
+#include "engine/HiddenElements.h"
 #include "engine/PatternTable.h"
 #include "foundation/Utf8.h"
 #include "textformat/Markers.h"
@@ -155,8 +156,7 @@ void RunFirstStage(int chunkNumber, PassState& pass, TextString& text) {
   }
   if (textMode) {
     // Hidden content goes before any later list can make text of it.
-    pass.elementEnds.Clear();
-    Apply(pass, lists.hidden, text, nullptr);
+    RemoveHiddenElements(pass, text);
   }
   if (textMode || o.removeForm) Apply(pass, lists.form, text, "INFO: Removing Form fields");
   if (textMode || o.removeFont || o.removeSpan || o.removeEmphasis) {
