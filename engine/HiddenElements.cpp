@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/PassState.h"
+#include "engine/TagText.h"
 
 namespace quorlex {
 namespace {
@@ -17,34 +18,16 @@ constexpr std::string_view kVoidElements[] = {"img",   "input",  "br",   "hr",  
 // The elements whose content never shows, whatever their attributes.
 constexpr std::string_view kContentNeverShown[] = {"template", "svg"};
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-
 bool IsLetter(char c) {
-  c = Lower(c);
+  c = LowerAscii(c);
   return c >= 'a' && c <= 'z';
 }
 
-bool IsNameCharacter(char c) {
-  return IsLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == ':' || c == '_' || c == '.';
-}
-
-// Whether `text` (any case) is `lowerText` (lower case).
-bool SameIgnoringCase(std::string_view text, std::string_view lowerText) {
-  if (text.size() != lowerText.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (Lower(text[i]) != lowerText[i]) return false;
-  }
-  return true;
-}
-
-// Whether `lowerText` (lower case) occurs in `text`, ignoring case.
 // Whether `text` spells "hidden" or "none", in any case: every way of hiding does, and most
 // tags of a page do not. One look at each character.
 bool SpellsHiding(std::string_view text) {
   for (size_t at = 0; at < text.size(); ++at) {
-    const char c = Lower(text[at]);
+    const char c = LowerAscii(text[at]);
     if ((c == 'h' && SameIgnoringCase(text.substr(at, 6), "hidden")) ||
         (c == 'n' && SameIgnoringCase(text.substr(at, 4), "none"))) {
       return true;
@@ -54,37 +37,10 @@ bool SpellsHiding(std::string_view text) {
 }
 
 std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsWhiteSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsWhiteSpace(text.back())) text.remove_suffix(1);
+  while (!text.empty() && IsTagWhiteSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsTagWhiteSpace(text.back())) text.remove_suffix(1);
   return text;
 }
-
-std::string LowerCase(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = Lower(c);
-  return lower;
-}
-
-// The name that starts at text[at]; empty when none does.
-std::string_view NameAt(std::string_view text, size_t at) {
-  size_t end = at;
-  while (end < text.size() && IsNameCharacter(text[end])) ++end;
-  return text.substr(at, end - at);
-}
-
-// The ">" that ends the tag starting at text[at]; npos when another "<" or the end of the
-// text comes first. Looking no further than the next "<" keeps a text full of stray "<"s
-// linear.
-size_t TagEnd(std::string_view text, size_t at) {
-  // A plain loop: find_first_of would look each character up in its set with a call.
-  for (size_t i = at + 1; i < text.size(); ++i) {
-    if (text[i] == '>') return i;
-    if (text[i] == '<') break;
-  }
-  return std::string_view::npos;
-}
-
-bool ClosesItself(std::string_view tag) { return tag.ends_with("/>"); }
 
 struct Attribute {
   std::string_view name;
@@ -95,20 +51,20 @@ struct Attribute {
 // end. A quoted value runs to the same quote (or to the end when it is never closed), an
 // unquoted one to white space or ">".
 bool NextAttribute(std::string_view text, size_t& pos, Attribute& attribute) {
-  while (pos < text.size() && (IsWhiteSpace(text[pos]) || text[pos] == '/')) ++pos;
+  while (pos < text.size() && (IsTagWhiteSpace(text[pos]) || text[pos] == '/')) ++pos;
   if (pos >= text.size() || text[pos] == '>') return false;
   const size_t nameStart = pos;
   // A stray "=" is taken into the name, so that every call moves on.
   do {
     ++pos;
-  } while (pos < text.size() && !IsWhiteSpace(text[pos]) && text[pos] != '=' && text[pos] != '>' &&
-           text[pos] != '/');
+  } while (pos < text.size() && !IsTagWhiteSpace(text[pos]) && text[pos] != '=' &&
+           text[pos] != '>' && text[pos] != '/');
   attribute = Attribute{text.substr(nameStart, pos - nameStart), {}};
   size_t after = pos;
-  while (after < text.size() && IsWhiteSpace(text[after])) ++after;
+  while (after < text.size() && IsTagWhiteSpace(text[after])) ++after;
   if (after >= text.size() || text[after] != '=') return true;
   pos = after + 1;
-  while (pos < text.size() && IsWhiteSpace(text[pos])) ++pos;
+  while (pos < text.size() && IsTagWhiteSpace(text[pos])) ++pos;
   if (pos < text.size() && (text[pos] == '"' || text[pos] == '\'')) {
     const size_t close = text.find(text[pos], pos + 1);
     const size_t end = close == std::string_view::npos ? text.size() : close;
@@ -117,7 +73,7 @@ bool NextAttribute(std::string_view text, size_t& pos, Attribute& attribute) {
     return true;
   }
   const size_t valueStart = pos;
-  while (pos < text.size() && !IsWhiteSpace(text[pos]) && text[pos] != '>') ++pos;
+  while (pos < text.size() && !IsTagWhiteSpace(text[pos]) && text[pos] != '>') ++pos;
   attribute.value = text.substr(valueStart, pos - valueStart);
   return true;
 }
@@ -206,7 +162,7 @@ void ElementEnds::Read(std::string_view text) {
     if (nameAt >= text.size() || !IsLetter(text[nameAt])) continue;
     const size_t close = TagEnd(text, at);
     if (close == std::string_view::npos) continue;
-    std::string name = LowerCase(NameAt(text, nameAt));
+    std::string name = LowerCase(TagNameAt(text, nameAt));
     const std::string_view tag = text.substr(at, close - at + 1);
     if (!endTag && !IsVoidElement(name) && !ClosesItself(tag)) {
       ++openCount(name);
@@ -235,7 +191,7 @@ bool RemoveHiddenElements(PassState& pass, TextString& text) {
     const size_t close = TagEnd(view, at);
     if (close == std::string_view::npos) continue;
     const std::string_view tag = view.substr(at, close - at + 1);
-    const std::string_view name = NameAt(tag, 1);
+    const std::string_view name = TagNameAt(tag, 1);
     size_t end = close + 1;  // just after what goes
     if (!HidesElement(tag, name)) {
       at = close;

@@ -1,6 +1,7 @@
 #include "engine/OpenElementTracker.h"
 
 #include "engine/HiddenElements.h"
+#include "engine/TagText.h"
 
 namespace quorlex {
 namespace {
@@ -16,31 +17,12 @@ struct EndsAtText {
 constexpr EndsAtText kEndsAtText[] = {
     {"script", "</script"}, {"style", "</style"}, {"head", "</head>"}};
 
-bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool IsNameCharacter(char c) {
-  c = Lower(c);
-  return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == ':' || c == '_' ||
-         c == '.';
-}
-
-// Whether `text` (any case) is `name` (lower case).
-bool SameName(std::string_view text, std::string_view name) {
-  if (text.size() != name.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (Lower(text[i]) != name[i]) return false;
-  }
-  return true;
-}
-
 // Where `needle` (lower case, starting with a character that has no case) first occurs in
 // `text` at or after `from`, ignoring case; npos when it does not.
 size_t FindIgnoringCase(std::string_view text, std::string_view needle, size_t from) {
   for (size_t at = text.find(needle.front(), from); at != std::string_view::npos;
        at = text.find(needle.front(), at + 1)) {
-    if (SameName(text.substr(at, needle.size()), needle)) return at;
+    if (SameIgnoringCase(text.substr(at, needle.size()), needle)) return at;
   }
   return std::string_view::npos;
 }
@@ -48,24 +30,19 @@ size_t FindIgnoringCase(std::string_view text, std::string_view needle, size_t f
 // The name that follows the "<" or "</" ending at text[at - 1], when a blank, ">" or "/"
 // follows it (the end of the line counts as white space); otherwise empty.
 std::string_view NameAt(std::string_view text, size_t at) {
-  size_t end = at;
-  while (end < text.size() && IsNameCharacter(text[end])) ++end;
-  if (end == at) return {};
+  const std::string_view name = TagNameAt(text, at);
+  const size_t end = at + name.size();
   const char after = end < text.size() ? text[end] : '\n';
-  if (!IsWhiteSpace(after) && after != '>' && after != '/') return {};
-  return text.substr(at, end - at);
+  if (name.empty() || (!IsTagWhiteSpace(after) && after != '>' && after != '/')) return {};
+  return name;
 }
 
 // The tag that starts at text[at]: up to its ">", or up to the next "<" or the end of the
 // line when a "<" or the end comes first. (Never further than the next "<", which the scan
 // goes on from: a line of "<a <a <a" is still looked at once.)
 std::string_view TagAt(std::string_view text, size_t at) {
-  // A plain loop: find_first_of would look each character up in its set with a call.
-  for (size_t i = at + 1; i < text.size(); ++i) {
-    if (text[i] == '>') return text.substr(at, i - at + 1);
-    if (text[i] == '<') return text.substr(at, i - at);
-  }
-  return text.substr(at);
+  const size_t stop = TagStop(text, at);
+  return text.substr(at, stop < text.size() && text[stop] == '>' ? stop - at + 1 : stop - at);
 }
 
 // Whether the tag whose name starts `rest` may open an element: a quick test of the
@@ -73,20 +50,12 @@ std::string_view TagAt(std::string_view text, size_t at) {
 // (any tag with attributes may hide its element).
 bool MayOpen(std::string_view rest) {
   if (rest.empty()) return false;
-  const char first = Lower(rest.front());
+  const char first = LowerAscii(rest.front());
   if (first == 's' || first == 'h' || first == 't') return true;
   size_t end = 0;
-  while (end < rest.size() && IsNameCharacter(rest[end])) ++end;
-  return end > 0 && end < rest.size() && IsWhiteSpace(rest[end]);
+  while (end < rest.size() && IsTagNameCharacter(rest[end])) ++end;
+  return end > 0 && end < rest.size() && IsTagWhiteSpace(rest[end]);
 }
-
-std::string LowerCase(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = Lower(c);
-  return lower;
-}
-
-bool ClosesItself(std::string_view tag) { return tag.ends_with("/>"); }
 
 }  // namespace
 
@@ -96,7 +65,7 @@ OpenElementTracker::OpenElement OpenElementTracker::Opened(std::string_view tag,
   // As the patterns that remove them: "<script>" or "<script" and white space.
   const char after = tag.size() > name.size() + 1 ? tag[name.size() + 1] : '\n';
   for (const EndsAtText& candidate : kEndsAtText) {
-    if (SameName(name, candidate.name) && (after == '>' || IsWhiteSpace(after))) {
+    if (SameIgnoringCase(name, candidate.name) && (after == '>' || IsTagWhiteSpace(after))) {
       element.ending = Ending::kAtText;
       element.endText = candidate.end;
     }
@@ -146,7 +115,7 @@ size_t OpenElementTracker::SkipToEnd(std::string_view text, size_t from) {
        at = text.find('<', at + 1)) {
     const bool endTag = at + 1 < text.size() && text[at + 1] == '/';
     const size_t nameAt = endTag ? at + 2 : at + 1;
-    if (!SameName(NameAt(text, nameAt), open_.name)) continue;
+    if (!SameIgnoringCase(NameAt(text, nameAt), open_.name)) continue;
     if (!endTag) {
       if (!ClosesItself(TagAt(text, at))) ++open_.depth;
       continue;
