@@ -61,7 +61,10 @@ bool IsDashQualifier(std::string_view word) {
 // The qualifier in '/' form as the parser reads it: an output folder gets its final '/',
 // and a value holding a separator is quoted so that the parser takes it whole.
 TextString QualifierText(std::string_view name, std::string_view value, bool hasValue) {
-  std::string text = "/" + std::string(name);
+  // Appended rather than written "/" + name: g++ 12 warns (-Wrestrict) about a memcpy
+  // inside std::string's operator+ that cannot overlap.
+  std::string text = "/";
+  text += name;
   if (!hasValue) return TextString(text.c_str());
   std::string written(value);
   if (IsOutputQualifier(name) && !written.empty() && written.back() != '/' &&
