@@ -7,6 +7,7 @@
 
 #include "engine/PassState.h"
 #include "engine/TagText.h"
+#include "foundation/Ascii.h"
 
 namespace quorlex {
 namespace {
@@ -18,18 +19,13 @@ constexpr std::string_view kVoidElements[] = {"img",   "input",  "br",   "hr",  
 // The elements whose content never shows, whatever their attributes.
 constexpr std::string_view kContentNeverShown[] = {"template", "svg"};
 
-bool IsLetter(char c) {
-  c = LowerAscii(c);
-  return c >= 'a' && c <= 'z';
-}
-
 // Whether `text` spells "hidden" or "none", in any case: every way of hiding does, and most
 // tags of a page do not. One look at each character.
 bool SpellsHiding(std::string_view text) {
   for (size_t at = 0; at < text.size(); ++at) {
-    const char c = LowerAscii(text[at]);
-    if ((c == 'h' && SameIgnoringCase(text.substr(at, 6), "hidden")) ||
-        (c == 'n' && SameIgnoringCase(text.substr(at, 4), "none"))) {
+    const char c = ToAsciiLower(text[at]);
+    if ((c == 'h' && EqualsIgnoringCase(text.substr(at, 6), "hidden")) ||
+        (c == 'n' && EqualsIgnoringCase(text.substr(at, 4), "none"))) {
       return true;
     }
   }
@@ -37,8 +33,8 @@ bool SpellsHiding(std::string_view text) {
 }
 
 std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsTagWhiteSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsTagWhiteSpace(text.back())) text.remove_suffix(1);
+  while (!text.empty() && IsMarkupWhiteSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsMarkupWhiteSpace(text.back())) text.remove_suffix(1);
   return text;
 }
 
@@ -51,20 +47,20 @@ struct Attribute {
 // end. A quoted value runs to the same quote (or to the end when it is never closed), an
 // unquoted one to white space or ">".
 bool NextAttribute(std::string_view text, size_t& pos, Attribute& attribute) {
-  while (pos < text.size() && (IsTagWhiteSpace(text[pos]) || text[pos] == '/')) ++pos;
+  while (pos < text.size() && (IsMarkupWhiteSpace(text[pos]) || text[pos] == '/')) ++pos;
   if (pos >= text.size() || text[pos] == '>') return false;
   const size_t nameStart = pos;
   // A stray "=" is taken into the name, so that every call moves on.
   do {
     ++pos;
-  } while (pos < text.size() && !IsTagWhiteSpace(text[pos]) && text[pos] != '=' &&
+  } while (pos < text.size() && !IsMarkupWhiteSpace(text[pos]) && text[pos] != '=' &&
            text[pos] != '>' && text[pos] != '/');
   attribute = Attribute{text.substr(nameStart, pos - nameStart), {}};
   size_t after = pos;
-  while (after < text.size() && IsTagWhiteSpace(text[after])) ++after;
+  while (after < text.size() && IsMarkupWhiteSpace(text[after])) ++after;
   if (after >= text.size() || text[after] != '=') return true;
   pos = after + 1;
-  while (pos < text.size() && IsTagWhiteSpace(text[pos])) ++pos;
+  while (pos < text.size() && IsMarkupWhiteSpace(text[pos])) ++pos;
   if (pos < text.size() && (text[pos] == '"' || text[pos] == '\'')) {
     const size_t close = text.find(text[pos], pos + 1);
     const size_t end = close == std::string_view::npos ? text.size() : close;
@@ -73,7 +69,7 @@ bool NextAttribute(std::string_view text, size_t& pos, Attribute& attribute) {
     return true;
   }
   const size_t valueStart = pos;
-  while (pos < text.size() && !IsTagWhiteSpace(text[pos]) && text[pos] != '>') ++pos;
+  while (pos < text.size() && !IsMarkupWhiteSpace(text[pos]) && text[pos] != '>') ++pos;
   attribute.value = text.substr(valueStart, pos - valueStart);
   return true;
 }
@@ -90,8 +86,8 @@ bool StyleHides(std::string_view style) {
     const std::string_view property = Trimmed(declaration.substr(0, colon));
     std::string_view value = declaration.substr(colon + 1);
     value = Trimmed(value.substr(0, value.find('!')));  // "none !important" is "none"
-    if ((SameIgnoringCase(property, "display") && SameIgnoringCase(value, "none")) ||
-        (SameIgnoringCase(property, "visibility") && SameIgnoringCase(value, "hidden"))) {
+    if ((EqualsIgnoringCase(property, "display") && EqualsIgnoringCase(value, "none")) ||
+        (EqualsIgnoringCase(property, "visibility") && EqualsIgnoringCase(value, "hidden"))) {
       return true;
     }
   }
@@ -99,18 +95,18 @@ bool StyleHides(std::string_view style) {
 }
 
 bool AttributeHides(const Attribute& attribute) {
-  if (SameIgnoringCase(attribute.name, "hidden")) {
-    return !SameIgnoringCase(Trimmed(attribute.value), "until-found");
+  if (EqualsIgnoringCase(attribute.name, "hidden")) {
+    return !EqualsIgnoringCase(Trimmed(attribute.value), "until-found");
   }
-  if (SameIgnoringCase(attribute.name, "aria-hidden")) {
-    return SameIgnoringCase(Trimmed(attribute.value), "true");
+  if (EqualsIgnoringCase(attribute.name, "aria-hidden")) {
+    return EqualsIgnoringCase(Trimmed(attribute.value), "true");
   }
-  return SameIgnoringCase(attribute.name, "style") && StyleHides(attribute.value);
+  return EqualsIgnoringCase(attribute.name, "style") && StyleHides(attribute.value);
 }
 
 bool IsOneOf(std::string_view name, const auto& lowerNames) {
   for (const std::string_view candidate : lowerNames) {
-    if (SameIgnoringCase(name, candidate)) return true;
+    if (EqualsIgnoringCase(name, candidate)) return true;
   }
   return false;
 }
@@ -159,10 +155,10 @@ void ElementEnds::Read(std::string_view text) {
   for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
     const bool endTag = at + 1 < text.size() && text[at + 1] == '/';
     const size_t nameAt = at + (endTag ? 2 : 1);
-    if (nameAt >= text.size() || !IsLetter(text[nameAt])) continue;
+    if (nameAt >= text.size() || !IsAsciiLetter(text[nameAt])) continue;
     const size_t close = TagEnd(text, at);
     if (close == std::string_view::npos) continue;
-    std::string name = LowerCase(TagNameAt(text, nameAt));
+    std::string name = AsciiLowerCase(TagNameAt(text, nameAt));
     const std::string_view tag = text.substr(at, close - at + 1);
     if (!endTag && !IsVoidElement(name) && !ClosesItself(tag)) {
       ++openCount(name);
@@ -187,7 +183,7 @@ bool RemoveHiddenElements(PassState& pass, TextString& text) {
   bool removed = false;
   pass.elementEnds.Clear();
   for (size_t at = view.find('<'); at != std::string_view::npos; at = view.find('<', at + 1)) {
-    if (at + 1 >= view.size() || !IsLetter(view[at + 1])) continue;
+    if (at + 1 >= view.size() || !IsAsciiLetter(view[at + 1])) continue;
     const size_t close = TagEnd(view, at);
     if (close == std::string_view::npos) continue;
     const std::string_view tag = view.substr(at, close - at + 1);
@@ -201,7 +197,7 @@ bool RemoveHiddenElements(PassState& pass, TextString& text) {
       const int elementEnd = pass.elementEnds.EndOf(view, static_cast<int>(at));
       if (elementEnd < 0) {
         const std::string warning =
-            "WARNING: No end tag for hidden <" + LowerCase(name) + "> - only the tag removed";
+            "WARNING: No end tag for hidden <" + AsciiLowerCase(name) + "> - only the tag removed";
         pass.Message(warning.c_str(), 10);
       } else {
         end = static_cast<size_t>(elementEnd);

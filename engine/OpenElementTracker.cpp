@@ -2,6 +2,7 @@
 
 #include "engine/HiddenElements.h"
 #include "engine/TagText.h"
+#include "foundation/Ascii.h"
 
 namespace quorlex {
 namespace {
@@ -22,7 +23,7 @@ constexpr EndsAtText kEndsAtText[] = {
 size_t FindIgnoringCase(std::string_view text, std::string_view needle, size_t from) {
   for (size_t at = text.find(needle.front(), from); at != std::string_view::npos;
        at = text.find(needle.front(), at + 1)) {
-    if (SameIgnoringCase(text.substr(at, needle.size()), needle)) return at;
+    if (EqualsIgnoringCase(text.substr(at, needle.size()), needle)) return at;
   }
   return std::string_view::npos;
 }
@@ -33,7 +34,7 @@ std::string_view NameAt(std::string_view text, size_t at) {
   const std::string_view name = TagNameAt(text, at);
   const size_t end = at + name.size();
   const char after = end < text.size() ? text[end] : '\n';
-  if (name.empty() || (!IsTagWhiteSpace(after) && after != '>' && after != '/')) return {};
+  if (name.empty() || (!IsMarkupWhiteSpace(after) && after != '>' && after != '/')) return {};
   return name;
 }
 
@@ -50,11 +51,11 @@ std::string_view TagAt(std::string_view text, size_t at) {
 // (any tag with attributes may hide its element).
 bool MayOpen(std::string_view rest) {
   if (rest.empty()) return false;
-  const char first = LowerAscii(rest.front());
+  const char first = ToAsciiLower(rest.front());
   if (first == 's' || first == 'h' || first == 't') return true;
   size_t end = 0;
   while (end < rest.size() && IsTagNameCharacter(rest[end])) ++end;
-  return end > 0 && end < rest.size() && IsTagWhiteSpace(rest[end]);
+  return end > 0 && end < rest.size() && IsMarkupWhiteSpace(rest[end]);
 }
 
 }  // namespace
@@ -65,14 +66,14 @@ OpenElementTracker::OpenElement OpenElementTracker::Opened(std::string_view tag,
   // As the patterns that remove them: "<script>" or "<script" and white space.
   const char after = tag.size() > name.size() + 1 ? tag[name.size() + 1] : '\n';
   for (const EndsAtText& candidate : kEndsAtText) {
-    if (SameIgnoringCase(name, candidate.name) && (after == '>' || IsTagWhiteSpace(after))) {
+    if (EqualsIgnoringCase(name, candidate.name) && (after == '>' || IsMarkupWhiteSpace(after))) {
       element.ending = Ending::kAtText;
       element.endText = candidate.end;
     }
   }
   if (!IsVoidElement(name) && !ClosesItself(tag) && HidesElement(tag, name)) {
     element.ending = Ending::kAtEndTag;
-    element.name = LowerCase(name);
+    element.name = AsciiLowerCase(name);
     element.depth = 1;
   }
   return element;
@@ -115,7 +116,7 @@ size_t OpenElementTracker::SkipToEnd(std::string_view text, size_t from) {
        at = text.find('<', at + 1)) {
     const bool endTag = at + 1 < text.size() && text[at + 1] == '/';
     const size_t nameAt = endTag ? at + 2 : at + 1;
-    if (!SameIgnoringCase(NameAt(text, nameAt), open_.name)) continue;
+    if (!EqualsIgnoringCase(NameAt(text, nameAt), open_.name)) continue;
     if (!endTag) {
       if (!ClosesItself(TagAt(text, at))) ++open_.depth;
       continue;

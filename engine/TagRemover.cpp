@@ -4,6 +4,7 @@
 
 #include "engine/Entities.h"
 #include "engine/TagKnowledge.h"
+#include "foundation/Ascii.h"
 #include "foundation/Utf8.h"
 #include "textformat/Markers.h"
 
@@ -12,7 +13,6 @@ namespace {
 
 // ASCII white space, which ends a tag's name and separates its attributes: "<td\talign=x>"
 // is a td tag.
-bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
 std::string Upper(std::string_view text) {
   std::string upper(text);
@@ -61,7 +61,7 @@ std::string ReadValue(std::string_view tag, size_t& pos) {
     pos = end;
     return value;
   }
-  for (; pos < tag.size() && !IsWhiteSpace(tag[pos]) && tag[pos] != '>'; ++pos) {
+  for (; pos < tag.size() && !IsMarkupWhiteSpace(tag[pos]) && tag[pos] != '>'; ++pos) {
     if (tag[pos] != '"' && tag[pos] != '\'') value += tag[pos];
   }
   return value;
@@ -72,24 +72,25 @@ ParsedTag ParseTag(std::string_view tag) {
   size_t pos = tag.find('<');
   pos = pos == std::string_view::npos ? tag.size() : pos + 1;
   const size_t nameStart = pos;
-  while (pos < tag.size() && !IsWhiteSpace(tag[pos]) && tag[pos] != '>') ++pos;
+  while (pos < tag.size() && !IsMarkupWhiteSpace(tag[pos]) && tag[pos] != '>') ++pos;
   parsed.name = tag.substr(nameStart, pos - nameStart);
   parsed.nameEndedBySpace = pos < tag.size() && tag[pos] != '>';
   while (pos < tag.size() && tag[pos] != '>') {
     TagAttribute attribute;
     const size_t spaceStart = pos;
-    while (pos < tag.size() && IsWhiteSpace(tag[pos])) ++pos;
+    while (pos < tag.size() && IsMarkupWhiteSpace(tag[pos])) ++pos;
     attribute.space = tag.substr(spaceStart, pos - spaceStart);
     // White space before the end is no attribute.
     if (pos >= tag.size() || tag[pos] == '>') break;
     const size_t attributeStart = pos;
-    while (pos < tag.size() && !IsWhiteSpace(tag[pos]) && tag[pos] != '=' && tag[pos] != '>') ++pos;
+    while (pos < tag.size() && !IsMarkupWhiteSpace(tag[pos]) && tag[pos] != '=' && tag[pos] != '>')
+      ++pos;
     attribute.name = tag.substr(attributeStart, pos - attributeStart);
     size_t next = pos;
-    while (next < tag.size() && IsWhiteSpace(tag[next])) ++next;
+    while (next < tag.size() && IsMarkupWhiteSpace(tag[next])) ++next;
     if (next < tag.size() && tag[next] == '=') {
       pos = next + 1;
-      while (pos < tag.size() && IsWhiteSpace(tag[pos])) ++pos;
+      while (pos < tag.size() && IsMarkupWhiteSpace(tag[pos])) ++pos;
       attribute.value = ReadValue(tag, pos);
     }
     parsed.attributes.push_back(std::move(attribute));
@@ -164,7 +165,7 @@ bool LooksLikeTag(std::string_view first) {
 // The match up to its first white space: the tag's "<" and name.
 std::string_view FirstWord(std::string_view match) {
   size_t end = 0;
-  while (end < match.size() && !IsWhiteSpace(match[end])) ++end;
+  while (end < match.size() && !IsMarkupWhiteSpace(match[end])) ++end;
   return match.substr(0, end);
 }
 

@@ -1,34 +1,16 @@
 #pragma once
 
-#include <string>
 #include <string_view>
+
+#include "foundation/Ascii.h"
 
 // Small readers of tags as the text holds them, for the passes that look at tags without a
 // pattern list. Tag names and the words looked for in tags are ASCII.
 
 namespace quorlex {
 
-inline char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-inline bool IsTagWhiteSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
 inline bool IsTagNameCharacter(char c) {
-  c = LowerAscii(c);
-  return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == ':' || c == '_' ||
-         c == '.';
-}
-
-// Whether `text` (any case) is `lowerText` (lower case).
-inline bool SameIgnoringCase(std::string_view text, std::string_view lowerText) {
-  if (text.size() != lowerText.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (LowerAscii(text[i]) != lowerText[i]) return false;
-  }
-  return true;
+  return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '-' || c == ':' || c == '_' || c == '.';
 }
 
 // The tag name that starts at text[at]; empty when none does.
@@ -55,11 +37,5 @@ inline size_t TagEnd(std::string_view text, size_t at) {
 }
 
 inline bool ClosesItself(std::string_view tag) { return tag.ends_with("/>"); }
-
-inline std::string LowerCase(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = LowerAscii(c);
-  return lower;
-}
 
 }  // namespace quorlex

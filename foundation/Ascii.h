@@ -32,11 +32,11 @@ inline constexpr bool IsMarkupWhiteSpace(char c) {
   return IsBlank(c) || c == '\n' || c == '\r' || c == '\f';
 }
 
-// Whether `text` (any case) is `lowerText` (lower case).
-inline bool SameIgnoringCase(std::string_view text, std::string_view lowerText) {
-  if (text.size() != lowerText.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (ToAsciiLower(text[i]) != lowerText[i]) return false;
+// Whether `a` and `b` are the same but for the case of their ASCII letters.
+inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (ToAsciiLower(a[i]) != ToAsciiLower(b[i])) return false;
   }
   return true;
 }

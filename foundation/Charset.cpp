@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "foundation/Ascii.h"
 #include "foundation/Utf8.h"
 
 namespace quorlex {
@@ -104,21 +105,9 @@ constexpr unsigned int kReplacementCharacter = 0xFFFD;
 // The C library converts into a buffer of this size, as often as a line needs.
 constexpr size_t kConverterBufferBytes = 64 * 1024;
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  while (!text.empty() && IsMarkupWhiteSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsMarkupWhiteSpace(text.back())) text.remove_suffix(1);
   return text;
 }
 
@@ -126,7 +115,7 @@ bool HasLabel(const char* labels, std::string_view label) {
   std::string_view rest(labels);
   while (!rest.empty()) {
     const size_t blank = rest.find(' ');
-    if (SameIgnoringCase(rest.substr(0, blank), label)) return true;
+    if (EqualsIgnoringCase(rest.substr(0, blank), label)) return true;
     if (blank == std::string_view::npos) break;
     rest.remove_prefix(blank + 1);
   }
@@ -135,7 +124,7 @@ bool HasLabel(const char* labels, std::string_view label) {
 
 const Encoding* FindEncoding(std::string_view name) {
   for (const Encoding& encoding : kEncodings) {
-    if (SameIgnoringCase(encoding.name, name)) return &encoding;
+    if (EqualsIgnoringCase(encoding.name, name)) return &encoding;
   }
   return nullptr;
 }
@@ -160,7 +149,7 @@ class HeadScanner {
         if (end == std::string_view::npos) return {};
         pos_ = end + 2;
       } else if (StartsWithAt(pos_, "<meta") && pos_ + 5 < head_.size() &&
-                 (IsBlank(head_[pos_ + 5]) || head_[pos_ + 5] == '/')) {
+                 (IsMarkupWhiteSpace(head_[pos_ + 5]) || head_[pos_ + 5] == '/')) {
         pos_ += 5;
         const std::string label = MetaCharset();
         if (!label.empty()) return label;
@@ -172,7 +161,7 @@ class HeadScanner {
  private:
   bool StartsWithAt(size_t at, std::string_view text) const {
     return at + text.size() <= head_.size() &&
-           SameIgnoringCase(head_.substr(at, text.size()), text);
+           EqualsIgnoringCase(head_.substr(at, text.size()), text);
   }
 
   std::string XmlEncoding() const {
@@ -193,7 +182,7 @@ class HeadScanner {
     while (NextAttribute(name, value)) {
       if (name == "charset" && charset.empty()) charset = value;
       if (name == "content" && content.empty()) content = value;
-      if (name == "http-equiv") contentType = SameIgnoringCase(TrimBlanks(value), "content-type");
+      if (name == "http-equiv") contentType = EqualsIgnoringCase(TrimBlanks(value), "content-type");
     }
     if (!charset.empty()) return std::string(TrimBlanks(charset));
     return contentType ? CharsetInContent(content) : std::string();
@@ -202,22 +191,22 @@ class HeadScanner {
   bool NextAttribute(std::string& name, std::string& value) {
     name.clear();
     value.clear();
-    while (pos_ < head_.size() && (IsBlank(head_[pos_]) || head_[pos_] == '/')) ++pos_;
+    while (pos_ < head_.size() && (IsMarkupWhiteSpace(head_[pos_]) || head_[pos_] == '/')) ++pos_;
     if (pos_ >= head_.size() || head_[pos_] == '>') return false;
-    while (pos_ < head_.size() && !IsBlank(head_[pos_]) && head_[pos_] != '=' &&
+    while (pos_ < head_.size() && !IsMarkupWhiteSpace(head_[pos_]) && head_[pos_] != '=' &&
            head_[pos_] != '>' && head_[pos_] != '/') {
-      name += LowerAscii(head_[pos_++]);
+      name += ToAsciiLower(head_[pos_++]);
     }
-    while (pos_ < head_.size() && IsBlank(head_[pos_])) ++pos_;
+    while (pos_ < head_.size() && IsMarkupWhiteSpace(head_[pos_])) ++pos_;
     if (pos_ >= head_.size() || head_[pos_] != '=') return true;
     ++pos_;
-    while (pos_ < head_.size() && IsBlank(head_[pos_])) ++pos_;
+    while (pos_ < head_.size() && IsMarkupWhiteSpace(head_[pos_])) ++pos_;
     if (pos_ < head_.size() && (head_[pos_] == '"' || head_[pos_] == '\'')) {
       const char quote = head_[pos_++];
       while (pos_ < head_.size() && head_[pos_] != quote) value += head_[pos_++];
       ++pos_;
     } else {
-      while (pos_ < head_.size() && !IsBlank(head_[pos_]) && head_[pos_] != '>') {
+      while (pos_ < head_.size() && !IsMarkupWhiteSpace(head_[pos_]) && head_[pos_] != '>') {
         value += head_[pos_++];
       }
     }
@@ -227,7 +216,7 @@ class HeadScanner {
   // "text/html; charset=koi8-r" gives "koi8-r".
   static std::string CharsetInContent(const std::string& content) {
     std::string lower;
-    for (const char c : content) lower += LowerAscii(c);
+    for (const char c : content) lower += ToAsciiLower(c);
     for (size_t at = lower.find("charset"); at != std::string::npos;
          at = lower.find("charset", at + 7)) {
       const std::optional<std::string_view> value = ValueAfterName(content, at + 7);
@@ -240,7 +229,7 @@ class HeadScanner {
   // blank or ";". None when no "=" follows the name.
   static std::optional<std::string_view> ValueAfterName(std::string_view text, size_t at) {
     const auto skipBlanks = [&text](size_t i) {
-      while (i < text.size() && IsBlank(text[i])) ++i;
+      while (i < text.size() && IsMarkupWhiteSpace(text[i])) ++i;
       return i;
     };
     size_t i = skipBlanks(at);
@@ -252,7 +241,7 @@ class HeadScanner {
       return text.substr(i + 1, close - i - 1);
     }
     size_t end = i;
-    while (end < text.size() && !IsBlank(text[end]) && text[end] != ';') ++end;
+    while (end < text.size() && !IsMarkupWhiteSpace(text[end]) && text[end] != ';') ++end;
     return text.substr(i, end - i);
   }
 
@@ -345,8 +334,8 @@ Utf8Decoder::Utf8Decoder(std::string_view charset) {
     usable_ = false;
     return;
   }
-  if (SameIgnoringCase(encoding->name, "UTF-8")) return;
-  if (SameIgnoringCase(encoding->name, "windows-1252")) {
+  if (EqualsIgnoringCase(encoding->name, "UTF-8")) return;
+  if (EqualsIgnoringCase(encoding->name, "windows-1252")) {
     kind_ = Kind::kWindows1252;
     return;
   }

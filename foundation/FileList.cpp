@@ -9,16 +9,15 @@
 #include <memory>
 #include <string>
 
+#include "foundation/Ascii.h"
 #include "foundation/FileNames.h"
 #include "foundation/WholeFileWriter.h"
 
 namespace quorlex {
 namespace {
 
-unsigned char UpperByte(char c) {
-  const auto b = static_cast<unsigned char>(c);
-  return (b >= 'a' && b <= 'z') ? static_cast<unsigned char>(b - 'a' + 'A') : b;
-}
+// The byte in upper case, as a number: bytes above 0x7F sort after ASCII.
+unsigned char UpperByte(char c) { return static_cast<unsigned char>(ToAsciiUpper(c)); }
 
 // Compares two names ignoring case: -1, 0 or 1.
 int CompareIgnoringCase(std::string_view a, std::string_view b) {

@@ -1,6 +1,7 @@
 #include "foundation/MessageChannel.h"
 
 #include "foundation/ASCIIFile.h"
+#include "foundation/Ascii.h"
 
 namespace quorlex {
 namespace {
@@ -10,14 +11,12 @@ enum Category { kUrl, kInfo, kWarning, kProgramError, kTagError, kCategoryCount 
 constexpr const char* kCategoryTexts[kCategoryCount] = {
     "URL:", "INFO:", "WARNING:", "PROGRAM ERROR:", "TAG ERROR:"};
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // Whether `text` holds `upperNeedle` (written in upper case) anywhere, ignoring case.
 bool ContainsNoCase(const char* text, const char* upperNeedle) {
   for (const char* start = text; *start != 0; ++start) {
     const char* t = start;
     const char* n = upperNeedle;
-    while (*n != 0 && Upper(*t) == *n) {
+    while (*n != 0 && ToAsciiUpper(*t) == *n) {
       ++t;
       ++n;
     }

@@ -554,8 +554,7 @@ class PatternEngine::Scan {
 
 PatternEngine::PatternEngine() : PatternEngine(false) {}
 
-PatternEngine::PatternEngine(bool copying)
-    : copying_(copying), fastScan_(!PlainScanRequested()) {}
+PatternEngine::PatternEngine(bool copying) : copying_(copying), fastScan_(!PlainScanRequested()) {}
 
 bool PatternEngine::PlainScanRequested() {
   static const bool requested = [] {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/Ascii.h"
 #include "foundation/Utf8.h"
 
 namespace quorlex {
@@ -21,14 +22,8 @@ constexpr int kOnePassReplaceLength = 1000;
 // The largest capacity a 32-bit length can describe, leaving room for the rounding.
 constexpr int64_t kMaxCapacity = INT32_MAX - 2 * kBlockUnit;
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 bool SameChar(char a, char b, int caseSensitive) {
-  return caseSensitive ? a == b : Upper(a) == Upper(b);
+  return caseSensitive ? a == b : ToAsciiUpper(a) == ToAsciiUpper(b);
 }
 
 int CStringLength(const char* text) {
@@ -58,12 +53,12 @@ int FindIn(const char* text, int textLength, int from, const char* needle, int n
     }
     return -1;
   }
-  const char first = Upper(needle[0]);
+  const char first = ToAsciiUpper(needle[0]);
   const int last = textLength - needleLength;
   for (int i = from; i <= last; ++i) {
-    if (Upper(text[i]) != first) continue;
+    if (ToAsciiUpper(text[i]) != first) continue;
     int k = 1;
-    while (k < needleLength && Upper(text[i + k]) == Upper(needle[k])) ++k;
+    while (k < needleLength && ToAsciiUpper(text[i + k]) == ToAsciiUpper(needle[k])) ++k;
     if (k == needleLength) return i;
   }
   return -1;
@@ -121,14 +116,14 @@ char TextString::operator[](int i) const {
 
 int TextString::HasNoLetters() const {
   for (int i = 0; i < length; ++i) {
-    if (IsLetter(data[i])) return 0;
+    if (IsAsciiLetter(data[i])) return 0;
   }
   return 1;
 }
 
 int TextString::HasNoLettersOrDigits() const {
   for (int i = 0; i < length; ++i) {
-    if (IsLetter(data[i]) || IsDigit(data[i])) return 0;
+    if (IsAsciiLetter(data[i]) || IsAsciiDigit(data[i])) return 0;
   }
   return 1;
 }
@@ -281,11 +276,11 @@ TextString operator+(const char* left, const TextString& right) {
 }
 
 void TextString::ToUpper() {
-  for (int i = 0; i < length; ++i) data[i] = Upper(data[i]);
+  for (int i = 0; i < length; ++i) data[i] = ToAsciiUpper(data[i]);
 }
 
 void TextString::ToLower() {
-  for (int i = 0; i < length; ++i) data[i] = Lower(data[i]);
+  for (int i = 0; i < length; ++i) data[i] = ToAsciiLower(data[i]);
 }
 
 // --- Comparison and search --------------------------------------------------------------
@@ -328,7 +323,7 @@ int TextString::CompareN(const char* a, const char* b, int n, int ignoreCase) {
     if (ca == 0 && cb == 0) return 0;  // both ended: the rest compares equal
     if (ca == 0) return -1;
     if (cb == 0) return 1;
-    if (ca == cb || (ignoreCase && Upper(ca) == Upper(cb))) continue;
+    if (ca == cb || (ignoreCase && ToAsciiUpper(ca) == ToAsciiUpper(cb))) continue;
     return ca < cb ? -1 : 1;
   }
   return 0;

@@ -13,6 +13,7 @@
 #include <string>
 #include <system_error>
 
+#include "foundation/Ascii.h"
 #include "foundation/TextString.h"
 #include "foundation/Utf8.h"
 
@@ -21,20 +22,6 @@ namespace quorlex {
 // ---------------------------------------------------------------------------------------
 // Character classes. The C library's are locale-dependent; ours are the ASCII ones, so
 // bytes above 127 are never letters or digits whatever the user's locale.
-
-static bool IsAsciiLetter(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-static bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-
-static char ToAsciiLower(unsigned char c) {
-  return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-}
-
-static char ToAsciiUpper(unsigned char c) {
-  return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-}
 
 // The value of a hexadecimal digit in either case, or -1.
 static int HexValue(unsigned char c) {

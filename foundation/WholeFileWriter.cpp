@@ -18,6 +18,8 @@
 #include <set>
 #include <utility>
 
+#include "foundation/Ascii.h"
+
 namespace quorlex {
 
 namespace {
@@ -151,12 +153,11 @@ std::string TemporaryName(const std::string& folder, std::string_view name,
 bool AllOf(std::string_view text, bool (*predicate)(char)) {
   return !text.empty() && std::all_of(text.begin(), text.end(), predicate);
 }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLowerHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f'); }
+bool IsLowerHexDigit(char c) { return IsAsciiDigit(c) || (c >= 'a' && c <= 'f'); }
 
 // Reads a process number (decimal digits only, at least 1). Returns 0 when it is none.
 int ParseProcessId(std::string_view digits, pid_t& pid) {
-  if (!AllOf(digits, IsDigit)) return 0;
+  if (!AllOf(digits, IsAsciiDigit)) return 0;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), pid);
   return error == std::errc() && end == digits.data() + digits.size() && pid > 0;
 }
@@ -187,8 +188,8 @@ bool IsEarlierTemporaryName(std::string_view name) {
   if (marker == std::string_view::npos || marker == 0) return false;
   const std::string_view numbers = name.substr(marker + kEarlierTemporaryMarker.size());
   const size_t dash = numbers.find('-');
-  return dash != std::string_view::npos && AllOf(numbers.substr(0, dash), IsDigit) &&
-         AllOf(numbers.substr(dash + 1), IsDigit);
+  return dash != std::string_view::npos && AllOf(numbers.substr(0, dash), IsAsciiDigit) &&
+         AllOf(numbers.substr(dash + 1), IsAsciiDigit);
 }
 
 // Whether the entry `name` of the open folder `folder` is a temporary file that a run of this

@@ -9,16 +9,15 @@
 #include <fstream>
 #include <iterator>
 
+#include "foundation/Ascii.h"
 #include "foundation/WholeFileWriter.h"
 
 namespace quorlex {
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 std::string LowerName(std::string_view name) {
   std::string lower(name);
-  for (char& c : lower) c = LowerAscii(c);
+  for (char& c : lower) c = ToAsciiLower(c);
   return lower;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "foundation/Ascii.h"
 #include "foundation/Version.h"
 #include "frontend/Desktop.h"
 #include "frontend/Notices.h"
@@ -56,9 +57,7 @@ std::string RemoveFieldCodes(const std::string& exec) {
   return out;
 }
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-bool IsNameChar(char c) { return IsLetter(c) || (c >= '0' && c <= '9') || c == '_'; }
+bool IsNameChar(char c) { return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_'; }
 
 // Replaces "$NAME" and "${NAME}" by the variable's value; a reference to an unset variable
 // stays as it is.
@@ -238,7 +237,7 @@ TextString Viewers::MakeFileUrl(const TextString& path) const {
   const std::string_view text = path.View();
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    const bool driveColon = i == 1 && c == ':' && IsLetter(text[0]);
+    const bool driveColon = i == 1 && c == ':' && IsAsciiLetter(text[0]);
     if (c == '\\') {
       url += '/';
     } else if (driveColon) {
@@ -350,7 +349,10 @@ int Viewers::ViewResults(ResultToView& result, const std::function<void(ResultTo
     Notify(5, 31);
     return 0;
   }
-  std::string shown = "\"" + std::string(file.View()) + "\"";
+  // Appended rather than written "\"" + name: g++ 12 warns (-Wrestrict) about a memcpy
+  // inside std::string's operator+ that cannot overlap.
+  std::string shown = "\"";
+  shown.append(file.View()).append("\"");
   return Start(viewer, file, shown);
 }
 

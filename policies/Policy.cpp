@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "foundation/Ascii.h"
+
 namespace quorlex {
 namespace {
 
@@ -18,15 +20,11 @@ void Report(const MessageFunction& report, const TextString& message, int level)
   if (report) report(message.Data(), level);
 }
 
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 bool IsHtmlColour(const TextString& value) {
   if (value.IsEmpty()) return true;
   if (value.Length() == 7 && value[0] == '#') {
     for (int i = 1; i < 7; ++i) {
-      if (!IsHexDigit(value[i])) return false;
+      if (!IsAsciiHexDigit(value[i])) return false;
     }
     return true;
   }

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "foundation/Ascii.h"
 #include "textformat/Markers.h"
 
 namespace quorlex {
@@ -76,8 +77,6 @@ bool QuotationContinues(const char* working, int start) {
 // later, and the text it shares with this one would come out twice ("<i><b>x</b></i>":
 // the i element would repeat the b element after its "*x*").
 constexpr HandlerResult kEmitted = HandlerResult::kChanged;
-
-bool IsLowerCaseLetter(char c) { return c >= 'a' && c <= 'z'; }
 
 // Replaces the first occurrence of `find` (exact case) in `text`, if there is one.
 void ReplaceFirst(TextString& text, const TextString& find, const TextString& with) {
@@ -153,7 +152,7 @@ HandlerResult DialogueBreakHandler(PatternEngine& engine, WildcardPattern&, Matc
   // run, WorkingLength() characters long, so the character after the match can be read
   // whenever the match does not end the text.
   const int after = state.end + 1;
-  if (after < engine.WorkingLength() && IsLowerCaseLetter(working[after])) {
+  if (after < engine.WorkingLength() && IsAsciiLower(working[after])) {
     return HandlerResult::kUnchanged;
   }
   copying->EmitReplacement(state, index, replacement);

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <string_view>
 
+#include "foundation/Ascii.h"
 #include "foundation/Utf8.h"
 #include "policies/ConversionContext.h"
 #include "policies/PolicyCatalogue.h"
@@ -24,8 +25,6 @@ constexpr const char* kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 constexpr const char* kHtmlOutputKinds[] = {
     "NEXT_PAGE", "CURRENT_PAGE", "PREV_PAGE",  "CONTENTS_TOP", "CONTENTS_NEXT_SECTION",
     "RULEWIDTH", "RULEWIDTHPC",  "RULEHEIGHT", "RULEALIGN",    "NOFRAMES_URL"};
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool SameWord(const TextString& word, const char* name) { return word.Equals(name, 0, 0) == 1; }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "foundation/Ascii.h"
 #include "foundation/Utf8.h"
 
 namespace quorlex {
@@ -23,8 +24,6 @@ bool IsOneOf(char c, const char* set) {
   }
   return false;
 }
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool MayBreakBetween(const TextCharacter& before, const TextCharacter& after) {
   const bool afterZeroWidthSpace = before.codePoint == kZeroWidthSpaceCode;
@@ -84,8 +83,8 @@ int BracketBreak(const TextString& line, int start, int from, int limit, int bre
   if (opening > start && opening > from) breakAt = opening;
   for (int i = limit; i >= std::max(from, opening); --i) {
     const char c = line[i];
-    const bool digitComma =
-        c == ',' && i > 0 && i + 1 < length && IsDigit(line[i - 1]) && IsDigit(line[i + 1]);
+    const bool digitComma = c == ',' && i > 0 && i + 1 < length && IsAsciiDigit(line[i - 1]) &&
+                            IsAsciiDigit(line[i + 1]);
     if (!IsOneOf(c, characters.closing) || digitComma) continue;
     if (i - 1 > breakAt) breakAt = i - 1;
     break;
