@@ -67,7 +67,7 @@ TEST_F(CliTest, ExitStatusSaysWhetherEverythingConverted) {
     EXPECT_EQ(c.status, run.status) << run.err;
     EXPECT_TRUE(Contains(run.err, c.says)) << run.err;
   }
-  EXPECT_EQ("quorlexrun (Quorlex) 0.1.0\n", Run({"--version"}).out);
+  EXPECT_EQ("quorlexrun (Quorlex) " QUORLEX_VERSION "\n", Run({"--version"}).out);
 }
 
 TEST_F(CliTest, WritesEachOutputBesideItsInputAndAnnouncesIt) {
