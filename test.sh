@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Quorlex and runs every test twice: once in a normal build (build/), once with
-# AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/). Installs what is
-# missing on a Debian machine first. Exits non-zero on the first failure.
+# AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/). Checks the style
+# (scripts/check-style.sh) and that a Release build has no warnings (build-werror/).
+# Installs what is missing on a Debian machine first. Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/install-deps.sh
@@ -20,6 +21,17 @@ run_build() {
 }
 
 run_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# The house style: clang-format on every file, clang-tidy on what the last commit changed.
+echo "==> checking the style"
+scripts/check-style.sh build
+
+# A Release build with warnings as errors: optimization finds warnings the other builds do
+# not. The product code only; the test programs were built with warnings as errors above.
+echo "==> configuring build-werror (Release)"
+cmake -S . -B build-werror -DCMAKE_BUILD_TYPE=Release -DQUORLEX_WERROR=ON -DQUORLEX_BUILD_TESTS=OFF
+echo "==> building build-werror"
+cmake --build build-werror --parallel "$jobs"
 
 # Permission bits do not stop root, so the tests that need an unreadable or unwritable
 # folder skip themselves under root. Run the test programs once more as an unprivileged

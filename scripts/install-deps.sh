@@ -18,6 +18,9 @@ missing_deps() {
   [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
   [ -f /usr/include/gmock/gmock.h ] || missing+=(libgmock-dev)
   [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+  # The style check of test.sh.
+  command -v clang-format >/dev/null 2>&1 || missing+=(clang-format)
+  command -v clang-tidy >/dev/null 2>&1 || missing+=(clang-tidy)
   # Qt 6 Widgets for the desktop front end and its tests (the programs build without it).
   compgen -G "/usr/lib/*/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake" >/dev/null ||
     missing+=(qt6-base-dev)
