@@ -2,6 +2,7 @@
 
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include "foundation/Charset.h"
 
@@ -132,8 +133,9 @@ TEST(Charset, EachLabelNamesItsCharsetWhichDecodesAsThatCharset) {
   for (const auto& row : kRows) {
     SCOPED_TRACE(row.charset);
     std::istringstream labels(row.labels);
-    for (std::string label; labels >> label;)
+    for (std::string label; labels >> label;) {
       EXPECT_EQ(std::string_view(row.charset), CharsetName(label)) << label;
+    }
     Utf8Decoder decoder(row.charset);
     ASSERT_TRUE(decoder.Usable());
     TextString line(row.sample);
