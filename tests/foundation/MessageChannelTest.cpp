@@ -134,7 +134,7 @@ TEST(LogChannelStatus, NeedsAVerbosityAndIgnoresTheLevel) {
   }
 }
 
-TEST(MessageChannel, BuildsMessagesAndCopiesSettings) {
+TEST(MessageChannel, WritesToItsStreamsAndCopiesSettings) {
   MessageChannel channel;
   EXPECT_EQ(0, channel.verbosity);
   EXPECT_EQ(1, channel.display);
