@@ -109,7 +109,6 @@ class PatternEngine {
 
   int PatternCount() const { return static_cast<int>(patterns_.size()); }
   WildcardPattern& PatternAt(int i) { return *patterns_[static_cast<size_t>(i)]; }
-  const MatchState& StateAt(int i) const { return states_[static_cast<size_t>(i)]; }
 
   // On by default. Off, every character is fed to every pattern: the plain scan that the
   // fast one must agree with.
