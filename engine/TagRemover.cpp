@@ -406,10 +406,4 @@ TextString WithoutTagsAsWritten(const TextString& in) {
   return out;
 }
 
-int RemoveRemainingTags(const MessageFunction& report, QuorlOptions& options, const TextString& in,
-                        TextString& out) {
-  TagRemover remover;
-  return remover.Run(report, options, in, out);
-}
-
 }  // namespace quorlex

@@ -81,8 +81,4 @@ int DecodeEntities(QuorlOptions& options, const TextString& in, TextString& out)
 // `in` with everything deleted that text mode takes for a tag; the entities stay as written.
 [[nodiscard]] TextString WithoutTagsAsWritten(const TextString& in);
 
-// TagRemover().Run(...): for one-off texts.
-int RemoveRemainingTags(const MessageFunction& report, QuorlOptions& options, const TextString& in,
-                        TextString& out);
-
 }  // namespace quorlex

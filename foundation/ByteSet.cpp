@@ -15,12 +15,6 @@ void ByteSet::Add(unsigned char byte) {
   ++count_;
 }
 
-void ByteSet::AddAll(const ByteSet& other) {
-  for (int b = 0; b < 256; ++b) {
-    if (other.member_[b]) Add(static_cast<unsigned char>(b));
-  }
-}
-
 int ByteSet::FindNext(const char* text, int length, int from) const {
   if (from >= length || count_ == 0) return length;
   const auto* bytes = reinterpret_cast<const unsigned char*>(text);

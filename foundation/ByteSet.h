@@ -7,7 +7,6 @@ namespace quorlex {
 class ByteSet {
  public:
   void Add(unsigned char byte);
-  void AddAll(const ByteSet& other);
   bool Contains(unsigned char byte) const { return member_[byte]; }
   bool IsEmpty() const { return count_ == 0; }
   int Count() const { return count_; }

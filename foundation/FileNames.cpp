@@ -179,10 +179,6 @@ int FileNameMatcher::Matches(const TextString& fileName) {
   return engine_.Run(name, nullptr) == 1 && engine_.Result().IsEmpty() ? 1 : 0;
 }
 
-int FileNameMatches(const TextString& spec, const TextString& fileName) {
-  return FileNameMatcher(spec).Matches(fileName);
-}
-
 bool IsFolder(const TextString& path) {
   struct stat info {};
   return stat(path.Data(), &info) == 0 && S_ISDIR(info.st_mode);

@@ -61,8 +61,4 @@ class FileNameMatcher {
   bool literal_ = false;
 };
 
-// FileNameMatcher(spec).Matches(fileName): 1 if the name and extension of `fileName` match
-// those of `spec`.
-[[nodiscard]] int FileNameMatches(const TextString& spec, const TextString& fileName);
-
 }  // namespace quorlex

@@ -54,14 +54,10 @@ void MessageChannel::Reset() {
   SetFilters(1, 1, 1, 1, 1, 1);
 }
 
-void MessageChannel::Emit(int level) { Message(text.Data(), level); }
-
 void MessageChannel::Message(const char* message, int level) {
   text.Assign(message);
   if (!IsLevelSuppressed(level) && !IsCategorySuppressed(text.Data())) Show(text.Data());
 }
-
-void MessageChannel::EmitStatus() { Status(text.Data()); }
 
 void MessageChannel::Status(const char* message) {
   if (verbosity <= 0) return;

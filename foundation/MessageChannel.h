@@ -38,12 +38,8 @@ class MessageChannel {
   virtual void CopySettings(const MessageChannel& other);
   // No callbacks, verbosity 0, all six flags set.
   virtual void Reset();
-  // Message(text, level) with the channel's own text.
-  virtual void Emit(int level);
   // Shows `message` unless it is hidden by level or suppressed by category.
   virtual void Message(const char* message, int level);
-  // Status(text) with the channel's own text.
-  virtual void EmitStatus();
   // Shows a status line unless verbosity is 0 or less or the category is suppressed.
   // Status lines are not filtered by level.
   virtual void Status(const char* message);
@@ -52,9 +48,6 @@ class MessageChannel {
   // 1 if level < 10 - verbosity, or if display is 0; else 0.
   virtual int IsLevelSuppressed(int level) const;
 
-  // Build a message in the channel's own text, then Emit or EmitStatus it.
-  void SetMessage(const char* message) { text.Assign(message); }
-  void AppendMessage(const char* message) { text.Append(message); }
   void SetMessageCallback(MessageCallback callback) { messageCallback = std::move(callback); }
   void SetStatusCallback(MessageCallback callback) { statusCallback = std::move(callback); }
   void SetVerbosity(int level) { verbosity = level; }
@@ -65,7 +58,7 @@ class MessageChannel {
 
   MessageCallback messageCallback;
   MessageCallback statusCallback;
-  TextString text;
+  TextString text;  // the last message or status line offered
   int verbosity = 0;
   int display = 1;
   int suppressUrl = 1;

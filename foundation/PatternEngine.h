@@ -109,8 +109,6 @@ class PatternEngine {
 
   int PatternCount() const { return static_cast<int>(patterns_.size()); }
   WildcardPattern& PatternAt(int i) { return *patterns_[static_cast<size_t>(i)]; }
-  const MatchState& StateAt(int i) const { return states_[static_cast<size_t>(i)]; }
-  int MatchCount() const { return matchCount_; }
 
   // On by default. Off, every character is fed to every pattern: the plain scan that the
   // fast one must agree with.
@@ -132,7 +130,6 @@ class PatternEngine {
   void CopyTo(int physical);
   // Output buffer and copy position, for the copying engine's operations.
   TextString& Output() { return out_; }
-  int CopyPosition() const { return copyPos_; }
   void SetCopyPosition(int physical) {
     if (physical > copyPos_) copyPos_ = physical < textLength_ ? physical : textLength_;
   }

@@ -253,7 +253,7 @@ static const char* SmartPunctuationReplacement(unsigned char c) {
 // The punctuation fold of both variants. With keepUtf8 every valid UTF-8 multi-byte sequence
 // is copied whole before its bytes could be taken for Windows-1252 punctuation: sequences
 // cannot overlap and their inner bytes are never lead bytes, so stepping over each sequence
-// from its lead byte leaves alone exactly the bytes that IsInUtf8Sequence reports.
+// from its lead byte leaves alone exactly the bytes of valid sequences.
 static void FoldSmartPunctuation(TextString& text, bool keepUtf8) {
   const char* in = text.Data();
   const int length = text.Length();

@@ -42,16 +42,6 @@ int Utf8SequenceLength(const char* text, int length, int pos) {
   return size;
 }
 
-bool IsInUtf8Sequence(const char* text, int length, int pos) {
-  if (text == nullptr || pos < 0 || pos >= length) return false;
-  // A continuation byte belongs to the sequence whose lead stands at most three bytes back;
-  // the lead byte itself is the case back == 0.
-  for (int back = 0; back <= 3 && back <= pos; ++back) {
-    if (Utf8SequenceLength(text, length, pos - back) > back) return true;
-  }
-  return false;
-}
-
 int NextNonAscii(const char* text, int length, int from) {
   int i = from < 0 ? 0 : from;
   for (; i + 8 <= length; i += 8) {

@@ -23,10 +23,6 @@ class TextString;
 // `pos` outside the text).
 [[nodiscard]] int Utf8SequenceLength(const char* text, int length, int pos);
 
-// True when the byte at `pos` belongs to a valid multi-byte sequence, as its lead byte or as
-// one of its continuation bytes (the lead byte may stand up to three bytes earlier).
-[[nodiscard]] bool IsInUtf8Sequence(const char* text, int length, int pos);
-
 // The position of the first byte above 127 at or after `from`, or `length` when there is
 // none. Reads eight bytes at a time: most text is ASCII.
 [[nodiscard]] int NextNonAscii(const char* text, int length, int from);

@@ -107,10 +107,6 @@ void Policy::SetBounds(int minimum, int maximum) {
 
 void Policy::SetChoices(const char* words) { choices_ = words; }
 
-bool Policy::StoresText() const {
-  return type == PolicyType::kText || type == PolicyType::kColour || type == PolicyType::kFont;
-}
-
 void Policy::Reset() {
   number = defaultNumber;
   text = defaultText;
@@ -127,7 +123,7 @@ int Policy::TakeLine(ParseRequest& request) {
     Report(request.report, message, 10);
     return 0;
   }
-  if (!SameName(name, request.name) && !SameName(alternativeName_, request.name)) return 0;
+  if (!SameName(name, request.name)) return 0;
   request.found = 1;
   request.category = category;
   if (valueSet && setInRead_ == request.readNumber) {

@@ -59,8 +59,6 @@ class Policy {
   // not taken.
   void SetChoices(const char* words);
   const TextString& Choices() const { return choices_; }
-  // A second name that the policy also answers to when reading a file.
-  void SetAlternativeName(const char* name) { alternativeName_ = name; }
 
   // Back to the default, with valueSet and locked cleared.
   void Reset();
@@ -90,8 +88,6 @@ class Policy {
   // and locked flags.
   void Merge(const Policy& source, int flagsToo);
 
-  bool StoresText() const;
-
   int id;
   PolicyType type;
   int section;
@@ -117,7 +113,6 @@ class Policy {
   int maximum_ = 0;
   bool clampToRange_ = false;
   TextString choices_;
-  TextString alternativeName_;
   int setInRead_ = -1;  // the read that last set the value
 };
 

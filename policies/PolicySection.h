@@ -20,7 +20,6 @@ class PolicySection {
   // Adds a policy in id order. Returns 0 (keeping the first) when the id is present or the
   // type is not one of the seven.
   int AddPolicy(const Policy& policy);
-  void SetHeading(const char* text) { heading = text; }
 
   // The value of the policy with this id and exactly this type, else the fallback.
   [[nodiscard]] int GetInteger(int id) const;

@@ -33,7 +33,7 @@ TEST(TagRemover, DeletesWhatLooksLikeATagInTextMode) {
     SCOPED_TRACE(c.name);
     QuorlOptions options = QuorlOptions::BuiltIn();
     TextString out;
-    RemoveRemainingTags(nullptr, options, c.in, out);
+    TagRemover().Run(nullptr, options, c.in, out);
     EXPECT_EQ(c.out, out.View());
   }
 }
@@ -80,72 +80,61 @@ TEST(TagRemover, DirectScanAgreesWithThePatternList) {
 TEST(TagRemover, CountsTagsAndEntities) {
   QuorlOptions options = QuorlOptions::BuiltIn();
   TextString out;
-  EXPECT_EQ(5, RemoveRemainingTags(nullptr, options, "<i>a</i> &amp; &amp; <u>", out));
+  EXPECT_EQ(5, TagRemover().Run(nullptr, options, "<i>a</i> &amp; &amp; <u>", out));
   EXPECT_EQ("a & & ", out.View());
-}
-
-TEST(TagRemover, LeavesTagsButConvertsEntitiesOnRequestInMarkupMode) {
-  QuorlOptions options = QuorlOptions::BuiltIn();
-  options.utf8Output = 0;
-  options.convertToText = 0;
-  options.removeAllHtmlTags = 0;
-  options.replaceEntities = 0;
-  TextString out;
-  RemoveRemainingTags(nullptr, options, "<p>caf&eacute; &amp; &lt;b&gt;</p>", out);
-  EXPECT_EQ("<p>caf&eacute; &amp; &lt;b&gt;</p>", out.View());
-  // The markup characters stay entities: the output is still HTML.
-  options.replaceEntities = 1;
-  RemoveRemainingTags(nullptr, options, "<p>caf&eacute; &amp; &lt;b&gt;</p>", out);
-  EXPECT_EQ("<p>caf\xE9 &amp; &lt;b&gt;</p>", out.View());
-}
-
-TEST(TagRemover, WritesEntitiesOfAUtf8DocumentAsUtf8In8BitOutput) {
-  QuorlOptions options = QuorlOptions::BuiltIn();
-  options.utf8Output = 0;
-  TextString out;
-  RemoveRemainingTags(nullptr, options, "caf&eacute;", out);
-  EXPECT_EQ("caf\xE9", out.View());
-  options.utf8Document = 1;
-  RemoveRemainingTags(nullptr, options, "caf&eacute;", out);
-  EXPECT_EQ("caf\xC3\xA9", out.View());
 }
 
 // In UTF-8 output every entity is its own character; text output leaves soft hyphens out
 // and is Unicode text as soon as it holds a byte above 127. HTML output keeps the markup
-// entities and writes the others in the document's charset.
-TEST(TagRemover, WritesUtf8TextOrTheDocumentsCharset) {
+// entities and writes the others in the document's charset, and converts them only on
+// request. 8-bit output writes entities in windows-1252, or in UTF-8 for a UTF-8 document.
+TEST(TagRemover, WritesEntitiesAsTheOutputAndTheDocumentAsk) {
+  enum Mode { kHtml, kText };
+  enum Output { k8Bit, kUtf8 };
   static const struct {
     const char* name;
-    int textMode;
+    Mode mode;
+    Output output;
+    int utf8Document;
+    int replaceEntities;
     const char* charset;
     const char* in;
     const char* out;
     int unicode;
   } kCases[] = {
-      {"ASCII text", 1, "", "<b>a &amp; b</b>", "a & b", 0},
-      {"ASCII text between markers", 1, "",
+      {"ASCII text", kText, kUtf8, 0, 1, "", "<b>a &amp; b</b>", "a & b", 0},
+      {"ASCII text between markers", kText, kUtf8, 0, 1, "",
        "\xFFP\xFF"
        "a",
        "\xFFP\xFF"
        "a",
        0},
-      {"raw UTF-8 text", 1, "", "caf\xC3\xA9", "caf\xC3\xA9", 1},
-      {"entity", 1, "", "caf&eacute;", "caf\xC3\xA9", 1},
-      {"soft hyphens", 1, "", "hy\xC2\xADphen&shy;ation", "hyphenation", 0},
-      {"HTML output in windows-1252", 0, "windows-1252",
+      {"raw UTF-8 text", kText, kUtf8, 0, 1, "", "caf\xC3\xA9", "caf\xC3\xA9", 1},
+      {"entity", kText, kUtf8, 0, 1, "", "caf&eacute;", "caf\xC3\xA9", 1},
+      {"soft hyphens", kText, kUtf8, 0, 1, "", "hy\xC2\xADphen&shy;ation", "hyphenation", 0},
+      {"HTML output in windows-1252", kHtml, kUtf8, 0, 1, "windows-1252",
        "<p>caf&eacute; &lt;b&gt; &#x4E2D;&apos;</p>", "<p>caf\xE9 &lt;b&gt; &#x4E2D;&apos;</p>", 0},
-      {"HTML output keeps soft hyphens", 0, "UTF-8", "hy\xC2\xADphen&shy;",
+      {"HTML output keeps soft hyphens", kHtml, kUtf8, 0, 1, "UTF-8", "hy\xC2\xADphen&shy;",
        "hy\xC2\xADphen\xC2\xAD", 1},
+      {"8-bit HTML output without the request", kHtml, k8Bit, 0, 0, "",
+       "<p>caf&eacute; &amp; &lt;b&gt;</p>", "<p>caf&eacute; &amp; &lt;b&gt;</p>", 0},
+      // The markup characters stay entities: the output is still HTML.
+      {"8-bit HTML output on request", kHtml, k8Bit, 0, 1, "", "<p>caf&eacute; &amp; &lt;b&gt;</p>",
+       "<p>caf\xE9 &amp; &lt;b&gt;</p>", 0},
+      {"8-bit text", kText, k8Bit, 0, 0, "", "caf&eacute;", "caf\xE9", 0},
+      {"8-bit text of a UTF-8 document", kText, k8Bit, 1, 0, "", "caf&eacute;", "caf\xC3\xA9", 1},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     QuorlOptions options = QuorlOptions::BuiltIn();
-    options.convertToText = c.textMode;
-    options.removeAllHtmlTags = c.textMode;
-    options.replaceEntities = 1;
+    options.convertToText = c.mode == kText;
+    options.removeAllHtmlTags = c.mode == kText;
+    options.utf8Output = c.output == kUtf8;
+    options.utf8Document = c.utf8Document;
+    options.replaceEntities = c.replaceEntities;
     options.documentCharset = c.charset;
     TextString out;
-    RemoveRemainingTags(nullptr, options, c.in, out);
+    TagRemover().Run(nullptr, options, c.in, out);
     EXPECT_EQ(c.out, out.View());
     EXPECT_EQ(c.unicode, options.unicodeTextProduced);
   }
@@ -262,8 +251,7 @@ TEST(TagRemover, DecidesTagByTagInMarkupMode) {
     if (c.adjust) c.adjust(options);
     std::vector<std::string> tally;
     TextString out;
-    RemoveRemainingTags([&tally](const char* m, int) { tally.emplace_back(m); }, options, c.in,
-                        out);
+    TagRemover().Run([&tally](const char* m, int) { tally.emplace_back(m); }, options, c.in, out);
     EXPECT_EQ(c.out, out.View());
     EXPECT_EQ(c.tally, tally);
   }

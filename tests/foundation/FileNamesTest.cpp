@@ -89,7 +89,7 @@ TEST(ResolvePath, PutsPathsInRelationToAFolder) {
   }
 }
 
-TEST(FileNameMatches, MatchesWholeNamesIgnoringCase) {
+TEST(FileNameMatcher, MatchesWholeNamesIgnoringCase) {
   static const struct {
     const char* spec;
     const char* file;
@@ -119,7 +119,7 @@ TEST(FileNameMatches, MatchesWholeNamesIgnoringCase) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(std::string(c.spec) + " ~ " + c.file);
-    EXPECT_EQ(c.matches, FileNameMatches(c.spec, c.file));
+    EXPECT_EQ(c.matches, FileNameMatcher(c.spec).Matches(c.file));
   }
 }
 

@@ -134,7 +134,7 @@ TEST(LogChannelStatus, NeedsAVerbosityAndIgnoresTheLevel) {
   }
 }
 
-TEST(MessageChannel, BuildsMessagesAndCopiesSettings) {
+TEST(MessageChannel, WritesToItsStreamsAndCopiesSettings) {
   MessageChannel channel;
   EXPECT_EQ(0, channel.verbosity);
   EXPECT_EQ(1, channel.display);
@@ -146,10 +146,8 @@ TEST(MessageChannel, BuildsMessagesAndCopiesSettings) {
   channel.SetStreams(out.Stream(), err.Stream());
   channel.SetVerbosity(5);
   channel.SetFilters(1, 0, 0, 0, 0, 0);
-  channel.SetMessage("INFO: ");
-  channel.AppendMessage("Processing <META> tags");
-  channel.Emit(10);
-  channel.EmitStatus();
+  channel.Message("INFO: Processing <META> tags", 10);
+  channel.Status("INFO: Processing <META> tags");
   EXPECT_EQ("INFO: Processing <META> tags\n", err.Text());
   EXPECT_EQ("INFO: Processing <META> tags\n", out.Text());
 

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <string_view>
 
 #include "foundation/TextString.h"
+#include "tests/support/Utf8Sequence.h"
 
 namespace quorlex {
 namespace {
@@ -156,6 +158,39 @@ TEST(TextStringSmartPunctuation, FoldsWindowsPunctuationAndKeepsUtf8) {
     TextString keeping = Bytes(c.text);
     EXPECT_EQ(1, keeping.SmartPunctuationToAsciiKeepingUtf8());
     EXPECT_EQ(c.keeping, keeping.View());
+  }
+}
+
+// On texts of valid, cut-off and stray sequences: the keeping fold copies every byte of a
+// valid sequence and folds every other byte as the plain fold does.
+TEST(TextStringSmartPunctuation, KeepsExactlyTheBytesOfValidSequences) {
+  const std::string_view kPieces[] = {"a",
+                                      "\x97",
+                                      "\x93",
+                                      "\xA0",
+                                      "\xC3\xA9",
+                                      "\xC3",
+                                      "\xE2\x80\x94",
+                                      "\xE2\x80",
+                                      "\xF0\x9F\x98\x97",
+                                      "\xC0\xA0",
+                                      "\xED\xA0\x80",
+                                      "\x80"};
+  unsigned seed = 11;
+  const auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    for (unsigned n = next() % 8; n > 0; --n) text += kPieces[next() % std::size(kPieces)];
+    const int length = static_cast<int>(text.size());
+    std::string expected;
+    for (int i = 0; i < length; ++i) {
+      TextString byte = Bytes(text.substr(static_cast<size_t>(i), 1));
+      if (!testing::IsInUtf8Sequence(text.data(), length, i)) byte.SmartPunctuationToAscii();
+      expected += byte.View();
+    }
+    TextString keeping = Bytes(text);
+    keeping.SmartPunctuationToAsciiKeepingUtf8();
+    ASSERT_EQ(expected, keeping.View()) << ::testing::PrintToString(text);
   }
 }
 

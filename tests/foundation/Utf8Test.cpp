@@ -4,9 +4,12 @@
 #include <string_view>
 
 #include "foundation/Utf8.h"
+#include "tests/support/Utf8Sequence.h"
 
 namespace quorlex {
 namespace {
+
+using testing::IsInUtf8Sequence;
 
 // `length` below the size of `text` checks that nothing past the given length is read.
 struct Probe {
