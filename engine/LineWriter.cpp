@@ -25,7 +25,7 @@ bool SameText(const TextString& text, const char* word) {
 }
 
 // The item marker in exact case, either spelling.
-constexpr const char* kListItemLabels[] = {"[[LI]]", "[[li]]"};
+constexpr const char* kListItemLabels[] = {kListItemLabel, kListItemLabelLowerCase};
 
 // The length of the item marker that opens `line`, or 0.
 int ItemMarkerLength(const TextString& line) {
@@ -35,10 +35,16 @@ int ItemMarkerLength(const TextString& line) {
   return 0;
 }
 
+// Whether `next` opens a list item, or opens or closes a list.
+bool IsListLine(const TextString& next) {
+  return ItemMarkerLength(next) > 0 || SameText(next, kStartListLine) ||
+         SameText(next, kEndListLine);
+}
+
 // The item label marker goes from a piece that still holds it (in text written as it
 // stands): with the two blanks the list's text gives it, or alone; exact case.
 void RemoveListItemMarker(TextString& piece, bool rightJustify) {
-  if (piece.View().find("[[") == std::string_view::npos) return;  // most pieces
+  if (piece.View().find(kListItemLabelOpening) == std::string_view::npos) return;  // most pieces
   for (const char* marker : kListItemLabels) {
     const std::string withBlanks = std::string("  ") + marker;
     if (rightJustify || !piece.Replace(0, withBlanks.c_str(), "", 1, 1, nullptr, nullptr)) {
@@ -162,6 +168,7 @@ void LineWriter::LayOutLine(int moreFollow, TextString line, const TextString& n
   const bool preserve = o.preserveWhiteSpace != 0;
   if (text && preserve) moreFollow = 0;
   LineFacts facts;
+  facts.moreFollow = moreFollow;
   facts.next = &next;
   facts.nextStartsBlock = nextStart == LineStart::kStartsBlock;
   facts.rule = IsRuleLine(line);
@@ -170,73 +177,95 @@ void LineWriter::LayOutLine(int moreFollow, TextString line, const TextString& n
     facts.rule = false;
   }
   if (!moreFollow && !paragraph_.IsEmpty()) WriteBlank();
-  const bool carryWasEmpty = carry_.IsEmpty();
-  if (!carryWasEmpty) {
-    carry_.AppendChar(' ');
-    line.Insert(0, carry_.Data());
-    carry_.Clear();
-  }
+  const bool carried = PrependCarry(line);
   bool isShort = false;
   if (line.IsEmpty()) {
     WriteBlank();
   } else {
-    const bool pre = inPre_ != 0;
-    if (text && !pre && !preserve) line.Trim(0, " ");
-    if (text && !pre && ItemMarkerLength(line) > 0) {
-      // A label alone waits for its item's text, which a paragraph or block of the item
-      // put on a later line.
-      const bool labelOnly = line.View().find(' ') == std::string_view::npos;
-      if (labelOnly && moreFollow && labelAlone == LabelAlone::kWaits) {
-        waitingLabel_.Swap(line);
-        return;
-      }
-      facts.startsItem = true;
-      facts.column = levels_.LevelColumn();
-      StartItem(line);
-    } else {
-      facts.column = levels_.TextColumn();
-    }
-    const int length = line.Length();
-    const int columns = Columns(line);
+    if (!PlaceLine(line, labelAlone, facts)) return;  // a label alone waits for its text
     facts.width = std::max(o.pageWidth - facts.column, kMinimumLineWidth);
-    isShort =
-        columns < 50 || columns < facts.width - 10 || 4 * columns < 3 * pass_.averageLineLength;
-    if (text) {
-      const bool extra = o.extraDialogueChecks != 0;
-      facts.opensQuote =
-          length >= 2 && carryWasEmpty && line[0] == '"' && (!extra || IsUpper(line[1]));
-      facts.nextOpensQuote = next.Length() > 1 && next[0] == '"' && (!extra || IsUpper(next[1]));
-      const bool nextAllowsClose = next.IsEmpty() ||
-                                   (next[0] == '"' && next.Length() > 1 && IsUpper(next[1])) ||
-                                   (next[0] != '"' && !IsLower(next[0]));
-      facts.closesQuote = length > 1 && line[length - 1] == '"' && (!extra || nextAllowsClose);
-      if (!pre && !preserve && o.lookForDialogue && facts.opensQuote && !blankWritten_) {
-        WriteBlank();
-      }
-    }
-    facts.moreFollow = moreFollow;
-    const bool whole = o.singleLineParagraphs || !text || pre || preserve || !o.imposePageWidth;
-    if (whole) {
-      facts.pieceNumber = 1;
-      facts.last = true;
-      facts.nothingLeft = true;
-      HandlePiece(line, facts);
-    } else {
-      WriteWrapped(line, facts);
-    }
+    isShort = IsShortLine(line, facts.width);
+    if (text) NoteQuotes(line, carried, facts);
+    WritePieces(line, facts);
   }
-  // The end of a line in text mode: a short line after one that was not short, or a line
-  // that closes a quotation, ends its paragraph; the items of a list stay together.
-  if (text && !line.IsEmpty() && !inPre_ && !preserve) {
-    const bool beforeItem = levels_.Count(Kind::kList) > 0 &&
-                            (ItemMarkerLength(next) > 0 || SameText(next, kStartListLine) ||
-                             SameText(next, kEndListLine));
-    const bool shortEnd =
-        o.shortLinesEndParagraphs && isShort && !previousShort_ && !blankWritten_ && !beforeItem;
-    if (shortEnd || (o.lookForDialogue && facts.closesQuote)) WriteBlank();
-  }
+  if (text && !line.IsEmpty() && !inPre_ && !preserve) EndParagraphAfterLine(isShort, facts);
   previousShort_ = isShort ? 1 : 0;
   if (!moreFollow && !paragraph_.IsEmpty()) WriteBlank();
+}
+
+bool LineWriter::PrependCarry(TextString& line) {
+  if (carry_.IsEmpty()) return false;
+  carry_.AppendChar(' ');
+  line.Insert(0, carry_.Data());
+  carry_.Clear();
+  return true;
+}
+
+bool LineWriter::PlaceLine(TextString& line, LabelAlone labelAlone, LineFacts& facts) {
+  const QuorlOptions& o = pass_.options;
+  const bool text = o.convertToText != 0;
+  const bool pre = inPre_ != 0;
+  if (text && !pre && !o.preserveWhiteSpace) line.Trim(0, " ");
+  if (!text || pre || ItemMarkerLength(line) == 0) {
+    facts.column = levels_.TextColumn();
+    return true;
+  }
+  // A label alone waits for its item's text, which a paragraph or block of the item put on
+  // a later line.
+  const bool labelOnly = line.View().find(' ') == std::string_view::npos;
+  if (labelOnly && facts.moreFollow && labelAlone == LabelAlone::kWaits) {
+    waitingLabel_.Swap(line);
+    return false;
+  }
+  facts.startsItem = true;
+  facts.column = levels_.LevelColumn();
+  StartItem(line);
+  return true;
+}
+
+bool LineWriter::IsShortLine(const TextString& line, int width) const {
+  const int columns = Columns(line);
+  return columns < 50 || columns < width - 10 || 4 * columns < 3 * pass_.averageLineLength;
+}
+
+void LineWriter::NoteQuotes(const TextString& line, bool carried, LineFacts& facts) {
+  const QuorlOptions& o = pass_.options;
+  const TextString& next = *facts.next;
+  const int length = line.Length();
+  // With the extra dialogue checks a quotation mark opens a quotation only before a
+  // capital, and closes one only before a line that may follow its end.
+  const bool extra = o.extraDialogueChecks != 0;
+  facts.opensQuote = length >= 2 && !carried && line[0] == '"' && (!extra || IsUpper(line[1]));
+  facts.nextOpensQuote = next.Length() > 1 && next[0] == '"' && (!extra || IsUpper(next[1]));
+  const bool nextAllowsClose = next.IsEmpty() ||
+                               (next[0] == '"' && next.Length() > 1 && IsUpper(next[1])) ||
+                               (next[0] != '"' && !IsLower(next[0]));
+  facts.closesQuote = length > 1 && line[length - 1] == '"' && (!extra || nextAllowsClose);
+  // A quotation that opens a line starts a paragraph of dialogue.
+  const bool laidOut = !inPre_ && !o.preserveWhiteSpace;
+  if (laidOut && o.lookForDialogue && facts.opensQuote && !blankWritten_) WriteBlank();
+}
+
+void LineWriter::WritePieces(const TextString& line, LineFacts& facts) {
+  const QuorlOptions& o = pass_.options;
+  const bool whole = o.singleLineParagraphs || !o.convertToText || inPre_ || o.preserveWhiteSpace ||
+                     !o.imposePageWidth;
+  if (!whole) {
+    WriteWrapped(line, facts);
+    return;
+  }
+  facts.pieceNumber = 1;
+  facts.last = true;
+  facts.nothingLeft = true;
+  HandlePiece(line, facts);
+}
+
+void LineWriter::EndParagraphAfterLine(bool isShort, const LineFacts& facts) {
+  const QuorlOptions& o = pass_.options;
+  const bool beforeItem = levels_.Count(Kind::kList) > 0 && IsListLine(*facts.next);
+  const bool shortEnd =
+      o.shortLinesEndParagraphs && isShort && !previousShort_ && !blankWritten_ && !beforeItem;
+  if (shortEnd || (o.lookForDialogue && facts.closesQuote)) WriteBlank();
 }
 
 void LineWriter::WriteWrapped(const TextString& line, LineFacts& facts) {
@@ -307,7 +336,7 @@ void LineWriter::HandlePiece(TextString piece, const LineFacts& facts) {
     inPre_ = 1;
   } else if (SameText(piece, kEndPreLine)) {
     inPre_ = 0;
-  } else if (piece.StartsWith("$_$_TEXTBLOCK", 0)) {
+  } else if (piece.StartsWith(kTextBlockWord, 0)) {
     WriteTextBlock(piece);
   } else if (piece.StartsWith(kRuleLine, 1)) {
     WriteRule(piece, facts.width);
@@ -338,9 +367,9 @@ void LineWriter::WriteTextBlock(const TextString& piece) {
 void LineWriter::WriteRule(const TextString& piece, int width) {
   if (pass_.options.removeHorizontalRules) return;
   if (!paragraph_.IsEmpty()) WriteBlank();
-  // The width after "$_$_LINE": columns, or a share of the page ("50%").
+  // The width after the rule's word: columns, or a share of the page ("50%").
   TextString rest;
-  rest.AssignSub(piece.Data(), static_cast<int>(std::strlen(kRuleLine)), -1);
+  rest.AssignSub(piece.Data(), static_cast<int>(sizeof kRuleLine - 1), -1);
   rest.Trim(0, " ");
   int length = width;
   int asked = 0;
@@ -364,14 +393,7 @@ void LineWriter::WriteOrdinary(TextString piece, const LineFacts& facts) {
   const int width = facts.width;
   const bool pieceShort = 4 * columns < 3 * width ||
                           (facts.last && next.IsEmpty() && (columns < 50 || columns < width - 5));
-  // A short tail is carried only into the next line of the same source paragraph: never
-  // into a line that a break, a block or a marker begins.
-  const bool carried = o.imposePageWidth && facts.nothingLeft && !facts.nextStartsBlock &&
-                       !next.StartsWith(kMarkerLinePrefix, 0) && columns < width - 5 &&
-                       !facts.nextOpensQuote && !facts.closesQuote &&
-                       (facts.pieceNumber >= 2 || facts.opensQuote) && facts.moreFollow &&
-                       next.FindNoCase("[[") == nullptr && !next.IsEmpty();
-  if (carried) {
+  if (CarriesTail(columns, facts)) {
     if (!facts.rule) {
       if (!carry_.IsEmpty()) carry_.AppendChar(' ');
       carry_ += piece;
@@ -393,17 +415,34 @@ void LineWriter::WriteOrdinary(TextString piece, const LineFacts& facts) {
     piece.Justify(width);
   }
   if (indentFirst) piece.Insert(0, o.indentText.Data());
-  if (joins && !paragraph_.IsEmpty()) {
-    paragraph_.AppendChar(' ');
-    paragraph_ += piece;
-  } else if (joins) {
-    Indent(piece, facts.column);
-    paragraph_.Swap(piece);
+  if (joins) {
+    JoinParagraph(piece, facts.column);
   } else {
     Indent(piece, facts.column);
     Write(piece);
   }
   blankWritten_ = 0;
+}
+
+bool LineWriter::CarriesTail(int columns, const LineFacts& facts) const {
+  const TextString& next = *facts.next;
+  // Never into a line that a break, a block or a marker begins.
+  const bool nextContinues = facts.moreFollow && !next.IsEmpty() && !facts.nextStartsBlock &&
+                             !next.StartsWith(kMarkerLinePrefix, 0) &&
+                             next.FindNoCase(kListItemLabelOpening) == nullptr;
+  return pass_.options.imposePageWidth && nextContinues && facts.nothingLeft &&
+         columns < facts.width - 5 && !facts.nextOpensQuote && !facts.closesQuote &&
+         (facts.pieceNumber >= 2 || facts.opensQuote);
+}
+
+void LineWriter::JoinParagraph(TextString& piece, int column) {
+  if (paragraph_.IsEmpty()) {
+    Indent(piece, column);
+    paragraph_.Swap(piece);
+    return;
+  }
+  paragraph_.AppendChar(' ');
+  paragraph_ += piece;
 }
 
 }  // namespace quorlex

@@ -43,8 +43,27 @@ class LineWriter {
   struct LineFacts;
   // Whether a line holding only an item's label may wait for the item's text.
   enum class LabelAlone { kWaits, kWritten };
+  // Lays out one line: the tail carried from the line before goes in front of it, a list
+  // item's label takes its place, and the line is written whole or in wrapped pieces.
   void LayOutLine(int moreFollow, TextString line, const TextString& next, LineStart nextStart,
                   LabelAlone labelAlone);
+  // Puts the tail carried from the line before in front of `line`; false when none was.
+  bool PrependCarry(TextString& line);
+  // Trims a text line and sets the column it stands at; a line that opens a list item starts
+  // the item. Returns false when the line is an item's label alone, which now waits for the
+  // item's text.
+  bool PlaceLine(TextString& line, LabelAlone labelAlone, LineFacts& facts);
+  // Whether a line counts as short for ending a paragraph: short of 50 columns, of the
+  // width less 10, or of three quarters of the document's average line.
+  [[nodiscard]] bool IsShortLine(const TextString& line, int width) const;
+  // Sets the quotation facts of a text line (a carried tail in front of it opens none); an
+  // empty line goes before a line that opens a quotation when dialogue is looked for.
+  void NoteQuotes(const TextString& line, bool carried, LineFacts& facts);
+  // Hands the line to HandlePiece whole, or wrapped to the width in pieces.
+  void WritePieces(const TextString& line, LineFacts& facts);
+  // In text mode a short line after one that was not short, or a line that closes a
+  // quotation, ends its paragraph; the items of a list stay together.
+  void EndParagraphAfterLine(bool isShort, const LineFacts& facts);
   void Write(const TextString& line);
   // An empty line, unless text mode just wrote one or a definition list is open; a
   // paragraph being collected comes first.
@@ -60,6 +79,12 @@ class LineWriter {
   void WriteRule(const TextString& piece, int width);
   void WriteTextBlock(const TextString& piece);
   void WriteOrdinary(TextString piece, const LineFacts& facts);
+  // Whether a piece `columns` wide is the short tail of a line that goes in front of the
+  // next line, which goes on with the same source paragraph.
+  [[nodiscard]] bool CarriesTail(int columns, const LineFacts& facts) const;
+  // Adds a piece to the paragraph collected for single-line output; the first piece takes
+  // the indentation of `column`.
+  void JoinParagraph(TextString& piece, int column);
   void WriteWrapped(const TextString& line, LineFacts& facts);
 
   PassState& pass_;

@@ -259,13 +259,13 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
   while (source.NextLine(line) && !file.LimitReached() && result.Length() <= kMaxInputBytes) {
     // UTF-16 input arrives as UTF-8 text.
     if (file.utf16Le || file.utf16Be) pass_.options.utf8Document = 1;
-    if (StartsWithNoCase(line, "$_$_DEFINE_TEXT_FRAGMENT")) {
+    if (StartsWithNoCase(line, kDefineTextFragmentLine)) {
       line.CollapseBlanks();
       line.Trim(0, " ");
       TextString fragmentName;
       if (line.GetToken(2, ' ', fragmentName)) fragments_.Begin(fragmentName);
       capturing = true;
-    } else if (StartsWithNoCase(line, "$_$_END_BLOCK")) {
+    } else if (StartsWithNoCase(line, kEndBlockLine)) {
       capturing = false;
     } else if (capturing) {
       fragments_.AddLine(line);
@@ -314,8 +314,8 @@ void OutputPass::LayOut(const TextString& result, LineBuffer& lines) {
   bool previousEndsAtBreak = false;
   for (int pos = 0; result.GetNextToken(pos, '\n', line);) {
     const bool endsAtBreak = TakeBreakEnd(line) || pass_.sourceLinesJoined;
-    if (line.Equals("$_$_START_PRE", 0, 0) && line.Length() == 13) inPre = true;
-    if (line.Equals("$_$_END_PRE", 0, 0) && line.Length() == 11) inPre = false;
+    if (line.Equals(kStartPreLine, 0, 0)) inPre = true;
+    if (line.Equals(kEndPreLine, 0, 0)) inPre = false;
     if (trim && !inPre) TrimBlanks(line);
     if (havePrevious) {
       writer.WriteTextLine(

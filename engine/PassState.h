@@ -23,13 +23,37 @@ struct PassState;
 // How every pattern list of the phases is run: first pattern only, reset after a change.
 inline constexpr RunOptions kListRunOptions{};
 
+// What a list tag does: opens a list, starts an item or ends a list.
+enum class ListTag { kOpen, kItem, kEnd };
+
+// What a tag of a definition list does.
+enum class DefinitionTag {
+  kListOpens,
+  kTermStarts,
+  kTermEnds,
+  kDefinitionStarts,
+  kDefinitionEnds,
+  kListCloses,
+};
+
+// Which of the two tags of a heading the heading handler was given.
+enum class HeadingTag { kOpening, kClosing };
+
+// What a tag of the in-line list is to its handler: a font or span tag, which goes, or a tag
+// of pre-formatted text, which stays and says where such text begins or ends.
+enum class InLineTag { kFontOrSpan, kOpensPreformatted, kClosesPreformatted };
+
 // What a handler of the pattern lists receives as its user datum: the pass, and what its
-// entry says besides ("open", a marker, a level...).
+// entry says besides. Each handler reads the one field meant for it; the others keep their
+// defaults.
 struct HandlerDatum {
   PassState* pass = nullptr;
-  const char* word = nullptr;          // list handler: "open", "item" or "end"
-  const TextString* marker = nullptr;  // block handler: the marker it inserts
-  int variable = 0;  // heading handler: 1 opening, 0 closing; in-line tags: 1, -1 pre tags
+  ListTag listTag = ListTag::kOpen;                         // list handler
+  DefinitionTag definitionTag = DefinitionTag::kListOpens;  // definition list handler
+  const TextString* marker = nullptr;                       // block handler: what it inserts
+  HeadingTag headingTag = HeadingTag::kOpening;             // heading handler
+  InLineTag inLineTag = InLineTag::kFontOrSpan;             // in-line tag handler
+  char raisedMark = '^';  // raised text handler: '^' for superscripts, '_' for subscripts
 };
 
 // Finds the text between two wildcard patterns, keeping every pattern it compiled for the
@@ -107,8 +131,9 @@ struct PassState {
   void Message(const char* message, int level) const;
   void Status(const char* message) const;
 
-  // The datum for a handler entry; it lives until ForgetData (when the lists are rebuilt).
-  HandlerDatum* Datum(const char* word, const TextString* marker, int variable);
+  // A lasting copy of `entry` that points back to this pass, for a handler entry; it lives
+  // until ForgetData (when the lists are rebuilt).
+  HandlerDatum* Datum(HandlerDatum entry);
   void ForgetData() { data_.clear(); }
 
   QuorlOptions options;

@@ -1,9 +1,8 @@
 #include "engine/PatternTable.h"
 
-#include <algorithm>
 #include <initializer_list>
-#include <iterator>
 #include <string>
+#include <vector>
 
 #include "engine/HiddenElements.h"
 #include "engine/Tables.h"
@@ -13,187 +12,6 @@
 #include "textformat/Markers.h"
 
 namespace quorlex {
-
-// --- PassState --------------------------------------------------------------------------
-
-PassState::PassState() { Reset(); }
-
-void PassState::Reset() {
-  info = DocumentInfo();
-  urls.Clear();
-  blocks.Clear();
-  listDepth = 0;
-  for (int depth = 0; depth <= kMaxListDepth; ++depth) {
-    listStyle[depth] = kBulleted;
-    itemCounter[depth] = 1;
-  }
-  definitionDepth = 0;
-  std::fill(std::begin(definitionOpen), std::end(definitionOpen), false);
-  headingStart = -1;
-  headingLevel = 0;
-  inLinePreformatted = false;
-  foundCharacterSet.Clear();
-  paragraphMarkersInserted = 0;
-  sourceLinesJoined = false;
-  punctuationFold = 1;
-  nestedTableRequest = 0;
-  deepestNesting = 0;
-  averageLineLength = 80;
-}
-
-TextString PassState::WithoutTags(const TextString& text) {
-  PrepareBuiltInOptions();
-  TextString out;
-  tagRemover.Run(report, builtInOptions_, text, out);
-  options.unicodeTextProduced |= builtInOptions_.unicodeTextProduced;
-  return out;
-}
-
-TextString PassState::Decoded(const TextString& text) {
-  PrepareBuiltInOptions();
-  TextString out;
-  DecodeEntities(builtInOptions_, text, out);
-  options.unicodeTextProduced |= builtInOptions_.unicodeTextProduced;
-  return out;
-}
-
-void PassState::PrepareBuiltInOptions() {
-  builtInOptions_.utf8Document = options.utf8Document;
-  builtInOptions_.utf8Output = options.utf8Output;
-  builtInOptions_.unicodeTextProduced = 0;
-}
-
-void PassState::Message(const char* message, int level) const {
-  if (report) report(message, level);
-}
-
-void PassState::Status(const char* message) const {
-  if (status) status(message);
-}
-
-HandlerDatum* PassState::Datum(const char* word, const TextString* marker, int variable) {
-  data_.push_back(HandlerDatum{this, word, marker, variable});
-  return &data_.back();
-}
-
-// --- Extractor --------------------------------------------------------------------------
-
-namespace {
-
-// Where the one pattern of an extractor engine matched.
-struct Found {
-  int start = -1;
-  int end = -1;
-};
-
-HandlerResult RecordMatch(PatternEngine&, WildcardPattern&, MatchState& state, const char*, int&,
-                          void* userData) {
-  auto* found = static_cast<Found*>(userData);
-  found->start = state.start;
-  found->end = state.end;
-  return HandlerResult::kStop;
-}
-
-// The engine and its capture slot live together, so the slot outlives every run.
-struct FindingEngine : CopyPatternEngine {
-  Found found;
-};
-
-}  // namespace
-
-int Extractor::FindMatch(const char* pattern, const TextString& text, int from, int& end) {
-  auto& slot = engines_[pattern];
-  if (!slot) {
-    auto engine = std::make_unique<FindingEngine>();
-    engine->AddPattern(PatternType::kCopyHandler, pattern, nullptr, 0, RecordMatch, &engine->found);
-    engine->locked = true;
-    slot = std::move(engine);
-  }
-  auto& engine = static_cast<FindingEngine&>(*slot);
-  engine.found = Found();
-  end = -1;
-  if (from >= text.Length() || engine.Run(text.Data() + from, text.Length() - from, nullptr) == 0) {
-    return -1;
-  }
-  end = from + engine.found.end;
-  return from + engine.found.start;
-}
-
-int Extractor::ExtractBetween(const TextString& text, const char* startPattern,
-                              const char* endPattern, TextString& out) {
-  out.Clear();
-  int startEnd = -1;
-  if (FindMatch(startPattern, text, 0, startEnd) < 0) return 0;
-  int endEnd = -1;
-  const int endStart = FindMatch(endPattern, text, startEnd + 1, endEnd);
-  if (endStart < 0) return 0;
-  out.AssignBytes(text.Data() + startEnd + 1, endStart - startEnd - 1);
-  return 1;
-}
-
-namespace {
-
-bool IsPatternBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-
-// Where the value of attribute `name` begins in " " + tag + ">" (positions counted in that
-// text): just after the "=" of the first place where white space, the name (ignoring
-// case), optional white space and "=" follow one another, as the wildcard patterns
-// "?W<name>*W=" and ">" find it. -1 when none.
-int AttributeValueStart(std::string_view tag, std::string_view name) {
-  enum { kIdle, kBlanks, kName, kBeforeEquals } state = kIdle;
-  size_t matched = 0;
-  const size_t length = tag.size() + 2;
-  for (size_t i = 0; i < length; ++i) {
-    const char c = i == 0 ? ' ' : i == length - 1 ? '>' : tag[i - 1];
-    if (state == kName) {
-      if (UpperAscii(c) == UpperAscii(name[matched])) {
-        if (++matched == name.size()) state = kBeforeEquals;
-        continue;
-      }
-      state = kIdle;  // the character that broke the match may start the next one
-    } else if (state == kBeforeEquals) {
-      if (c == '=') return static_cast<int>(i + 1);
-      if (IsPatternBlank(c)) continue;
-      state = kIdle;
-    } else if (state == kBlanks) {
-      if (!name.empty() && UpperAscii(c) == UpperAscii(name[0])) {
-        matched = 1;
-        state = matched == name.size() ? kBeforeEquals : kName;
-        continue;
-      }
-      if (!IsPatternBlank(c)) state = kIdle;
-      continue;
-    }
-    if (IsPatternBlank(c)) state = kBlanks;
-  }
-  return -1;
-}
-
-}  // namespace
-
-int Extractor::GetAttribute(const char* name, const TextString& tag, TextString& out) {
-  out.Clear();
-  const int start = AttributeValueStart(tag.View(), name);
-  if (start < 0) return 0;
-  // The value runs to the next ">", the one after the tag at the latest.
-  const std::string_view rest = tag.View().substr(static_cast<size_t>(start - 1));
-  TextString value;
-  value.AssignBytes(rest.data(), static_cast<int>(std::min(rest.find('>'), rest.size())));
-  value.Trim(0, " \n\r");
-  if (value.IsEmpty()) return 0;
-  const char quote = value[0];
-  int close = -1;
-  if (quote == '"' || quote == '\'') {
-    const int found = value.FindChar(1, quote, close, 1);
-    out.AssignBytes(value.Data() + 1, (found ? close : value.Length()) - 1);
-  } else {
-    int blank = -1;
-    const int found = value.FindChar(0, ' ', blank, 1);
-    out.AssignBytes(value.Data(), found ? blank : value.Length());
-  }
-  return out.IsEmpty() ? 0 : 1;
-}
 
 int ExtractBetween(const TextString& text, const char* startPattern, const char* endPattern,
                    TextString& out) {
@@ -315,174 +133,239 @@ constexpr const char* kBlockElements[] = {"address", "article", "aside",      "c
                                           "header",  "hgroup",  "main",       "nav",    "search",
                                           "section", "summary", "caption"};
 
-}  // namespace
+// A lasting datum for a handler entry of the pass's lists.
+void* Datum(PassState& pass, HandlerDatum entry = {}) { return pass.Datum(entry); }
 
-void BuildPatternLists(PassState& pass) {
+constexpr PatternType kCopy = PatternType::kCopyHandler;
+constexpr PatternType kDelete = PatternType::kDelete;
+constexpr PatternType kReplace = PatternType::kReplace;
+constexpr PatternType kInsertAfter = PatternType::kInsertAfter;
+
+// Pre-formatted text: its tags, with attributes or without.
+const std::initializer_list<const char*> kPreOpeningTags = {"<pre>", "<pre%W**>", "<xmp>",
+                                                            "<listing>", "<plaintext>"};
+const std::initializer_list<const char*> kPreClosingTags = {"</pre>", "</xmp>", "</listing>",
+                                                            "</plaintext>"};
+
+// The lists that remove the head, comments, style sheets and scripts, and read the META tags and
+// style-sheet links.
+void BuildHeadAndScriptLists(PassState& pass) {
   const QuorlOptions& o = pass.options;
-  const Markers& m = GetMarkers();
-  PatternLists& lists = pass.lists;
   const bool text = o.convertToText != 0;
-  const auto datum = [&pass](const char* word, const TextString* marker, int variable) {
-    return static_cast<void*>(pass.Datum(word, marker, variable));
-  };
-  const auto copy = PatternType::kCopyHandler;
-  const auto del = PatternType::kDelete;
-  const auto rep = PatternType::kReplace;
-  const auto after = PatternType::kInsertAfter;
-  if (pass.listsBuilt && pass.listsOptions == o) return;
-  pass.listsOptions = o;
-  pass.listsBuilt = true;
-  pass.ForgetData();
-
-  ListBuilder(lists.meta)
-      .Handle(true, copy, {"<meta%W**>"}, MetaHandler, datum(nullptr, nullptr, 0));
+  PatternLists& lists = pass.lists;
+  ListBuilder(lists.meta).Handle(true, kCopy, {"<meta%W**>"}, MetaHandler, Datum(pass));
   ListBuilder(lists.styleSheetLink)
-      .Handle(true, copy, {"<link%W**>"}, StyleSheetLinkHandler, datum(nullptr, nullptr, 0));
+      .Handle(true, kCopy, {"<link%W**>"}, StyleSheetLinkHandler, Datum(pass));
   // "<head" needs a blank or ">" after it, so that "<header>" is never taken for a head.
-  ListBuilder(lists.head).Add(text || o.removeHead, del, {"<head>**/head>", "<head%W**/head>"}, "");
+  ListBuilder(lists.head)
+      .Add(text || o.removeHead, kDelete, {"<head>**/head>", "<head%W**/head>"}, "");
   // The office XML blocks and titles have a list of their own: found by the head's list, one
   // of them inside a head would end the head's match there, and the rest of the head would
   // stay. Run after the head, it removes what stands outside any head.
   ListBuilder(lists.outsideHead)
-      .Add(o.removeOfficeTags != 0, del, {"<xml**/xml>"}, "")
-      .Add(text, del, {"<title>**/title>", "<title%W**/title>"}, "");
-  ListBuilder(lists.comment).Add(text || o.removeComments, del, {"<!--**-->"}, "");
+      .Add(o.removeOfficeTags != 0, kDelete, {"<xml**/xml>"}, "")
+      .Add(text, kDelete, {"<title>**/title>", "<title%W**/title>"}, "");
+  ListBuilder(lists.comment).Add(text || o.removeComments, kDelete, {"<!--**-->"}, "");
   // Elements written without attributes go as well as those with them (here and in the
   // font and span entries below).
   const bool styles = text || o.removeStyleSheet;
   const bool scripts = text || o.removeScript;
   ListBuilder(lists.style)
-      .Add(styles, del, {"<style%W**/style>"}, "")
-      .Add(scripts, del, {"<script%W**/script>"}, "")
-      .Add(scripts, del, {"<script>**/script>"}, "")
-      .Add(styles, del, {"<style>**/style>"}, "");
+      .Add(styles, kDelete, {"<style%W**/style>"}, "")
+      .Add(scripts, kDelete, {"<script%W**/script>"}, "")
+      .Add(scripts, kDelete, {"<script>**/script>"}, "")
+      .Add(styles, kDelete, {"<style>**/style>"}, "");
+}
+
+// The list of forms and their controls.
+void BuildFormList(PassState& pass) {
+  const QuorlOptions& o = pass.options;
+  const bool text = o.convertToText != 0;
+  const Markers& m = GetMarkers();
+  PatternLists& lists = pass.lists;
   // Removing a form keeps what a reader sees of it. A form, its fieldsets and their legends
   // are blocks of the page: in text mode their tags become line breaks, and what they hold
   // stays, as do the text of labels and buttons, a button input's caption, the option a
   // select shows and the text of a text area. The other controls go.
   const bool forms = text || o.removeForm;
   ListBuilder(lists.form)
-      .Add(forms, rep,
+      .Add(forms, kReplace,
            {"<form>", "<form%W**>", "</form>", "<fieldset>", "<fieldset%W**>", "</fieldset>",
             "<legend>", "<legend%W**>", "</legend>", "<textarea>", "<textarea%W**>", "</textarea>"},
            text ? m.softBreak.Data() : "")
-      .Add(forms, del, {"<label>", "<label%W**>", "<isindex**>"}, "")
-      .Add(forms, rep, {"</label>", "<button>", "<button%W**>", "</button>"}, " ")
-      .Handle(forms, copy, {"<input%W**>"}, InputHandler, datum(nullptr, nullptr, 0))
-      .Handle(forms, copy, {"<select**/select>"}, SelectHandler, datum(nullptr, nullptr, 0));
+      .Add(forms, kDelete, {"<label>", "<label%W**>", "<isindex**>"}, "")
+      .Add(forms, kReplace, {"</label>", "<button>", "<button%W**>", "</button>"}, " ")
+      .Handle(forms, kCopy, {"<input%W**>"}, InputHandler, Datum(pass))
+      .Handle(forms, kCopy, {"<select**/select>"}, SelectHandler, Datum(pass));
+}
+
+// The list of in-line tags: fonts, spans, emphasis, raised text, quotations and word breaks; the
+// tags of pre-formatted text say where it begins and ends.
+void BuildInLineList(PassState& pass) {
+  const QuorlOptions& o = pass.options;
+  const bool text = o.convertToText != 0;
+  PatternLists& lists = pass.lists;
   // In text mode with highlighting, b, i, strong and em stay for the highlight list, which
   // turns them into *bold* and _italic_.
   const bool emphasis = (text || o.removeEmphasis) && !(text && o.highlightBoldAndItalic);
-  // Pre-formatted text: its tags, with attributes or without.
-  const std::initializer_list<const char*> preOpening = {"<pre>", "<pre%W**>", "<xmp>", "<listing>",
-                                                         "<plaintext>"};
-  const std::initializer_list<const char*> preClosing = {"</pre>", "</xmp>", "</listing>",
-                                                         "</plaintext>"};
   const bool font = text || o.removeFont;
   const bool span = text || o.removeSpan;
   ListBuilder(lists.inLine)
-      .Handle(font || span, copy, preOpening, InLineTagHandler, datum(nullptr, nullptr, 1))
-      .Handle(font || span, copy, preClosing, InLineTagHandler, datum(nullptr, nullptr, -1))
-      .Handle(font, copy, {"<font>", "<font%W**>", "</font>"}, InLineTagHandler,
-              datum(nullptr, nullptr, 0))
-      .Handle(span, copy, {"<span>", "<span%W**>", "</span>"}, InLineTagHandler,
-              datum(nullptr, nullptr, 0))
-      .Add(emphasis, del, {"<b>", "</b>", "<i>", "</i>", "<strong>", "</strong>", "<em>", "</em>"},
-           "")
-      .Add(text, rep, {"<u>", "</u>", "<s>", "</s>", "<strike>", "</strike>"}, "")
+      .Handle(font || span, kCopy, kPreOpeningTags, InLineTagHandler,
+              Datum(pass, {.inLineTag = InLineTag::kOpensPreformatted}))
+      .Handle(font || span, kCopy, kPreClosingTags, InLineTagHandler,
+              Datum(pass, {.inLineTag = InLineTag::kClosesPreformatted}))
+      .Handle(font, kCopy, {"<font>", "<font%W**>", "</font>"}, InLineTagHandler, Datum(pass))
+      .Handle(span, kCopy, {"<span>", "<span%W**>", "</span>"}, InLineTagHandler, Datum(pass))
+      .Add(emphasis, kDelete,
+           {"<b>", "</b>", "<i>", "</i>", "<strong>", "</strong>", "<em>", "</em>"}, "")
+      .Add(text, kReplace, {"<u>", "</u>", "<s>", "</s>", "<strike>", "</strike>"}, "")
       // Raised and lowered text keeps a mark ("mc^2", "H_2O"); a quotation gets its marks,
       // curly ones (as an entity, decoded with the others) when the output is UTF-8.
-      .Handle(text, copy, {"<sup>**</sup>", "<sup%W**>**</sup>"}, RaisedTextHandler,
-              datum(nullptr, nullptr, '^'))
-      .Handle(text, copy, {"<sub>**</sub>", "<sub%W**>**</sub>"}, RaisedTextHandler,
-              datum(nullptr, nullptr, '_'))
-      .Add(text, rep, {"<q>", "<q%W**>"}, o.utf8Output ? "&ldquo;" : "\"")
-      .Add(text, rep, {"</q>"}, o.utf8Output ? "&rdquo;" : "\"")
+      .Handle(text, kCopy, {"<sup>**</sup>", "<sup%W**>**</sup>"}, RaisedTextHandler,
+              Datum(pass, {.raisedMark = '^'}))
+      .Handle(text, kCopy, {"<sub>**</sub>", "<sub%W**>**</sub>"}, RaisedTextHandler,
+              Datum(pass, {.raisedMark = '_'}))
+      .Add(text, kReplace, {"<q>", "<q%W**>"}, o.utf8Output ? "&ldquo;" : "\"")
+      .Add(text, kReplace, {"</q>"}, o.utf8Output ? "&rdquo;" : "\"")
       // A word-break opportunity stays in the text as a zero-width space, which the line
       // writer may break at and never writes.
-      .Add(text, rep, {"<wbr>", "<wbr/>", "<wbr />"}, kZeroWidthSpace.data());
+      .Add(text, kReplace, {"<wbr>", "<wbr/>", "<wbr />"}, kZeroWidthSpace.data());
+}
+
+// The list of the tags of lists and definition lists.
+void BuildListTagList(PassState& pass) {
+  const QuorlOptions& o = pass.options;
+  const bool text = o.convertToText != 0;
+  PatternLists& lists = pass.lists;
   ListBuilder(lists.listTag)
-      .Handle(text, copy, {"<ul%W**>", "<ol%W**>", "<menu%W**>", "<ul>", "<ol>", "<menu>"},
-              ListHandler, datum("open", nullptr, 0))
-      .Handle(text, copy, {"<li%W**>", "<li>"}, ListHandler, datum("item", nullptr, 0))
-      .Handle(text, copy, {"</ul>", "</ol>", "</menu>"}, ListHandler, datum("end", nullptr, 0))
-      .Handle(text, copy, {"<dl>", "<dl%W**>"}, DefinitionListHandler,
-              datum(nullptr, nullptr, kDefinitionListOpens))
-      .Handle(text, copy, {"<dt>", "<dt%W**>"}, DefinitionListHandler,
-              datum(nullptr, nullptr, kTermStarts))
-      .Handle(text, copy, {"</dt>"}, DefinitionListHandler, datum(nullptr, nullptr, kTermEnds))
-      .Handle(text, copy, {"<dd>", "<dd%W**>"}, DefinitionListHandler,
-              datum(nullptr, nullptr, kDefinitionStarts))
-      .Handle(text, copy, {"</dd>"}, DefinitionListHandler,
-              datum(nullptr, nullptr, kDefinitionEnds))
-      .Handle(text, copy, {"</dl>"}, DefinitionListHandler,
-              datum(nullptr, nullptr, kDefinitionListCloses));
+      .Handle(text, kCopy, {"<ul%W**>", "<ol%W**>", "<menu%W**>", "<ul>", "<ol>", "<menu>"},
+              ListHandler, Datum(pass, {.listTag = ListTag::kOpen}))
+      .Handle(text, kCopy, {"<li%W**>", "<li>"}, ListHandler,
+              Datum(pass, {.listTag = ListTag::kItem}))
+      .Handle(text, kCopy, {"</ul>", "</ol>", "</menu>"}, ListHandler,
+              Datum(pass, {.listTag = ListTag::kEnd}))
+      .Handle(text, kCopy, {"<dl>", "<dl%W**>"}, DefinitionListHandler,
+              Datum(pass, {.definitionTag = DefinitionTag::kListOpens}))
+      .Handle(text, kCopy, {"<dt>", "<dt%W**>"}, DefinitionListHandler,
+              Datum(pass, {.definitionTag = DefinitionTag::kTermStarts}))
+      .Handle(text, kCopy, {"</dt>"}, DefinitionListHandler,
+              Datum(pass, {.definitionTag = DefinitionTag::kTermEnds}))
+      .Handle(text, kCopy, {"<dd>", "<dd%W**>"}, DefinitionListHandler,
+              Datum(pass, {.definitionTag = DefinitionTag::kDefinitionStarts}))
+      .Handle(text, kCopy, {"</dd>"}, DefinitionListHandler,
+              Datum(pass, {.definitionTag = DefinitionTag::kDefinitionEnds}))
+      .Handle(text, kCopy, {"</dl>"}, DefinitionListHandler,
+              Datum(pass, {.definitionTag = DefinitionTag::kListCloses}));
+}
+
+// The lists of images, links and highlighted text.
+void BuildImageLinkAndHighlightLists(PassState& pass) {
+  const QuorlOptions& o = pass.options;
+  const bool text = o.convertToText != 0;
+  PatternLists& lists = pass.lists;
   ListBuilder(lists.image)
-      .Handle(text || o.removeImg, copy, {"<img%W**>"}, ImageHandler, datum(nullptr, nullptr, 0));
+      .Handle(text || o.removeImg, kCopy, {"<img%W**>"}, ImageHandler, Datum(pass));
   ListBuilder(lists.link)
-      .Handle(text || o.replaceLinksByDisplayValue || o.omitLocalLinks || o.omitEmailLinks, copy,
-              {"<a%W**>**</a>"}, LinkHandler, datum(nullptr, nullptr, 0));
-  {
-    ListBuilder highlight(lists.highlight);
-    if (text && o.highlightBoldAndItalic) {
-      AddHighlightList(static_cast<CopyPatternEngine&>(highlight.List()));
-    }
+      .Handle(text || o.replaceLinksByDisplayValue || o.omitLocalLinks || o.omitEmailLinks, kCopy,
+              {"<a%W**>**</a>"}, LinkHandler, Datum(pass));
+  ListBuilder highlight(lists.highlight);
+  if (text && o.highlightBoldAndItalic) {
+    AddHighlightList(static_cast<CopyPatternEngine&>(highlight.List()));
   }
+}
+
+// The lists of paragraphs and breaks, blocks and rules, and headings.
+void BuildParagraphBlockAndHeadingLists(PassState& pass) {
+  const QuorlOptions& o = pass.options;
+  const bool text = o.convertToText != 0;
+  const Markers& m = GetMarkers();
+  PatternLists& lists = pass.lists;
   ListBuilder paragraph(lists.paragraph);
-  paragraph.Add(text, after, {"<p>", "<p%W**>"}, m.paragraph.Data())
-      .Add(text, after, {"<br>", "<br />", "<br/>"}, m.lineBreak.Data())
-      .Add(text, after, {"</p>", "</li>"}, m.softBreak.Data());
+  paragraph.Add(text, kInsertAfter, {"<p>", "<p%W**>"}, m.paragraph.Data())
+      .Add(text, kInsertAfter, {"<br>", "<br />", "<br/>"}, m.lineBreak.Data())
+      .Add(text, kInsertAfter, {"</p>", "</li>"}, m.softBreak.Data());
   // The blocks of a page start and end on lines of their own.
   for (const char* name : kBlockElements) {
     const std::string tag(name);
     paragraph.Add(
-        text, after,
+        text, kInsertAfter,
         {("<" + tag + ">").c_str(), ("<" + tag + "%W**>").c_str(), ("</" + tag + ">").c_str()},
         m.softBreak.Data());
   }
   ListBuilder(lists.block)
-      .Handle(text, copy, {"<hr>", "<hr%W**>", "<hr/>"}, BlockHandler, datum(nullptr, nullptr, 0))
-      .Handle(text, copy, preOpening, BlockHandler, datum(nullptr, &m.startPreformatted, 0))
-      .Handle(text, copy, preClosing, BlockHandler, datum(nullptr, &m.endPreformatted, 0))
-      .Handle(text, copy, {"<blockquote**>", "<dir>"}, BlockHandler,
-              datum(nullptr, &m.startBlock, 0))
-      .Handle(text, copy, {"</blockquote>", "</dir>"}, BlockHandler,
-              datum(nullptr, &m.endBlock, 0));
+      .Handle(text, kCopy, {"<hr>", "<hr%W**>", "<hr/>"}, BlockHandler, Datum(pass))
+      .Handle(text, kCopy, kPreOpeningTags, BlockHandler,
+              Datum(pass, {.marker = &m.startPreformatted}))
+      .Handle(text, kCopy, kPreClosingTags, BlockHandler,
+              Datum(pass, {.marker = &m.endPreformatted}))
+      .Handle(text, kCopy, {"<blockquote**>", "<dir>"}, BlockHandler,
+              Datum(pass, {.marker = &m.startBlock}))
+      .Handle(text, kCopy, {"</blockquote>", "</dir>"}, BlockHandler,
+              Datum(pass, {.marker = &m.endBlock}));
   ListBuilder(lists.heading)
-      .Handle(text, PatternType::kHandler, {"<h%1**>"}, HeadingHandler, datum(nullptr, nullptr, 1))
-      .Handle(text, PatternType::kHandler, {"</h%1>"}, HeadingHandler, datum(nullptr, nullptr, 0));
-  {
-    ListBuilder dialogue0(lists.dialogue0);
-    AddDialogueList0(static_cast<CopyPatternEngine&>(dialogue0.List()));
-    ListBuilder dialogue1(lists.dialogue1);
-    AddDialogueList1(static_cast<CopyPatternEngine&>(dialogue1.List()));
-    ListBuilder dialogue2(lists.dialogue2);
-    AddDialogueList2(static_cast<CopyPatternEngine&>(dialogue2.List()));
-  }
-  ListBuilder(lists.table)
-      .Handle(text, copy, {"<table**</table>"}, TableHandler, datum(nullptr, nullptr, 0));
+      .Handle(text, PatternType::kHandler, {"<h%1**>"}, HeadingHandler,
+              Datum(pass, {.headingTag = HeadingTag::kOpening}))
+      .Handle(text, PatternType::kHandler, {"</h%1>"}, HeadingHandler,
+              Datum(pass, {.headingTag = HeadingTag::kClosing}));
+}
+
+// The lists of dialogue and tables.
+void BuildDialogueAndTableLists(PassState& pass) {
+  const QuorlOptions& o = pass.options;
+  const bool text = o.convertToText != 0;
+  PatternLists& lists = pass.lists;
+  ListBuilder dialogue0(lists.dialogue0);
+  AddDialogueList0(static_cast<CopyPatternEngine&>(dialogue0.List()));
+  ListBuilder dialogue1(lists.dialogue1);
+  AddDialogueList1(static_cast<CopyPatternEngine&>(dialogue1.List()));
+  ListBuilder dialogue2(lists.dialogue2);
+  AddDialogueList2(static_cast<CopyPatternEngine&>(dialogue2.List()));
+  ListBuilder(lists.table).Handle(text, kCopy, {"<table**</table>"}, TableHandler, Datum(pass));
+}
+
+// The lists that resolve runs of breaks and the in-line markers, and space sentences.
+void BuildBreakAndMarkerLists(PassState& pass) {
+  const QuorlOptions& o = pass.options;
+  const bool text = o.convertToText != 0;
+  const Markers& m = GetMarkers();
+  PatternLists& lists = pass.lists;
   ListBuilder(lists.softBreak)
-      .Handle(true, copy, {m.softBreak.Data(), m.lineBreak.Data()}, BreakRunHandler,
-              datum(nullptr, nullptr, 0));
+      .Handle(true, kCopy, {m.softBreak.Data(), m.lineBreak.Data()}, BreakRunHandler, Datum(pass));
   const char markerByte[2] = {kMarkerByte, 0};
   const char markerThenBlank[3] = {kMarkerByte, ' ', 0};
   const char blankThenMarker[3] = {' ', kMarkerByte, 0};
   ListBuilder(lists.markerBlank)
-      .Add(true, rep, {markerThenBlank}, markerByte, 1)
-      .Add(true, rep, {blankThenMarker}, markerByte, 1);
+      .Add(true, kReplace, {markerThenBlank}, markerByte, 1)
+      .Add(true, kReplace, {blankThenMarker}, markerByte, 1);
   // In text mode a line that a break ends says so, for the line writer: nothing of it is
   // carried into the next line.
   const TextString lineFeed = (text ? m.endsAtBreak : TextString()) + "\n";
   const TextString twoLineFeeds = lineFeed + "\n";
   ListBuilder(lists.marker)
-      .Add(true, rep, {m.tab.Data()}, "\t", 1)
-      .Add(true, rep, {m.lineBreak.Data()}, lineFeed.Data(), 1)
-      .Add(true, rep, {m.softBreak.Data()}, lineFeed.Data(), 1)
-      .Add(true, rep, {m.paragraph.Data()}, twoLineFeeds.Data(), 1);
-  {
-    ListBuilder sentence(lists.sentence);
-    if (o.gapBetweenSentences) AddSentenceList(static_cast<CopyPatternEngine&>(sentence.List()));
-  }
+      .Add(true, kReplace, {m.tab.Data()}, "\t", 1)
+      .Add(true, kReplace, {m.lineBreak.Data()}, lineFeed.Data(), 1)
+      .Add(true, kReplace, {m.softBreak.Data()}, lineFeed.Data(), 1)
+      .Add(true, kReplace, {m.paragraph.Data()}, twoLineFeeds.Data(), 1);
+  ListBuilder sentence(lists.sentence);
+  if (o.gapBetweenSentences) AddSentenceList(static_cast<CopyPatternEngine&>(sentence.List()));
+}
+
+}  // namespace
+
+void BuildPatternLists(PassState& pass) {
+  if (pass.listsBuilt && pass.listsOptions == pass.options) return;
+  pass.listsOptions = pass.options;
+  pass.listsBuilt = true;
+  pass.ForgetData();
+  BuildHeadAndScriptLists(pass);
+  BuildFormList(pass);
+  BuildInLineList(pass);
+  BuildListTagList(pass);
+  BuildImageLinkAndHighlightLists(pass);
+  BuildParagraphBlockAndHeadingLists(pass);
+  BuildDialogueAndTableLists(pass);
+  BuildBreakAndMarkerLists(pass);
 }
 
 }  // namespace quorlex

@@ -312,16 +312,11 @@ int TableLayout::RequestedWidth(const TextString& cellTag, bool& percent) const 
   return width >= 2 ? width - 1 : 0;
 }
 
-std::vector<std::string> TableLayout::CellLines(const TextString& text, int requested,
-                                                int& rigid) const {
-  const Markers& m = GetMarkers();
-  const std::string softBreak(m.softBreak.View());
-  const std::string lineBreak(m.lineBreak.View());
-  const std::string paragraph(m.paragraph.View());
-  // White space collapses outside pre-formatted parts; source line ends only count in a
-  // cell that has such parts. The structural markers then stand on lines of their own, and
-  // a list item starts a line.
-  const std::string_view raw = text.View();
+namespace {
+
+// The cell text with its white space collapsed outside pre-formatted parts; source line ends
+// only count in a cell that has such parts.
+std::string CollapsedOutsidePre(std::string_view raw, const Markers& m) {
   const std::string_view startPre = m.startPreformatted.View();
   const std::string_view endPre = m.endPreformatted.View();
   const bool hasPre = raw.find(startPre) != std::string_view::npos;
@@ -334,39 +329,107 @@ std::vector<std::string> TableLayout::CellLines(const TextString& text, int requ
     cell += raw.substr(preStart, preEnd - preStart);
     pos = preEnd;
   }
+  return cell;
+}
+
+// Puts the structural markers on lines of their own as their words, and starts a line at
+// each list item.
+void PutMarkersOnLines(std::string& cell, const Markers& m) {
   // Every marker holds the marker byte; a cell without it has none to resolve.
-  if (cell.find(kMarkerByte) != std::string::npos) {
-    const std::pair<const TextString*, const char*> kLines[] = {
-        {&m.startPreformatted, kStartPreLine},
-        {&m.endPreformatted, kEndPreLine},
-        {&m.startList, kStartListLine},
-        {&m.endList, kEndListLine},
-        {&m.startBlock, kStartBlockLine},
-        {&m.endBlock, kEndBlockLine},
-        {&m.startDefinitions, kStartDefinitionsLine},
-        {&m.endDefinitions, kEndDefinitionsLine}};
-    for (const auto& [marker, word] : kLines) {
-      ReplaceAll(cell, marker->View(), std::string("\n") + word + "\n");
-    }
-    ReplaceAll(cell, m.listItem.View(), "\n");
+  if (cell.find(kMarkerByte) == std::string::npos) return;
+  const std::pair<const TextString*, const char*> kLines[] = {
+      {&m.startPreformatted, kStartPreLine},
+      {&m.endPreformatted, kEndPreLine},
+      {&m.startList, kStartListLine},
+      {&m.endList, kEndListLine},
+      {&m.startBlock, kStartBlockLine},
+      {&m.endBlock, kEndBlockLine},
+      {&m.startDefinitions, kStartDefinitionsLine},
+      {&m.endDefinitions, kEndDefinitionsLine}};
+  for (const auto& [marker, word] : kLines) {
+    ReplaceAll(cell, marker->View(), std::string("\n") + word + "\n");
   }
-  cell = Trim(cell);
-  // One leading break goes; the others become line feeds.
-  for (const std::string* marker : {&softBreak, &lineBreak, &paragraph}) {
-    if (StartsWith(cell, *marker)) {
-      cell.erase(0, marker->size());
+  ReplaceAll(cell, m.listItem.View(), "\n");
+}
+
+// One break that opens the cell goes; the others become line feeds (a paragraph two).
+void BreaksToLineFeeds(std::string& cell, const Markers& m) {
+  const std::string_view softBreak = m.softBreak.View();
+  const std::string_view lineBreak = m.lineBreak.View();
+  const std::string_view paragraph = m.paragraph.View();
+  for (const std::string_view marker : {softBreak, lineBreak, paragraph}) {
+    if (StartsWith(cell, marker)) {
+      cell.erase(0, marker.size());
       break;
     }
   }
   ReplaceAll(cell, paragraph, "\n\n");
   ReplaceAll(cell, softBreak, "\n");
   ReplaceAll(cell, lineBreak, "\n");
+}
 
+// The cell text with its markers resolved into line feeds and marker lines.
+std::string CellTextAsLines(const TextString& text) {
+  const Markers& m = GetMarkers();
+  std::string cell = CollapsedOutsidePre(text.View(), m);
+  PutMarkersOnLines(cell, m);
+  cell = Trim(cell);
+  BreaksToLineFeeds(cell, m);
+  return cell;
+}
+
+// Follows the marker line of a list, block or definition list: lists and blocks indent what
+// they hold by two columns; a definition list's terms stand where the text does, and its
+// definitions are blocks. False for any other line.
+bool FollowLevel(const std::string& line, int& indent) {
+  if (line == kStartDefinitionsLine || line == kEndDefinitionsLine) return true;
+  if (line == kStartListLine || line == kStartBlockLine) {
+    indent += 2;
+    return true;
+  }
+  if (line == kEndListLine || line == kEndBlockLine) {
+    indent = std::max(indent - 2, 0);
+    return true;
+  }
+  return false;
+}
+
+// Draws a rule line with a width ("$_$_LINE 36", "$_$_LINE 50%") as that many dashes, or as
+// that share of the cell's requested width (at least 5); a rule without one stays a marker
+// line, drawn as wide as its column when the cell is rendered.
+void DrawRule(std::string& line, int requested) {
+  TextString width = Text(std::string_view(line).substr(sizeof kRuleLine - 1));
+  width.Trim(0, " ");
+  int asked = 0;
+  if (width.IsEmpty() || !width.ParseNumber('1', asked) || asked < 0) return;
+  asked = std::min(asked, 1000);
+  const int length =
+      width.Contains('%') ? std::max(requested, 5) * std::min(asked, 100) / 100 : asked;
+  line.assign(static_cast<size_t>(length), '-');
+}
+
+}  // namespace
+
+void TableLayout::AppendTextBlock(const std::string& line, std::vector<std::string>& lines,
+                                  int& rigid) const {
+  int n = 0;
+  const bool numbered =
+      Text(std::string_view(line).substr(sizeof kTextBlockLine - 1)).ParseNumber('1', n);
+  if (!numbered || n < 1 || n > pass_->blocks.Count()) return;
+  for (const std::string& blockLine : SplitLines(std::string(pass_->blocks.Block(n).View()))) {
+    if (blockLine.empty()) continue;
+    rigid = std::max(rigid, DisplayWidth(blockLine));
+    lines.push_back(blockLine);
+  }
+}
+
+std::vector<std::string> TableLayout::CellLines(const TextString& text, int requested,
+                                                int& rigid) const {
   std::vector<std::string> lines;
   int indent = 0;
   bool inPre = false;
   bool afterMarker = false;  // the line before was a marker line
-  for (std::string line : SplitLines(cell)) {
+  for (std::string line : SplitLines(CellTextAsLines(text))) {
     if (!inPre) line = Trim(line);
     // A marker and a list item each start a line: together they start one.
     const bool skip = afterMarker && line.empty() && !inPre;
@@ -377,39 +440,12 @@ std::vector<std::string> TableLayout::CellLines(const TextString& text, int requ
       continue;
     }
     if (StartsWith(line, kTextBlockLine)) {
-      int n = 0;
-      if (Text(std::string_view(line).substr(std::string_view(kTextBlockLine).size()))
-              .ParseNumber('1', n) &&
-          n >= 1 && n <= pass_->blocks.Count()) {
-        for (const std::string& blockLine :
-             SplitLines(std::string(pass_->blocks.Block(n).View()))) {
-          if (blockLine.empty()) continue;
-          rigid = std::max(rigid, DisplayWidth(blockLine));
-          lines.push_back(blockLine);
-        }
-      }
+      AppendTextBlock(line, lines, rigid);
       continue;
     }
-    // A definition list's terms stand where the text does; its definitions are blocks.
-    if (line == kStartDefinitionsLine || line == kEndDefinitionsLine) continue;
-    if (line == kStartListLine || line == kStartBlockLine) {
-      indent += 2;
-      continue;
-    }
-    if (line == kEndListLine || line == kEndBlockLine) {
-      indent = std::max(indent - 2, 0);
-      continue;
-    }
+    if (FollowLevel(line, indent)) continue;
     if (StartsWith(line, kRuleLine)) {
-      TextString width = Text(std::string_view(line).substr(std::string_view(kRuleLine).size()));
-      width.Trim(0, " ");
-      int asked = 0;
-      if (!width.IsEmpty() && width.ParseNumber('1', asked) && asked >= 0) {
-        asked = std::min(asked, 1000);
-        const int length =
-            width.Contains('%') ? std::max(requested, 5) * std::min(asked, 100) / 100 : asked;
-        line.assign(static_cast<size_t>(length), '-');
-      }
+      DrawRule(line, requested);
     } else if (inPre) {
       rigid = std::max(rigid, DisplayWidth(line));  // pre-formatted lines are never broken
     } else if (indent > 0 && !line.empty()) {
@@ -648,6 +684,29 @@ std::string TableLayout::CellLine(const Cell& cell, const Row& row, int line, in
   }
 }
 
+std::string TableLayout::TextRowLine(const std::vector<const Cell*>& places, const Row& row,
+                                     int line, bool bordered) const {
+  const int columnCount = static_cast<int>(columns_.size());
+  std::string text = bordered ? "|" : nested_ ? "" : " ";
+  for (int c = 1; c <= columnCount;) {
+    const Cell* cell = places[static_cast<size_t>(c)];
+    int next = c + 1;
+    if (cell != nullptr) {
+      text += CellLine(*cell, row, line, SpanWidth(*cell));
+      next = c + cell->columnSpan;
+    } else {
+      text += std::string(static_cast<size_t>(columns_[static_cast<size_t>(c - 1)].width), ' ');
+    }
+    if (bordered) {
+      text += '|';
+    } else if (next <= columnCount) {
+      text += ' ';
+    }
+    c = next;
+  }
+  return text;
+}
+
 void TableLayout::RenderText(TextString& out) const {
   const bool bordered = border_ && !hasRuleRows_;
   std::string borderLine = "+";
@@ -659,7 +718,6 @@ void TableLayout::RenderText(TextString& out) const {
   }
   std::vector<std::string> lines = caption_;
   if (bordered) lines.push_back(borderLine);
-  const int columnCount = static_cast<int>(columns_.size());
   const std::vector<std::vector<const Cell*>> cellsByRow = CellsByRow();
   std::vector<const Cell*> places(columns_.size() + 1);
   for (size_t r = 0; r < rows_.size(); ++r) {
@@ -669,26 +727,7 @@ void TableLayout::RenderText(TextString& out) const {
       continue;
     }
     PlaceCells(cellsByRow[r], places);
-    for (int k = 0; k < row.height; ++k) {
-      std::string line = bordered ? "|" : nested_ ? "" : " ";
-      for (int c = 1; c <= columnCount;) {
-        const Cell* cell = places[static_cast<size_t>(c)];
-        int next = c + 1;
-        if (cell != nullptr) {
-          line += CellLine(*cell, row, k, SpanWidth(*cell));
-          next = c + cell->columnSpan;
-        } else {
-          line += std::string(static_cast<size_t>(columns_[static_cast<size_t>(c - 1)].width), ' ');
-        }
-        if (bordered) {
-          line += '|';
-        } else if (next <= columnCount) {
-          line += ' ';
-        }
-        c = next;
-      }
-      lines.push_back(line);
-    }
+    for (int k = 0; k < row.height; ++k) lines.push_back(TextRowLine(places, row, k, bordered));
     if (bordered) lines.push_back(borderLine);
   }
   std::string text;
@@ -701,44 +740,50 @@ void TableLayout::RenderText(TextString& out) const {
   out = Text(text);
 }
 
+std::string TableLayout::DelimitedRowLine(const std::vector<const Cell*>& places, int line,
+                                          char delimiter) const {
+  const int columnCount = static_cast<int>(columns_.size());
+  std::string text;
+  for (int c = 1; c <= columnCount;) {
+    const Cell* cell = places[static_cast<size_t>(c)];
+    const int span = cell != nullptr ? cell->columnSpan : 1;
+    if (cell != nullptr) {
+      std::string value = line < static_cast<int>(cell->lines.size())
+                              ? cell->lines[static_cast<size_t>(line)]
+                              : std::string();
+      if (!hasBlocks_) {
+        ReplaceAll(value, "\"", "\"\"");
+        value = "\"" + value + "\"";
+      }
+      text += value;
+    }
+    // One delimiter after each spanned column but the last of the table.
+    if (!hasBlocks_) {
+      text.append(static_cast<size_t>(std::max(std::min(c + span, columnCount) - c, 0)), delimiter);
+    }
+    c += span;
+  }
+  return text;
+}
+
 void TableLayout::RenderDelimited(TextString& out) const {
   const char delimiter = format_ == Format::kComma ? ',' : '\t';
-  const int columnCount = static_cast<int>(columns_.size());
   std::string text;
   for (const std::string& line : caption_) text += line + '\n';
   if (!hasBlocks_) {
-    text += format_ == Format::kComma ? "$_$_BEGIN_COMMA_DELIMITED_TABLE\n"
-                                      : "$_$_BEGIN_DELIMITED_TABLE\n";
+    text += format_ == Format::kComma ? kBeginCommaTableLine : kBeginDelimitedTableLine;
+    text += '\n';
   }
   const std::vector<std::vector<const Cell*>> cellsByRow = CellsByRow();
   std::vector<const Cell*> places(columns_.size() + 1);
   for (size_t r = 0; r < rows_.size(); ++r) {
     PlaceCells(cellsByRow[r], places);
     for (int k = 0; k < rows_[r].height; ++k) {
-      for (int c = 1; c <= columnCount;) {
-        const Cell* cell = places[static_cast<size_t>(c)];
-        const int span = cell != nullptr ? cell->columnSpan : 1;
-        if (cell != nullptr) {
-          std::string value = k < static_cast<int>(cell->lines.size())
-                                  ? cell->lines[static_cast<size_t>(k)]
-                                  : std::string();
-          if (!hasBlocks_) {
-            ReplaceAll(value, "\"", "\"\"");
-            value = "\"" + value + "\"";
-          }
-          text += value;
-        }
-        // One delimiter after each spanned column but the last of the table.
-        if (!hasBlocks_) {
-          text.append(static_cast<size_t>(std::max(std::min(c + span, columnCount) - c, 0)),
-                      delimiter);
-        }
-        c += span;
-      }
+      text += DelimitedRowLine(places, k, delimiter);
       text += '\n';
     }
   }
-  if (!hasBlocks_) text += "$_$_END_TABLE";
+  if (!hasBlocks_) text += kEndTableLine;
   out = Text(text);
 }
 
@@ -830,39 +875,20 @@ int NestedAvailableWidth(PassState& pass, std::string_view match,
 
 }  // namespace
 
-HandlerResult TableHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
-                           const char* working, int& index, void* userData) {
-  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
-  PassState& pass = *static_cast<HandlerDatum*>(userData)->pass;
-  const std::string_view match(working + state.start,
-                               static_cast<size_t>(state.end - state.start + 1));
-  // 1. Only the innermost table is laid out now; the text before it waits for the next run.
+namespace {
+
+// Where the tables of a match begin, outermost first.
+std::vector<size_t> TableStarts(std::string_view match) {
   std::vector<size_t> tables;
   for (size_t at = FindNoCase(match, "<table", 0, true); at != std::string_view::npos;
        at = FindNoCase(match, "<table", at + 6, true)) {
     tables.push_back(at);
   }
-  const bool nested = tables.size() > 1;
-  // A table inside a list item, quotation or definition has the room its indentation leaves.
-  pass.tableLevels.Follow(
-      std::string_view(working + pass.tableLevelsFollowed,
-                       static_cast<size_t>(state.start) - pass.tableLevelsFollowed));
-  pass.tableLevelsFollowed = static_cast<size_t>(state.start);
-  int available =
-      std::max(pass.options.pageWidth - pass.tableLevels.TextColumn(), kMinimumLineWidth);
-  size_t innermost = 0;
-  if (nested) {
-    available = NestedAvailableWidth(pass, match, tables);
-    innermost = tables.back();
-    pass.nestedTableRequest = 1;
-    pass.deepestNesting = std::max(pass.deepestNesting, static_cast<int>(tables.size()));
-  }
-  const std::string_view table = match.substr(innermost);
+  return tables;
+}
 
-  // 2. to 4. The layout, row by row and cell by cell.
-  TableLayout layout;
-  layout.Start(pass, TagAttributes(table, 0, 6), available, nested,
-               table.find(kTextBlockLine) != std::string_view::npos);
+// Gives the layout the caption of `table` and its cells, row by row.
+void AddCaptionAndCells(PassState& pass, std::string_view table, TableLayout& layout) {
   layout.SetCaption(pass.WithoutTags(Text(CaptionText(table))));
   int rowNumber = 0;
   for (const Piece& rowPiece : Rows(table)) {
@@ -881,19 +907,56 @@ HandlerResult TableHandler(PatternEngine& engine, WildcardPattern&, MatchState& 
       layout.AddCell(rowNumber, column, TagAttributes(cell, 0, 3), pass.WithoutTags(Text(text)));
     }
   }
+}
 
-  // 5. The block and its line between pre-formatted markers.
+// The laid-out table goes into the text block store; what takes its place is its block
+// line between pre-formatted markers, after the text of the match before it.
+TextString BlockLineInPlace(PassState& pass, TableLayout& layout, std::string_view before) {
   TextString rendered;
   layout.Render(rendered);
   const int number = pass.blocks.Add(rendered);
   const Markers& m = GetMarkers();
-  TextString replacement = Text(match.substr(0, innermost));
+  TextString replacement = Text(before);
   replacement += m.startPreformatted;
   replacement += kTextBlockLine;
   replacement += number;
   replacement += m.endPreformatted;
+  return replacement;
+}
+
+}  // namespace
+
+HandlerResult TableHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
+                           const char* working, int& index, void* userData) {
+  if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
+  PassState& pass = *static_cast<HandlerDatum*>(userData)->pass;
+  const std::string_view match(working + state.start,
+                               static_cast<size_t>(state.end - state.start + 1));
+  // Only the innermost table is laid out now; the text before it waits for the next run.
+  const std::vector<size_t> tables = TableStarts(match);
+  const bool nested = tables.size() > 1;
+  // A table inside a list item, quotation or definition has the room its indentation leaves.
+  pass.tableLevels.Follow(
+      std::string_view(working + pass.tableLevelsFollowed,
+                       static_cast<size_t>(state.start) - pass.tableLevelsFollowed));
+  pass.tableLevelsFollowed = static_cast<size_t>(state.start);
+  int available =
+      std::max(pass.options.pageWidth - pass.tableLevels.TextColumn(), kMinimumLineWidth);
+  size_t innermost = 0;
+  if (nested) {
+    available = NestedAvailableWidth(pass, match, tables);
+    innermost = tables.back();
+    pass.nestedTableRequest = 1;
+    pass.deepestNesting = std::max(pass.deepestNesting, static_cast<int>(tables.size()));
+  }
+  const std::string_view table = match.substr(innermost);
+  TableLayout layout;
+  layout.Start(pass, TagAttributes(table, 0, 6), available, nested,
+               table.find(kTextBlockLine) != std::string_view::npos);
+  AddCaptionAndCells(pass, table, layout);
+  const TextString replacement = BlockLineInPlace(pass, layout, match.substr(0, innermost));
   static_cast<CopyPatternEngine&>(engine).EmitReplacement(state, index, replacement.Data());
-  // 6.
+  // After a nested table the list runs again, for the table around it.
   return nested ? HandlerResult::kStop : HandlerResult::kUnchanged;
 }
 

@@ -86,6 +86,10 @@ class TableLayout {
   // The cell text as lines: markers resolved, white space collapsed outside pre-formatted
   // parts, inner tables inlined, list indentation and rules drawn.
   std::vector<std::string> CellLines(const TextString& text, int requested, int& rigid) const;
+  // Appends the lines of the inner table that the text block line `line` ("$_$_TEXTBLOCK 3")
+  // stands for, its empty lines left out; `rigid` grows to the widest, as an inner table is
+  // never broken.
+  void AppendTextBlock(const std::string& line, std::vector<std::string>& lines, int& rigid) const;
   // The width a cell's "width" attribute asks for, less one for the gap; `percent` says it
   // was a percentage.
   int RequestedWidth(const TextString& cellTag, bool& percent) const;
@@ -113,7 +117,15 @@ class TableLayout {
   // place to null.
   static void PlaceCells(const std::vector<const Cell*>& cells, std::vector<const Cell*>& places);
   void RenderText(TextString& out) const;
+  // Line `line` of a row whose cells stand at `places` (see PlaceCells): the cells' lines
+  // padded to their widths, between blanks or the frame's bars.
+  [[nodiscard]] std::string TextRowLine(const std::vector<const Cell*>& places, const Row& row,
+                                        int line, bool bordered) const;
   void RenderDelimited(TextString& out) const;
+  // Line `line` of a row in a delimited format: each cell's line (quoted unless the table
+  // holds blocks), a delimiter after each spanned column but the table's last.
+  [[nodiscard]] std::string DelimitedRowLine(const std::vector<const Cell*>& places, int line,
+                                             char delimiter) const;
   [[nodiscard]] std::string CellLine(const Cell& cell, const Row& row, int line, int width) const;
 
   PassState* pass_ = nullptr;

@@ -132,8 +132,8 @@ HandlerResult InLineTagHandler(PatternEngine& engine, WildcardPattern&, MatchSta
   if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
   const HandlerDatum& datum = *static_cast<HandlerDatum*>(userData);
   PassState& pass = *datum.pass;
-  if (datum.variable != 0) {
-    pass.inLinePreformatted = datum.variable > 0;
+  if (datum.inLineTag != InLineTag::kFontOrSpan) {
+    pass.inLinePreformatted = datum.inLineTag == InLineTag::kOpensPreformatted;
     ++pass.preformattedTagsSeen;
     return HandlerResult::kUnchanged;
   }
@@ -280,15 +280,18 @@ HandlerResult ListHandler(PatternEngine& engine, WildcardPattern&, MatchState& s
                           const char* working, int& index, void* userData) {
   if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
   PassState& pass = Pass(userData);
-  const char* word = static_cast<HandlerDatum*>(userData)->word;
   const TextString tag = MatchText(state, working);
   TextString replacement;
-  if (std::strcmp(word, "open") == 0) {
-    replacement = OpenList(pass, tag);
-  } else if (std::strcmp(word, "item") == 0) {
-    replacement = ListItem(pass, tag);
-  } else {
-    replacement = CloseList(pass);
+  switch (static_cast<HandlerDatum*>(userData)->listTag) {
+    case ListTag::kOpen:
+      replacement = OpenList(pass, tag);
+      break;
+    case ListTag::kItem:
+      replacement = ListItem(pass, tag);
+      break;
+    case ListTag::kEnd:
+      replacement = CloseList(pass);
+      break;
   }
   Emit(engine, state, index, replacement);
   return HandlerResult::kUnchanged;
@@ -306,33 +309,33 @@ void EndDefinition(PassState& pass, TextString& replacement) {
   open = false;
 }
 
-TextString DefinitionListTag(PassState& pass, int tag) {
+TextString DefinitionListTag(PassState& pass, DefinitionTag tag) {
   const Markers& m = GetMarkers();
   TextString replacement;
   switch (tag) {
-    case kDefinitionListOpens:
+    case DefinitionTag::kListOpens:
       // Lists deeper than the state keeps are read as the deepest one.
       if (pass.definitionDepth < PassState::kMaxListDepth) ++pass.definitionDepth;
       pass.definitionOpen[pass.definitionDepth] = false;
       replacement = m.startDefinitions;
       break;
-    case kTermStarts:
+    case DefinitionTag::kTermStarts:
       EndDefinition(pass, replacement);
       replacement += m.softBreak;
       break;
-    case kTermEnds:
+    case DefinitionTag::kTermEnds:
       replacement = m.softBreak;
       break;
-    case kDefinitionStarts:
+    case DefinitionTag::kDefinitionStarts:
       EndDefinition(pass, replacement);
       replacement += m.startBlock;
       pass.definitionOpen[pass.definitionDepth] = true;
       break;
-    case kDefinitionEnds:
+    case DefinitionTag::kDefinitionEnds:
       EndDefinition(pass, replacement);
       replacement += m.softBreak;
       break;
-    default:  // the end of the list
+    case DefinitionTag::kListCloses:
       EndDefinition(pass, replacement);
       if (pass.definitionDepth == 0) return m.softBreak;  // an end tag without its list
       --pass.definitionDepth;
@@ -348,7 +351,7 @@ HandlerResult DefinitionListHandler(PatternEngine& engine, WildcardPattern&, Mat
                                     const char*, int& index, void* userData) {
   if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
   const auto* datum = static_cast<HandlerDatum*>(userData);
-  Emit(engine, state, index, DefinitionListTag(*datum->pass, datum->variable));
+  Emit(engine, state, index, DefinitionListTag(*datum->pass, datum->definitionTag));
   return HandlerResult::kUnchanged;
 }
 
@@ -574,7 +577,7 @@ HandlerResult RaisedTextHandler(PatternEngine& engine, WildcardPattern&, MatchSt
   if (shown.IsEmpty() || IsBracketed(shown)) {
     replacement = content;
   } else {
-    replacement.AppendChar(static_cast<char>(datum.variable));
+    replacement.AppendChar(datum.raisedMark);
     replacement += HoldsBlank(shown) ? "(" + content + ")" : content;
   }
   Emit(engine, state, index, replacement);
@@ -673,6 +676,100 @@ MatchState WithoutEmptyAnchorContent(const MatchState& state, const char* workin
   return narrowed;
 }
 
+namespace {
+
+// What a link's address is: a mail address ("mailto:" and one at sign), one of a known
+// scheme ("http://", "news:"), or a local one (neither; an empty address is none of them).
+struct LinkAddress {
+  bool email = false;
+  bool known = false;
+  bool local = false;
+};
+
+LinkAddress Classified(const TextString& href) {
+  LinkAddress address;
+  address.email = IsEmailLink(href);
+  if (href.IsEmpty()) return address;
+  address.known = StartsWithNoCase(href, "http://") || StartsWithNoCase(href, "https://") ||
+                  StartsWithNoCase(href, "ftp://") || StartsWithNoCase(href, "gopher://") ||
+                  StartsWithNoCase(href, "telnet://") || StartsWithNoCase(href, "news://");
+  address.local = !address.known && !address.email;
+  if (StartsWithNoCase(href, "news:") && !Contains(href, "://")) {
+    address.local = false;
+    address.known = true;
+  }
+  return address;
+}
+
+// Whether the user asked for the link to go: local links or mail links omitted. The
+// address of an omitted mail link becomes the document's link address (and its author's,
+// when that is unknown).
+bool IsOmitted(PassState& pass, const TextString& href, const LinkAddress& address) {
+  const QuorlOptions& o = pass.options;
+  if (o.omitLocalLinks && !href.IsEmpty() && !Contains(href, "://") && !Contains(href, "news:") &&
+      !address.email) {
+    return true;
+  }
+  if (!o.omitEmailLinks || !address.email) return false;
+  TextString mailAddress(href);
+  mailAddress.ReplaceAll("mailto:", "", 0, 1);
+  pass.info.linkEmail = mailAddress;
+  if (DocumentInfo::IsUnknown(pass.info.authorEmail)) pass.info.authorEmail = mailAddress;
+  return true;
+}
+
+// Whether a link's address may have a reference: an address of a known scheme with ":/", a
+// news or mail address; never a place in the same page ("#top") nor a bare scheme.
+bool IsReferable(const TextString& href, const LinkAddress& address) {
+  return !href.IsEmpty() && !href.StartsWith("#", 1) &&
+         ((address.known && Contains(href, ":/")) || Contains(href, "news:") || address.email) &&
+         !href.Equals("http:///", 0, 0) && !href.Equals("http://", 0, 0) &&
+         !href.Equals("https:///", 0, 0) && !href.Equals("https://", 0, 0);
+}
+
+// A link's entry in the URL references: its index (-1 when it has none), and whether this
+// link added it.
+struct Reference {
+  int index = -1;
+  bool newlyAdded = false;
+};
+
+// Whether the display text shows the link's address itself ("www.x.org" for the href
+// "http://www.x.org/"), compared as normalised.
+bool ShowsAddress(const TextString& display, const TextString& href, const TextString& normalHref) {
+  const TextString normalDisplay = NormalisedDisplay(display);
+  return !href.IsEmpty() && normalDisplay.Length() == normalHref.Length() &&
+         normalDisplay.Equals(normalHref.Data(), 0, 0);
+}
+
+// Follows a link's display text with its reference's number (" [3]") or, when addresses are
+// displayed, with its address (" [x.org/a]"), one blank after the text; what follows the
+// link (a full stop, a comma) follows the marker directly. A text that shows the address
+// itself gets neither, and a reference that its link just added goes again.
+void AddReferenceMarker(PassState& pass, const TextString& element, const TextString& href,
+                        const LinkAddress& address, const Reference& reference,
+                        TextString& display) {
+  const QuorlOptions& o = pass.options;
+  const TextString normalHref = NormalisedHref(href, display);
+  if (ShowsAddress(display, href, normalHref)) {
+    if (reference.newlyAdded) pass.urls.RemoveAt(reference.index);
+    return;
+  }
+  TextString name;
+  if (o.addUrlReferences && reference.index >= 0) {
+    display += " [";
+    display += reference.index + 1;
+    display += "]";
+  } else if (o.displayLinkUrls && (!address.local || address.email) &&
+             !pass.extractor.GetAttribute("name", element, name)) {
+    display += " [";
+    display += normalHref;
+    display += "]";
+  }
+}
+
+}  // namespace
+
 HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& match,
                           const char* working, int& index, void* userData) {
   if (!match.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
@@ -681,33 +778,10 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
   const QuorlOptions& o = pass.options;
   const TextString element = MatchText(state, working);
   TextString href = AttributeText(pass, "href", element).decoded;
-  TextString name;
   ResolveUrl(href, pass.info.baseUrl, href);
-  const bool email = IsEmailLink(href);
-  bool known = false;
-  bool local = false;
-  if (!href.IsEmpty()) {
-    known = StartsWithNoCase(href, "http://") || StartsWithNoCase(href, "https://") ||
-            StartsWithNoCase(href, "ftp://") || StartsWithNoCase(href, "gopher://") ||
-            StartsWithNoCase(href, "telnet://") || StartsWithNoCase(href, "news://");
-    local = !known && !email;
-    if (StartsWithNoCase(href, "news:") && !Contains(href, "://")) {
-      local = false;
-      known = true;
-    }
-  }
-
+  const LinkAddress address = Classified(href);
   // An omitted link leaves no reference behind: the user asked for its address to go.
-  if (o.omitLocalLinks && !href.IsEmpty() && !Contains(href, "://") && !Contains(href, "news:") &&
-      !email) {
-    Emit(engine, state, index, o.removedLinkText);
-    return HandlerResult::kUnchanged;
-  }
-  if (o.omitEmailLinks && email) {
-    TextString address(href);
-    address.ReplaceAll("mailto:", "", 0, 1);
-    pass.info.linkEmail = address;
-    if (DocumentInfo::IsUnknown(pass.info.authorEmail)) pass.info.authorEmail = address;
+  if (IsOmitted(pass, href, address)) {
     Emit(engine, state, index, o.removedLinkText);
     return HandlerResult::kUnchanged;
   }
@@ -724,42 +798,39 @@ HandlerResult LinkHandler(PatternEngine& engine, WildcardPattern&, MatchState& m
     return HandlerResult::kUnchanged;
   }
 
-  int ref = -1;
-  bool newlyAdded = false;
-  const bool referable = !href.IsEmpty() && !href.StartsWith("#", 1) &&
-                         ((known && Contains(href, ":/")) || Contains(href, "news:") || email) &&
-                         !href.Equals("http:///", 0, 0) && !href.Equals("http://", 0, 0) &&
-                         !href.Equals("https:///", 0, 0) && !href.Equals("https://", 0, 0);
-  if (referable && o.addUrlReferences) ref = pass.urls.FindOrAdd(href, newlyAdded);
-
-  if (!replaced) return HandlerResult::kUnchanged;
-
-  TextString& display = shown.decoded;
-  const TextString normalHref = NormalisedHref(href, display);
-  const TextString normalDisplay = NormalisedDisplay(display);
-  const bool same = !href.IsEmpty() && normalDisplay.Length() == normalHref.Length() &&
-                    normalDisplay.Equals(normalHref.Data(), 0, 0);
-  if (!same) {
-    if (o.addUrlReferences && ref >= 0) {
-      // The marker follows the text with one blank; what follows the link (a full stop, a
-      // comma) follows the marker directly.
-      display += " [";
-      display += ref + 1;
-      display += "]";
-    } else if (o.displayLinkUrls && (!local || email) &&
-               !pass.extractor.GetAttribute("name", element, name)) {
-      display += " [";
-      display += normalHref;
-      display += "]";
-    }
-  } else if (newlyAdded) {
-    pass.urls.RemoveAt(ref);  // the text already shows the address
+  // A link whose markup stays takes its reference all the same.
+  Reference reference;
+  if (IsReferable(href, address) && o.addUrlReferences) {
+    reference.index = pass.urls.FindOrAdd(href, reference.newlyAdded);
   }
+  if (!replaced) return HandlerResult::kUnchanged;
+  AddReferenceMarker(pass, element, href, address, reference, shown.decoded);
   Emit(engine, state, index, Inserted(pass, shown));
   return HandlerResult::kUnchanged;
 }
 
 // --- Blocks and rules -------------------------------------------------------------------
+
+namespace {
+
+// What follows the word of a rule for the width of an "<hr>": a blank and the share of the
+// page its "width" asks for as written ("50%"), or its pixels scaled to the page (800 pixels
+// to the page's width) as columns; nothing when it asks for none, or for 0 columns.
+TextString RuleWidth(PassState& pass, const TextString& tag) {
+  TextString width;
+  if (!pass.extractor.GetAttribute("width", tag, width)) return TextString();
+  if (width.Contains('%')) return " " + width;
+  int pixels = 0;
+  if (!width.ParseNumber('1', pixels)) return TextString();
+  const int page = pass.options.adjustTablesToPageWidth ? pass.options.pageWidth : 80;
+  const long long columns = static_cast<long long>(pixels) * page / 800;
+  if (columns == 0) return TextString();
+  TextString text(" ");
+  text += static_cast<int>(columns);
+  return text;
+}
+
+}  // namespace
 
 HandlerResult BlockHandler(PatternEngine& engine, WildcardPattern&, MatchState& state,
                            const char* working, int& index, void* userData) {
@@ -774,25 +845,9 @@ HandlerResult BlockHandler(PatternEngine& engine, WildcardPattern&, MatchState& 
     replacement += *marker;
     replacement += "\n";
   } else {
-    // A rule, as wide as its "width" asks: a share of the page as written, or pixels
-    // scaled to the page (800 pixels to the page's width).
     replacement += m.softBreak;
     replacement += kRuleLine;
-    TextString width;
-    int pixels = 0;
-    if (pass.extractor.GetAttribute("width", tag, width)) {
-      if (width.Contains('%')) {
-        replacement += " ";
-        replacement += width;
-      } else if (width.ParseNumber('1', pixels)) {
-        const int page = pass.options.adjustTablesToPageWidth ? pass.options.pageWidth : 80;
-        const long long columns = static_cast<long long>(pixels) * page / 800;
-        if (columns != 0) {
-          replacement += " ";
-          replacement += static_cast<int>(columns);
-        }
-      }
-    }
+    replacement += RuleWidth(pass, tag);
     replacement += m.softBreak;
   }
   Emit(engine, state, index, replacement);
@@ -873,7 +928,7 @@ HandlerResult HeadingHandler(PatternEngine& engine, WildcardPattern&, MatchState
                              const char* working, int& index, void* userData) {
   if (!state.IsUsable(engine.WorkingLength())) return HandlerResult::kUnchanged;
   PassState& pass = Pass(userData);
-  const bool opening = static_cast<HandlerDatum*>(userData)->variable == 1;
+  const bool opening = static_cast<HandlerDatum*>(userData)->headingTag == HeadingTag::kOpening;
   if (opening) {
     pass.headingStart = state.start;
     const char digit = working[state.start + 2];

@@ -17,25 +17,16 @@ HandlerResult StyleSheetLinkHandler(PatternEngine& engine, WildcardPattern& patt
                                     MatchState& state, const char* working, int& index,
                                     void* userData);
 // Font and span tags: a blank in running text, nothing inside pre-formatted text, where a
-// blank would shift the columns. The pre-formatted tags of the same list (variable 1
-// opening, -1 closing) stay and only say where such text begins and ends.
+// blank would shift the columns. The pre-formatted tags of the same list (the datum's
+// inLineTag says which) stay and only say where such text begins and ends.
 HandlerResult InLineTagHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
                                const char* working, int& index, void* userData);
-// List tags ("open", "item", "end"): list markers, numbered and bulleted item labels.
+// List tags (the datum's listTag): list markers, numbered and bulleted item labels.
 HandlerResult ListHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
                           const char* working, int& index, void* userData);
-// What a tag of a definition list does, the variable of its handler's datum.
-enum DefinitionTag : int {
-  kDefinitionListOpens,
-  kTermStarts,
-  kTermEnds,
-  kDefinitionStarts,
-  kDefinitionEnds,
-  kDefinitionListCloses,
-};
-// Definition list tags: a term starts a line; a definition starts an indented block that
-// ends at the next term, definition or end of the list (its end tag is often left out); the
-// list itself is framed by its markers.
+// Definition list tags (the datum's definitionTag): a term starts a line; a definition starts an
+// indented block that ends at the next term, definition or end of the list (its end tag is often
+// left out); the list itself is framed by its markers.
 HandlerResult DefinitionListHandler(PatternEngine& engine, WildcardPattern& pattern,
                                     MatchState& state, const char* working, int& index,
                                     void* userData);
@@ -62,13 +53,14 @@ HandlerResult InputHandler(PatternEngine& engine, WildcardPattern& pattern, Matc
 // option, between blanks.
 HandlerResult SelectHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
                             const char* working, int& index, void* userData);
-// A whole sup or sub element (the variable of the datum: '^' or '_'): its content after the
+// A whole sup or sub element (the datum's raisedMark: '^' or '_'): its content after the
 // mark, in brackets when it shows more than one word ("^2", "_(max)" ); content that
 // already stands in brackets or parentheses ("[3]", "(a)"), or shows nothing, goes in
 // unmarked.
 HandlerResult RaisedTextHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
                                 const char* working, int& index, void* userData);
-// "<hN ...>" and "</hN>" (in-place engine): the heading text framed and underlined.
+// "<hN ...>" and "</hN>" (in-place engine; the datum's headingTag says which): the heading text
+// framed and underlined.
 HandlerResult HeadingHandler(PatternEngine& engine, WildcardPattern& pattern, MatchState& state,
                              const char* working, int& index, void* userData);
 

@@ -37,22 +37,35 @@ const Markers& GetMarkers();
 // was one. One found further in (where a later phase joined two lines) goes too.
 bool TakeBreakEnd(TextString& line);
 
-// Words of the marker lines.
-inline constexpr const char* kStartListLine = "$_$_START_LIST";
-inline constexpr const char* kEndListLine = "$_$_END_LIST";
-inline constexpr const char* kStartPreLine = "$_$_START_PRE";
-inline constexpr const char* kEndPreLine = "$_$_END_PRE";
-inline constexpr const char* kStartBlockLine = "$_$_START_BLOCK";
-inline constexpr const char* kEndBlockLine = "$_$_END_BLOCK";
-inline constexpr const char* kStartDefinitionsLine = "$_$_START_DL";
-inline constexpr const char* kEndDefinitionsLine = "$_$_END_DL";
-inline constexpr const char* kListItemLabel = "[[LI]]";
+// Words of the marker lines. They are arrays, so that `sizeof kName - 1` is their length.
+inline constexpr char kStartListLine[] = "$_$_START_LIST";
+inline constexpr char kEndListLine[] = "$_$_END_LIST";
+inline constexpr char kStartPreLine[] = "$_$_START_PRE";
+inline constexpr char kEndPreLine[] = "$_$_END_PRE";
+inline constexpr char kStartBlockLine[] = "$_$_START_BLOCK";
+inline constexpr char kEndBlockLine[] = "$_$_END_BLOCK";
+inline constexpr char kStartDefinitionsLine[] = "$_$_START_DL";
+inline constexpr char kEndDefinitionsLine[] = "$_$_END_DL";
+// The marker of a list item's label, in the case the handlers write it, and as a change of
+// the text to lower case leaves it; both begin with kListItemLabelOpening.
+inline constexpr char kListItemLabel[] = "[[LI]]";
+inline constexpr char kListItemLabelLowerCase[] = "[[li]]";
+inline constexpr char kListItemLabelOpening[] = "[[";
 // A rule: "$_$_LINE", optionally a blank and a width ("36" or "50%").
-inline constexpr const char* kRuleLine = "$_$_LINE";
-// A block of the text block store: "$_$_TEXTBLOCK " and its number.
-inline constexpr const char* kTextBlockLine = "$_$_TEXTBLOCK ";
+inline constexpr char kRuleLine[] = "$_$_LINE";
+// A block of the text block store: kTextBlockWord, a blank and its number.
+inline constexpr char kTextBlockWord[] = "$_$_TEXTBLOCK";
+inline constexpr char kTextBlockLine[] = "$_$_TEXTBLOCK ";
+// A table written with delimiters, as text that is not laid out: between its opening line
+// (one for comma-delimited tables, one for tab-delimited ones) and its end line.
+inline constexpr char kBeginCommaTableLine[] = "$_$_BEGIN_COMMA_DELIMITED_TABLE";
+inline constexpr char kBeginDelimitedTableLine[] = "$_$_BEGIN_DELIMITED_TABLE";
+inline constexpr char kEndTableLine[] = "$_$_END_TABLE";
+// A text fragment's definition: this word, a blank and the fragment's name on the first
+// line, its lines, and kEndBlockLine.
+inline constexpr char kDefineTextFragmentLine[] = "$_$_DEFINE_TEXT_FRAGMENT";
 // Every marker line begins with this.
-inline constexpr const char* kMarkerLinePrefix = "$_$_";
+inline constexpr char kMarkerLinePrefix[] = "$_$_";
 // The byte that frames the inline markers.
 inline constexpr char kMarkerByte = static_cast<char>(0xFF);
 

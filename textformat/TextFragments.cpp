@@ -10,6 +10,7 @@
 #include "foundation/Utf8.h"
 #include "policies/ConversionContext.h"
 #include "policies/PolicyCatalogue.h"
+#include "textformat/Markers.h"
 
 namespace quorlex {
 namespace {
@@ -359,7 +360,8 @@ std::vector<TextString> BuiltInFragmentDefinitions(const TextString& startDelimi
                                                    const TextString& endDelimiter) {
   static const char* const kHeaderTags[] = {
       "BOX_TOP", "TITLE", "BOX_MIDDLE", "OUT_FILENAME", "OUT_FILESIZE", "TIMESTAMP", "BOX_BOTTOM"};
-  std::vector<TextString> lines = {"$_$_DEFINE_TEXT_FRAGMENT TEXT_HEADER"};
+  const TextString define = TextString(kDefineTextFragmentLine) + " ";
+  std::vector<TextString> lines = {define + "TEXT_HEADER"};
   for (const char* item : kHeaderTags) {
     TextString tag = startDelimiter;
     tag += "TEXT_HEADER ";
@@ -367,8 +369,7 @@ std::vector<TextString> BuiltInFragmentDefinitions(const TextString& startDelimi
     tag += endDelimiter;
     lines.push_back(tag);
   }
-  lines.insert(lines.end(),
-               {"", "$_$_END_BLOCK", "$_$_DEFINE_TEXT_FRAGMENT TEXT_FOOTER", "$_$_END_BLOCK"});
+  lines.insert(lines.end(), {"", kEndBlockLine, define + "TEXT_FOOTER", kEndBlockLine});
   return lines;
 }
 
