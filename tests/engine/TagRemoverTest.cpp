@@ -33,7 +33,8 @@ TEST(TagRemover, DeletesWhatLooksLikeATagInTextMode) {
     SCOPED_TRACE(c.name);
     QuorlOptions options = QuorlOptions::BuiltIn();
     TextString out;
-    RemoveRemainingTags(nullptr, options, c.in, out);
+    DocumentEncoding encoding;
+    RemoveRemainingTags(nullptr, options, encoding, c.in, out);
     EXPECT_EQ(c.out, out.View());
   }
 }
@@ -70,8 +71,10 @@ TEST(TagRemover, DirectScanAgreesWithThePatternList) {
     QuorlOptions b = QuorlOptions::BuiltIn();
     TextString fast;
     TextString plain;
-    const int fastCount = direct.Run(nullptr, a, text.c_str(), fast);
-    const int plainCount = patterns.Run(nullptr, b, text.c_str(), plain);
+    DocumentEncoding encodingA;
+    DocumentEncoding encodingB;
+    const int fastCount = direct.Run(nullptr, a, encodingA, text.c_str(), fast);
+    const int plainCount = patterns.Run(nullptr, b, encodingB, text.c_str(), plain);
     ASSERT_EQ(plain.View(), fast.View()) << '"' << text << '"';
     ASSERT_EQ(plainCount, fastCount) << '"' << text << '"';
   }
@@ -80,7 +83,8 @@ TEST(TagRemover, DirectScanAgreesWithThePatternList) {
 TEST(TagRemover, CountsTagsAndEntities) {
   QuorlOptions options = QuorlOptions::BuiltIn();
   TextString out;
-  EXPECT_EQ(5, RemoveRemainingTags(nullptr, options, "<i>a</i> &amp; &amp; <u>", out));
+  DocumentEncoding encoding;
+  EXPECT_EQ(5, RemoveRemainingTags(nullptr, options, encoding, "<i>a</i> &amp; &amp; <u>", out));
   EXPECT_EQ("a & & ", out.View());
 }
 
@@ -90,23 +94,25 @@ TEST(TagRemover, LeavesTagsButConvertsEntitiesOnRequestInMarkupMode) {
   options.convertToText = 0;
   options.removeAllHtmlTags = 0;
   options.replaceEntities = 0;
+  DocumentEncoding encoding;
   TextString out;
-  RemoveRemainingTags(nullptr, options, "<p>caf&eacute; &amp; &lt;b&gt;</p>", out);
+  RemoveRemainingTags(nullptr, options, encoding, "<p>caf&eacute; &amp; &lt;b&gt;</p>", out);
   EXPECT_EQ("<p>caf&eacute; &amp; &lt;b&gt;</p>", out.View());
   // The markup characters stay entities: the output is still HTML.
   options.replaceEntities = 1;
-  RemoveRemainingTags(nullptr, options, "<p>caf&eacute; &amp; &lt;b&gt;</p>", out);
+  RemoveRemainingTags(nullptr, options, encoding, "<p>caf&eacute; &amp; &lt;b&gt;</p>", out);
   EXPECT_EQ("<p>caf\xE9 &amp; &lt;b&gt;</p>", out.View());
 }
 
 TEST(TagRemover, WritesEntitiesOfAUtf8DocumentAsUtf8In8BitOutput) {
   QuorlOptions options = QuorlOptions::BuiltIn();
   options.utf8Output = 0;
+  DocumentEncoding encoding;
   TextString out;
-  RemoveRemainingTags(nullptr, options, "caf&eacute;", out);
+  RemoveRemainingTags(nullptr, options, encoding, "caf&eacute;", out);
   EXPECT_EQ("caf\xE9", out.View());
-  options.utf8Document = 1;
-  RemoveRemainingTags(nullptr, options, "caf&eacute;", out);
+  encoding.utf8Document = true;
+  RemoveRemainingTags(nullptr, options, encoding, "caf&eacute;", out);
   EXPECT_EQ("caf\xC3\xA9", out.View());
 }
 
@@ -143,11 +149,12 @@ TEST(TagRemover, WritesUtf8TextOrTheDocumentsCharset) {
     options.convertToText = c.textMode;
     options.removeAllHtmlTags = c.textMode;
     options.replaceEntities = 1;
-    options.documentCharset = c.charset;
+    DocumentEncoding encoding;
+    encoding.charset = c.charset;
     TextString out;
-    RemoveRemainingTags(nullptr, options, c.in, out);
+    RemoveRemainingTags(nullptr, options, encoding, c.in, out);
     EXPECT_EQ(c.out, out.View());
-    EXPECT_EQ(c.unicode, options.unicodeTextProduced);
+    EXPECT_EQ(c.unicode != 0, encoding.unicodeTextProduced);
   }
 }
 
@@ -261,9 +268,10 @@ TEST(TagRemover, DecidesTagByTagInMarkupMode) {
     options.convertToText = 0;
     if (c.adjust) c.adjust(options);
     std::vector<std::string> tally;
+    DocumentEncoding encoding;
     TextString out;
-    RemoveRemainingTags([&tally](const char* m, int) { tally.emplace_back(m); }, options, c.in,
-                        out);
+    RemoveRemainingTags([&tally](const char* m, int) { tally.emplace_back(m); }, options, encoding,
+                        c.in, out);
     EXPECT_EQ(c.out, out.View());
     EXPECT_EQ(c.tally, tally);
   }

@@ -20,7 +20,6 @@ TEST(QuorlOptions, CopyTheCatalogueDefaults) {
   EXPECT_EQ(1, o.highlightBoldAndItalic);
   EXPECT_EQ(0, o.MailHeaderDetailLevel);
   EXPECT_EQ("", o.indentText.View());
-  EXPECT_EQ(0, o.unicodeTextProduced);
 }
 
 TEST(QuorlOptions, CopyEachPolicyFromItsSection) {
