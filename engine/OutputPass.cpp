@@ -106,15 +106,9 @@ PassResult OutputPass::RunOutputPass(const TextString& inputPath, const TextStri
     Error("ERROR: Error opening " + outputPath + " (" + out.ErrorText() + ")");
     return result;
   }
-  // A Unicode text file may start with the UTF-8 mark.
-  const QuorlOptions& o = pass_.options;
-  const bool mark = result.unicodeText && o.convertToText && o.unicodeMarker;
-  if (toFile) {
-    const char* info = mark ? "INFO: Generating Unicode text file " : "INFO: Creating output file ";
-    pass_.Status((info + outputPath).Data());
-  }
-  if (mark) Error("WARNING: Unicode text detected.  Inserting UTF-8 file marker");
+  const bool mark = AnnounceOutput(outputPath, toFile, result.unicodeText);
 
+  // The lines laid out, then the URL table, the footer and the header box.
   LineBuffer body;
   LayOut(text, body);
   text = TextString();  // laid out: its memory goes back before the output is written
@@ -122,6 +116,7 @@ PassResult OutputPass::RunOutputPass(const TextString& inputPath, const TextStri
   AddReferencesAndFragments(body, header);
   pass_.blocks.Clear();
 
+  // Written whole, or not at all.
   const OutputTarget target{toFile ? &out : nullptr, outputText};
   const bool written = WriteOutput(header, body, mark, target);
   if (toFile && !CommitOutput(out, outputPath, ownInput, written)) return result;
@@ -176,6 +171,17 @@ int OutputPass::Convert(const TextString& inputPath, const std::vector<TextStrin
     pass_.encoding.unicodeTextProduced = true;
   }
   return 1;
+}
+
+bool OutputPass::AnnounceOutput(const TextString& outputPath, bool toFile, bool unicodeText) {
+  const QuorlOptions& o = pass_.options;
+  const bool mark = unicodeText && o.convertToText && o.unicodeMarker;
+  if (toFile) {
+    const char* info = mark ? "INFO: Generating Unicode text file " : "INFO: Creating output file ";
+    pass_.Status((info + outputPath).Data());
+  }
+  if (mark) Error("WARNING: Unicode text detected.  Inserting UTF-8 file marker");
+  return mark;
 }
 
 bool OutputPass::WriteOutput(const std::vector<TextString>& header, const LineBuffer& body,

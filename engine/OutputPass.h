@@ -96,6 +96,9 @@ class OutputPass {
   // and notes whether the output will hold text beyond ASCII. Returns 0 after reporting.
   int Convert(const TextString& inputPath, const std::vector<TextString>* memorySource,
               TextString& text);
+  // Says which file the output goes to (when `toFile`) and whether a Unicode text file
+  // starts with the UTF-8 mark ("Unicode marker"). Returns whether it does.
+  bool AnnounceOutput(const TextString& outputPath, bool toFile, bool unicodeText);
   // Writes the UTF-8 mark (with `mark`), the header and the body. Returns false when the
   // file refused a write.
   bool WriteOutput(const std::vector<TextString>& header, const LineBuffer& body, bool mark,

@@ -75,7 +75,8 @@ struct QuorlOptions {
   int adjustTablesToPageWidth = 0;      // 144
   int suppressNestedTableBorders = 0;   // 143
   int tableFormat = 0;                  // 141
-  // The mail settings, in this order; no conversion step reads them.
+  // The mail settings ("[Mail Tidy]"), in this order. They are carried so that a policy
+  // file keeps them and a mail step can read them; no conversion step reads them yet.
   int InsertMailSeparator = 0;      // 200
   int NoteHtmlConversion = 0;       // 201
   int NoteDiscardedComponents = 0;  // 202
