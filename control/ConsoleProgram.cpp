@@ -58,10 +58,11 @@ int RunConsoleProgram(const std::vector<TextString>& words, std::FILE* in, std::
   };
   if (!driver.LoadPolicies()) return stopped();
   for (const TextString& spec : run.fileSpecs) {
-    ProcessFileSpecs(0, spec, run.policyFile, run, log, 0);
+    ProcessFileSpecs(SpecSource::kCommandLine, spec, run.policyFile, run, log, Split::kNever);
   }
   for (const TextString& steering : arguments.steeringFiles) {
-    const int read = ProcessFileSpecs(1, steering, run.policyFile, run, log, 0);
+    const int read = ProcessFileSpecs(SpecSource::kSteeringFile, steering, run.policyFile, run, log,
+                                      Split::kNever);
     if (read == 0) return kExitUnusable;
     if (read < 0) return kExitFailed;
   }

@@ -123,7 +123,8 @@ void ComputeOutputName(const TextString& inputPath, const TextString& outputSpec
   TextString inputExtension;
   SplitPath(IsStandardInput(inputPath) ? TextString(kStandardInputName) : inputPath, folder, name,
             inputExtension);
-  // 1. to 3. The run's output specification.
+  // The run's output specification replaces the folder, the name (but "*" keeps the
+  // input's) and the extension (but ".*" keeps the input's); "in.asc" is always "out".
   const FileSpecification& output = run.output;
   if (!output.folder.IsEmpty()) folder = output.folder;
   if (SameNoCase(inputPath, "in.asc")) {
@@ -135,7 +136,7 @@ void ComputeOutputName(const TextString& inputPath, const TextString& outputSpec
   if (!output.extension.IsEmpty() && !SameNoCase(output.extension, ".*")) {
     extension = output.extension;
   }
-  // 4. The entry's own output specification.
+  // The entry's own output specification replaces each part that holds no '*'.
   TextString entryFolder;
   TextString entryName;
   TextString entryExtension;
@@ -143,7 +144,7 @@ void ComputeOutputName(const TextString& inputPath, const TextString& outputSpec
   if (!entryFolder.IsEmpty() && !HasStar(entryFolder)) folder = entryFolder;
   if (!entryName.IsEmpty() && !HasStar(entryName)) name = entryName;
   if (!entryExtension.IsEmpty() && !HasStar(entryExtension)) extension = entryExtension;
-  // 5.
+  // With no extension named anywhere, the one the output format calls for.
   if (extension.IsEmpty()) DefaultExtension(inputExtension, run.outputFormat, extension);
 }
 
@@ -205,66 +206,90 @@ void QueueFiles(RunSettings& run, RunLog& log, const TextString& spec, const Tex
   }
 }
 
-int ProcessFileSpecs(int steering, const TextString& specs, const TextString& policyFile,
-                     RunSettings& run, RunLog& log, int splitAtBlanks) {
-  if (steering) {
-    std::vector<TextString> lines;
-    TextString refusal;
-    switch (ReadLines(specs, lines, refusal)) {
-      case SteeringRead::kNotOpened:
-        log.RunMessage(("ERROR: Can't open \"" + specs + "\"").Data());
-        return 0;
-      case SteeringRead::kRefused:
-        log.RunMessage(refusal.Data());
-        return -1;
-      case SteeringRead::kRead:
-        break;
-    }
-    run.steeringFiles.push_back(specs);
-    for (const TextString& line : lines) {
-      RunSettings scratch;
-      if (!line.IsEmpty() && (line[0] == '!' || line[0] == '#')) {
-        ParseCommandLine(line, scratch, log);
-        continue;
-      }
-      const Arguments arguments = ClassifyArguments(SplitLineIntoWords(line));
-      const int parsed = ParseCommandLine(arguments.qualifierLine, scratch, log);
-      run.requestsFailed += scratch.requestsFailed;
-      if (!parsed) continue;
-      const TextString linePolicy = !arguments.policyFile.IsEmpty() ? arguments.policyFile
-                                    : !scratch.policyFile.IsEmpty() ? scratch.policyFile
-                                                                    : policyFile;
-      const int recurse = run.includeSubFolders || arguments.includeSubFolders;
-      std::vector<TextString> lineSpecs = arguments.fileSpecs;
-      lineSpecs.insert(lineSpecs.end(), scratch.fileSpecs.begin(), scratch.fileSpecs.end());
-      for (const TextString& spec : lineSpecs) {
-        // Standard input belongs to the command line, not to a steering file.
-        if (!IsStandardInput(spec))
-          QueueFiles(run, log, spec, linePolicy, scratch.output.whole, recurse);
-      }
-    }
-    return 1;
+namespace {
+
+// The specifications of one steering file line (a comment line is only reported): its file
+// patterns, queued with its policy file and its output specification. Standard input
+// belongs to the command line, not to a steering file.
+void QueueSteeringLine(const TextString& line, const TextString& policyFile, RunSettings& run,
+                       RunLog& log) {
+  RunSettings scratch;
+  if (!line.IsEmpty() && (line[0] == '!' || line[0] == '#')) {
+    ParseCommandLine(line, scratch, log);
+    return;
   }
+  const Arguments arguments = ClassifyArguments(SplitLineIntoWords(line));
+  const int parsed = ParseCommandLine(arguments.qualifierLine, scratch, log);
+  run.requestsFailed += scratch.requestsFailed;
+  if (!parsed) return;
+  const TextString linePolicy = !arguments.policyFile.IsEmpty() ? arguments.policyFile
+                                : !scratch.policyFile.IsEmpty() ? scratch.policyFile
+                                                                : policyFile;
+  const int recurse = run.includeSubFolders || arguments.includeSubFolders;
+  std::vector<TextString> lineSpecs = arguments.fileSpecs;
+  lineSpecs.insert(lineSpecs.end(), scratch.fileSpecs.begin(), scratch.fileSpecs.end());
+  for (const TextString& spec : lineSpecs) {
+    if (!IsStandardInput(spec)) {
+      QueueFiles(run, log, spec, linePolicy, scratch.output.whole, recurse);
+    }
+  }
+}
+
+// Reads a steering file and queues the files of its every line. Returns as
+// ProcessFileSpecs does.
+int QueueSteeringFile(const TextString& path, const TextString& policyFile, RunSettings& run,
+                      RunLog& log) {
+  std::vector<TextString> lines;
+  TextString refusal;
+  switch (ReadLines(path, lines, refusal)) {
+    case SteeringRead::kNotOpened:
+      log.RunMessage(("ERROR: Can't open \"" + path + "\"").Data());
+      return 0;
+    case SteeringRead::kRefused:
+      log.RunMessage(refusal.Data());
+      return -1;
+    case SteeringRead::kRead:
+      break;
+  }
+  run.steeringFiles.push_back(path);
+  for (const TextString& line : lines) QueueSteeringLine(line, policyFile, run, log);
+  return 1;
+}
+
+// Names with blanks: 'docs/"a b.htm" "c d.htm"' queues docs/a b.htm and docs/c d.htm, each
+// quoted name after the text before the first quote (at `quote`).
+void QueueQuotedNames(const TextString& specs, int quote, const TextString& policyFile,
+                      RunSettings& run, RunLog& log) {
+  TextString first;
+  first.AssignSub(specs.Data(), 0, quote);
+  TextString piece;
+  for (int n = 2; specs.GetToken(n, '"', piece); n += 2) {
+    QueueFiles(run, log, first + piece, policyFile, TextString(), run.includeSubFolders);
+  }
+}
+
+void QueueBlankSeparatedPatterns(const TextString& specs, const TextString& policyFile,
+                                 RunSettings& run, RunLog& log) {
+  TextString word;
+  for (int n = 1; specs.GetToken(n, ' ', word); ++n) {
+    if (!word.IsEmpty())
+      QueueFiles(run, log, word, policyFile, TextString(), run.includeSubFolders);
+  }
+}
+
+}  // namespace
+
+int ProcessFileSpecs(SpecSource source, const TextString& specs, const TextString& policyFile,
+                     RunSettings& run, RunLog& log, Split split) {
+  if (source == SpecSource::kSteeringFile) return QueueSteeringFile(specs, policyFile, run, log);
   int quote = -1;
   if (specs.FindChar(0, '"', quote, 1)) {
-    // Names with blanks: 'docs/"a b.htm" "c d.htm"' queues docs/a b.htm and docs/c d.htm.
-    TextString first;
-    first.AssignSub(specs.Data(), 0, quote);
-    TextString piece;
-    for (int n = 2; specs.GetToken(n, '"', piece); n += 2) {
-      QueueFiles(run, log, first + piece, policyFile, TextString(), run.includeSubFolders);
-    }
-    return 1;
+    QueueQuotedNames(specs, quote, policyFile, run, log);
+  } else if (split == Split::kAtBlanks && specs.CountChar(' ') > 0) {
+    QueueBlankSeparatedPatterns(specs, policyFile, run, log);
+  } else {
+    QueueFiles(run, log, specs, policyFile, TextString(), run.includeSubFolders);
   }
-  if (splitAtBlanks && specs.CountChar(' ') > 0) {
-    TextString word;
-    for (int n = 1; specs.GetToken(n, ' ', word); ++n) {
-      if (!word.IsEmpty())
-        QueueFiles(run, log, word, policyFile, TextString(), run.includeSubFolders);
-    }
-    return 1;
-  }
-  QueueFiles(run, log, specs, policyFile, TextString(), run.includeSubFolders);
   return 1;
 }
 
@@ -511,18 +536,15 @@ int ConversionDriver::ConvertFile(const QueueEntry& entry) {
   std::string text;
   pass_.SetInputStream(IsStandardInput(entry.input) ? standardInput_ : nullptr);
   pass_.SetMayOverwrite(run_.mayOverwrite != 0);
-  const int converted =
+  const PassResult result =
       pass_.RunOutputPass(entry.input, outputPath, nullptr, toConsole ? &text : nullptr);
   pass_.SetInputStream(nullptr);
-  if (!converted) {
+  if (!result.converted) {
     work_.Message("ERROR: Failed to complete output pass", 10);
     return 0;
   }
-  if (toConsole) {
-    if (consoleSink_) consoleSink_(text);
-  } else {
-    lastOutput_ = outputPath;
-  }
+  if (toConsole && consoleSink_) consoleSink_(text);
+  lastOutput_ = result.outputFile;
   return 1;
 }
 

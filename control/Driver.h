@@ -45,23 +45,33 @@ void ApplyRunSettings(RunSettings& run, ConversionContext& context);
 void QueueFiles(RunSettings& run, RunLog& log, const TextString& spec, const TextString& policyFile,
                 const TextString& outputSpec, int includeSubFolders);
 
-// Fills the queue from one file pattern. With `steering`, `specs` names a steering file
-// whose every line (a command line: file specifications, a policy file, qualifiers) queues
-// its files with the line's policy file (else `policyFile`) and the line's output
+// Where the text ProcessFileSpecs is given comes from.
+enum class SpecSource {
+  kCommandLine,   // a file pattern as the command line gives it
+  kSteeringFile,  // the name of a steering file
+};
+// Whether a file pattern from the command line holding blanks is several patterns.
+enum class Split {
+  kNever,     // the blanks belong to the one name
+  kAtBlanks,  // each blank-separated word is one pattern
+};
+
+// Fills the queue from one file pattern. From a steering file, `specs` names a steering
+// file whose every line (a command line: file specifications, a policy file, qualifiers)
+// queues its files with the line's policy file (else `policyFile`) and the line's output
 // specification; comment lines are reported and skipped; the steering file is added to
-// run.steeringFiles. Otherwise a pattern holding double quotes queues each quoted
-// name after the text before the first quote; with `splitAtBlanks` each blank-separated
-// word is one pattern. Returns 1; 0 when the steering file cannot be opened; -1 when
-// it is refused, reported as CheckSettingsFile says (no regular file, or too large).
-int ProcessFileSpecs(int steering, const TextString& specs, const TextString& policyFile,
-                     RunSettings& run, RunLog& log, int splitAtBlanks);
+// run.steeringFiles. Otherwise a pattern holding double quotes queues each quoted name
+// after the text before the first quote; with Split::kAtBlanks each blank-separated word
+// is one pattern. Returns 1; 0 when the steering file cannot be opened; -1 when it is
+// refused, reported as CheckSettingsFile says (no regular file, or too large).
+int ProcessFileSpecs(SpecSource source, const TextString& specs, const TextString& policyFile,
+                     RunSettings& run, RunLog& log, Split split);
 
 // How a run ended.
 struct RunResult {
   int queued = 0;
   int converted = 0;
-  int failed = 0;    // a conversion failed and ended the walk
-  int unusable = 0;  // the run's policy file could not be read; nothing was converted
+  int failed = 0;  // a conversion failed and ended the walk
   // The first and the last file the run wrote (empty while none was written; output that
   // went to the sink is not counted).
   TextString firstOutput;

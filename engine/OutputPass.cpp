@@ -86,90 +86,115 @@ FragmentSettings OutputPass::Settings() const {
   return settings;
 }
 
-int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& outputPath,
-                              const std::vector<TextString>* memorySource,
-                              std::string* outputText) {
-  // 1. A fresh start.
+PassResult OutputPass::RunOutputPass(const TextString& inputPath, const TextString& outputPath,
+                                     const std::vector<TextString>* memorySource,
+                                     std::string* outputText) {
+  StartPass();
+  PassResult result;
+  NameFiles(inputPath, outputPath, result);
+  const bool toFile = outputText == nullptr;
+  const bool fromFile = memorySource == nullptr && inputStream_ == nullptr;
+  const TextString* ownInput = fromFile && mayOverwrite_ ? &inputPath : nullptr;
+  if (toFile && !OutputMayTakeName(inputPath, outputPath, fromFile, ownInput)) return result;
+
+  TextString text;
+  if (!Convert(inputPath, memorySource, text)) return result;
+  result.unicodeText = pass_.encoding.unicodeTextProduced;
+
+  ASCIIFile out;
+  if (toFile && !out.OpenWriteWhole(outputPath.Data(), 0)) {
+    Error("ERROR: Error opening " + outputPath + " (" + out.ErrorText() + ")");
+    return result;
+  }
+  const bool mark = AnnounceOutput(outputPath, toFile, result.unicodeText);
+
+  // The lines laid out, then the URL table, the footer and the header box.
+  LineBuffer body;
+  LayOut(text, body);
+  text = TextString();  // laid out: its memory goes back before the output is written
+  std::vector<TextString> header;
+  AddReferencesAndFragments(body, header);
+  pass_.blocks.Clear();
+
+  // Written whole, or not at all.
+  const OutputTarget target{toFile ? &out : nullptr, outputText};
+  const bool written = WriteOutput(header, body, mark, target);
+  if (toFile && !CommitOutput(out, outputPath, ownInput, written)) return result;
+  result.converted = 1;
+  if (toFile) result.outputFile = outputPath;
+  return result;
+}
+
+void OutputPass::StartPass() {
   pass_.Reset();
   pass_.options = QuorlOptions::FromPolicies(context_.Detagging());
   pass_.report = context_.Reporter();
   pass_.status = [this](const char* line) { context_.Status(line); };
   fragments_.Clear();
-  const QuorlOptions& o = pass_.options;
-  const bool text = o.convertToText != 0;
+}
 
-  // 2. Names.
+void OutputPass::NameFiles(const TextString& inputPath, const TextString& outputPath,
+                           PassResult& result) {
   TextString name;
   TextString extension;
-  SplitPath(inputPath, context_.inputFolder, name, extension);
+  SplitPath(inputPath, result.inputFolder, name, extension);
   pass_.info.inputFileName = name + extension;
-  SplitPath(outputPath, context_.outputFolder, name, extension);
+  SplitPath(outputPath, result.outputFolder, name, extension);
   pass_.info.outputFileName = name + extension;
   // File names are bytes; the header that shows them is text like the rest.
-  if (o.WritesUtf8()) {
+  if (pass_.options.WritesUtf8()) {
     RepairUtf8(pass_.info.inputFileName);
     RepairUtf8(pass_.info.outputFileName);
   }
+}
 
-  // 3. The output never replaces the input, unless the user allows it, nor any other file
-  // the run reads or has written.
-  const bool toFile = outputText == nullptr;
-  const bool fromFile = memorySource == nullptr && inputStream_ == nullptr;
-  if (toFile && fromFile && !mayOverwrite_ &&
+int OutputPass::OutputMayTakeName(const TextString& inputPath, const TextString& outputPath,
+                                  bool fromFile, const TextString* ownInput) {
+  if (fromFile && !mayOverwrite_ &&
       (SameNameIgnoringCase(inputPath, outputPath) || IsSameFile(inputPath, outputPath))) {
     Error("ERROR: Output file is overwriting input file - " + inputPath);
     Error("ERROR: Choose a different output directory");
     return 0;
   }
-  const TextString* ownInput = fromFile && mayOverwrite_ ? &inputPath : nullptr;
-  if (toFile && !MayWrite(outputPath, ownInput)) return 0;
+  return MayWrite(outputPath, ownInput);
+}
 
-  // 4. to 8. Reading, the first stage per chunk, the second stage.
+int OutputPass::Convert(const TextString& inputPath, const std::vector<TextString>* memorySource,
+                        TextString& text) {
   BuildPatternLists(pass_);
-  context_.stage = 1;
-  TextString result;
-  if (!ReadInput(inputPath, memorySource, result)) return 0;
-  RunSecondStage(pass_, result);
-  context_.stage = 3;
+  if (!ReadInput(inputPath, memorySource, text)) return 0;
+  RunSecondStage(pass_, text);
   // The second stage notes a character beyond ASCII in the text; the header and the URL
   // table hold text of their own.
-  if (o.WritesUtf8() && !o.unicodeTextProduced && TitleOrUrlsBeyondAscii()) {
-    pass_.options.unicodeTextProduced = 1;
+  if (pass_.options.WritesUtf8() && !pass_.encoding.unicodeTextProduced &&
+      TitleOrUrlsBeyondAscii()) {
+    pass_.encoding.unicodeTextProduced = true;
   }
+  return 1;
+}
 
-  // 9. and 10. The output, and the UTF-8 mark a Unicode text file may start with.
-  ASCIIFile out;
+bool OutputPass::AnnounceOutput(const TextString& outputPath, bool toFile, bool unicodeText) {
+  const QuorlOptions& o = pass_.options;
+  const bool mark = unicodeText && o.convertToText && o.unicodeMarker;
   if (toFile) {
-    if (!out.OpenWriteWhole(outputPath.Data(), 0)) {
-      Error("ERROR: Error opening " + outputPath + " (" + out.ErrorText() + ")");
-      return 0;
-    }
-  }
-  const bool mark = o.unicodeTextProduced && text && o.unicodeMarker;
-  if (outputText == nullptr) {
     const char* info = mark ? "INFO: Generating Unicode text file " : "INFO: Creating output file ";
     pass_.Status((info + outputPath).Data());
-    if (context_.firstOutputPath.IsEmpty()) context_.firstOutputPath = outputPath;
   }
   if (mark) Error("WARNING: Unicode text detected.  Inserting UTF-8 file marker");
+  return mark;
+}
 
-  // 11. to 16.
-  LineBuffer body;
-  LayOut(result, body);
-  result = TextString();  // laid out: its memory goes back before the output is written
-  std::vector<TextString> header;
-  AddReferencesAndFragments(body, header);
-  pass_.blocks.Clear();
-
-  // 17. Written whole, or not at all. The UTF-8 mark opens the first line.
-  int written = 1;
+bool OutputPass::WriteOutput(const std::vector<TextString>& header, const LineBuffer& body,
+                             bool mark, const OutputTarget& target) {
+  bool written = true;
   const auto write = [&](std::string_view text) {
-    if (outputText != nullptr) {
-      outputText->append(text);
+    if (target.text != nullptr) {
+      target.text->append(text);
     } else {
-      written = out.WriteText(text) && written;
+      written = target.file->WriteText(text) && written;
     }
   };
+  // The UTF-8 mark opens the first line.
   if (mark) {
     write("\xEF\xBB\xBF");
     if (header.empty() && body.IsEmpty()) write("\n");
@@ -179,7 +204,11 @@ int OutputPass::RunOutputPass(const TextString& inputPath, const TextString& out
     write("\n");
   }
   write(body.Text());
-  if (!toFile) return 1;
+  return written;
+}
+
+int OutputPass::CommitOutput(ASCIIFile& out, const TextString& outputPath,
+                             const TextString* ownInput, bool written) {
   // Checked again right before the output takes its name: the input was read whole, but
   // the name may have changed hands since the first check.
   if (!MayWrite(outputPath, ownInput)) {
@@ -247,7 +276,7 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
   bool capturing = false;
   const auto processChunk = [&]() {
     ++chunkNumber;
-    pass_.options.documentCharset = source.Charset().c_str();
+    pass_.encoding.charset = source.Charset().c_str();
     pass_.Status(("INFO: Processing chunk #" + TextString(chunkNumber)).Data());
     RunFirstStage(chunkNumber, pass_, chunk);
     result += chunk;
@@ -258,7 +287,7 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
   // TextString can hold for the second stage.
   while (source.NextLine(line) && !file.LimitReached() && result.Length() <= kMaxInputBytes) {
     // UTF-16 input arrives as UTF-8 text.
-    if (file.utf16Le || file.utf16Be) pass_.options.utf8Document = 1;
+    if (file.utf16Le || file.utf16Be) pass_.encoding.utf8Document = true;
     if (StartsWithNoCase(line, kDefineTextFragmentLine)) {
       line.CollapseBlanks();
       line.Trim(0, " ");

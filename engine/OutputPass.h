@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/PassState.h"
+#include "foundation/ASCIIFile.h"
 #include "foundation/LineBuffer.h"
 #include "foundation/RunFiles.h"
 #include "foundation/TextString.h"
@@ -12,6 +13,22 @@
 #include "textformat/TextFragments.h"
 
 namespace quorlex {
+
+// What one output pass tells its caller.
+struct PassResult {
+  // 1 when the input was converted and its output written; 0 after the pass reported why
+  // not (the other fields still say what it learned before it stopped).
+  int converted = 0;
+  // The file the output went to; empty when it went to the caller's text, or on failure.
+  TextString outputFile;
+  // The folders of the input path and of the output path, as SplitPath gives them ("docs/"
+  // for "docs/a.htm", empty for a bare name).
+  TextString inputFolder;
+  TextString outputFolder;
+  // The output holds characters beyond ASCII written as UTF-8; a text output then starts
+  // with the UTF-8 mark when "Unicode marker" is set.
+  bool unicodeText = false;
+};
 
 // Converts one HTML file into one text or HTML file: reads the input line by line (text
 // fragment definitions captured, other lines gathered into chunks of about 200,000
@@ -25,12 +42,14 @@ class OutputPass {
 
   // Converts `inputPath` to `outputPath`. With `memorySource` the input lines come from it
   // instead of the file; with `outputText` the output is appended to it instead of going to
-  // a file, every line followed by a line feed (neither is owned). Returns 1 on success; 0
-  // after reporting why (the input cannot be read or is larger than kMaxInputBytes once
-  // decoded, the output would overwrite the input or another file of the run, the output
-  // cannot be written). A failed pass leaves any earlier output as it was.
-  int RunOutputPass(const TextString& inputPath, const TextString& outputPath,
-                    const std::vector<TextString>* memorySource, std::string* outputText);
+  // a file, every line followed by a line feed (neither is owned). The result is converted
+  // on success; not converted after the pass reported why (the input cannot be read or is
+  // larger than kMaxInputBytes once decoded, the output would overwrite the input or
+  // another file of the run, the output cannot be written). A failed pass leaves any
+  // earlier output as it was.
+  [[nodiscard]] PassResult RunOutputPass(const TextString& inputPath, const TextString& outputPath,
+                                         const std::vector<TextString>* memorySource,
+                                         std::string* outputText);
 
   // "May overwrite the input files": when set, the output may take the input's name and
   // replace it (the input has been read whole by then).
@@ -59,6 +78,35 @@ class OutputPass {
   const QuorlOptions& Options() const { return pass_.options; }
 
  private:
+  // Where the output goes: the file, or the caller's text when that is set.
+  struct OutputTarget {
+    ASCIIFile* file = nullptr;
+    std::string* text = nullptr;
+  };
+
+  // The pass state cleared, the options taken from the policies, the messages routed.
+  void StartPass();
+  // The file names the header shows, and the folders of the result.
+  void NameFiles(const TextString& inputPath, const TextString& outputPath, PassResult& result);
+  // The output never replaces the input read from a file (unless the user allows it), nor
+  // any other file the run reads or has written. Reports a refusal.
+  int OutputMayTakeName(const TextString& inputPath, const TextString& outputPath, bool fromFile,
+                        const TextString* ownInput);
+  // Reads the input, runs the first stage per chunk and the second stage on the whole text,
+  // and notes whether the output will hold text beyond ASCII. Returns 0 after reporting.
+  int Convert(const TextString& inputPath, const std::vector<TextString>* memorySource,
+              TextString& text);
+  // Says which file the output goes to (when `toFile`) and whether a Unicode text file
+  // starts with the UTF-8 mark ("Unicode marker"). Returns whether it does.
+  bool AnnounceOutput(const TextString& outputPath, bool toFile, bool unicodeText);
+  // Writes the UTF-8 mark (with `mark`), the header and the body. Returns false when the
+  // file refused a write.
+  bool WriteOutput(const std::vector<TextString>& header, const LineBuffer& body, bool mark,
+                   const OutputTarget& target);
+  // The written file takes its name, or is dropped with the reason reported. The output is
+  // written whole or not at all.
+  int CommitOutput(ASCIIFile& out, const TextString& outputPath, const TextString* ownInput,
+                   bool written);
   int ReadInput(const TextString& inputPath, const std::vector<TextString>* memorySource,
                 TextString& result);
   void LayOut(const TextString& result, LineBuffer& lines);

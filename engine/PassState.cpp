@@ -29,6 +29,7 @@ void PassState::Reset() {
   headingLevel = 0;
   inLinePreformatted = false;
   foundCharacterSet.Clear();
+  encoding = DocumentEncoding();
   paragraphMarkersInserted = 0;
   sourceLinesJoined = false;
   punctuationFold = 1;
@@ -38,25 +39,17 @@ void PassState::Reset() {
 }
 
 TextString PassState::WithoutTags(const TextString& text) {
-  PrepareBuiltInOptions();
+  builtInOptions_.utf8Output = options.utf8Output;
   TextString out;
-  tagRemover.Run(report, builtInOptions_, text, out);
-  options.unicodeTextProduced |= builtInOptions_.unicodeTextProduced;
+  tagRemover.Run(report, builtInOptions_, encoding, text, out);
   return out;
 }
 
 TextString PassState::Decoded(const TextString& text) {
-  PrepareBuiltInOptions();
-  TextString out;
-  DecodeEntities(builtInOptions_, text, out);
-  options.unicodeTextProduced |= builtInOptions_.unicodeTextProduced;
-  return out;
-}
-
-void PassState::PrepareBuiltInOptions() {
-  builtInOptions_.utf8Document = options.utf8Document;
   builtInOptions_.utf8Output = options.utf8Output;
-  builtInOptions_.unicodeTextProduced = 0;
+  TextString out;
+  DecodeEntities(builtInOptions_, encoding, text, out);
+  return out;
 }
 
 void PassState::Message(const char* message, int level) const {

@@ -162,6 +162,7 @@ struct PassState {
   ElementEnds elementEnds;
   // The character set the META handler found.
   TextString foundCharacterSet;
+  DocumentEncoding encoding;
 
   int paragraphMarkersInserted = 0;
   // The second stage joined the lines of the source: only breaks of the markup end lines.
@@ -186,12 +187,8 @@ struct PassState {
   TextString spareBuffer;
 
  private:
-  // Gives WithoutTags's options the pass's UTF-8 settings and a clear Unicode flag.
-  void PrepareBuiltInOptions();
-
   std::deque<HandlerDatum> data_;
-  // WithoutTags's options: the built-in ones, made once. A run of the tag remover changes
-  // nothing in them but the Unicode flag, which WithoutTags resets.
+  // WithoutTags's options: the built-in ones, made once, with the pass's output setting.
   QuorlOptions builtInOptions_ = QuorlOptions::BuiltIn();
 };
 

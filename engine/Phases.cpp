@@ -67,12 +67,12 @@ bool IsUtf8Text(const TextString& text) {
 // UTF-8 as it was read, when it says so, or when it says nothing and its text is valid
 // UTF-8 with at least one multi-byte character. (UTF-16 input is marked as UTF-8 before the
 // phases run.)
-void DecideUtf8(QuorlOptions& o, const TextString& text) {
-  const TextString& charset = o.characterSet;
-  if (o.WritesUtf8() || charset.Equals("utf-8", 0, 0) || charset.Equals("utf8", 0, 0)) {
-    o.utf8Document = 1;
+void DecideUtf8(PassState& pass, const TextString& text) {
+  const TextString& charset = pass.foundCharacterSet;
+  if (pass.options.WritesUtf8() || charset.Equals("utf-8", 0, 0) || charset.Equals("utf8", 0, 0)) {
+    pass.encoding.utf8Document = true;
   } else if (charset.IsEmpty() && IsUtf8Text(text)) {
-    o.utf8Document = 1;
+    pass.encoding.utf8Document = true;
   }
 }
 
@@ -101,7 +101,7 @@ void ExpandEllipses(TextString& text, bool keepUtf8) {
 // letters. A UTF-8 document keeps its characters; text decoded into UTF-8 has no Windows
 // punctuation bytes left to fold.
 void FoldPunctuation(PassState& pass, TextString& text) {
-  const TextString& charset = pass.options.characterSet;
+  const TextString& charset = pass.foundCharacterSet;
   if (!pass.punctuationFold || pass.options.WritesUtf8() || IsNonWesternCharacterSet(charset)) {
     return;
   }
@@ -121,9 +121,8 @@ void FirstChunkPhases(PassState& pass, TextString& text) {
   if (textMode || o.removeHead) {
     pass.foundCharacterSet.Clear();
     Apply(pass, lists.meta, text, "INFO: Processing <META> tags");
-    if (!pass.foundCharacterSet.IsEmpty()) o.characterSet = pass.foundCharacterSet;
   }
-  DecideUtf8(o, text);
+  DecideUtf8(pass, text);
   TextString found;
   if (pass.extractor.ExtractBetween(text, "<title>", "</title>", found)) {
     pass.info.title = pass.WithoutTags(found);
@@ -344,7 +343,7 @@ void RunSecondStage(PassState& pass, TextString& text) {
   PatternLists& lists = pass.lists;
   if (textMode && o.parseTables) LayOutTables(pass, text);
   pass.Status("INFO: Removing all remaining tags");
-  pass.tagRemover.Run(pass.report, o, text, text);
+  pass.tagRemover.Run(pass.report, o, pass.encoding, text, text);
   if (textMode && pass.paragraphMarkersInserted && !o.preserveWhiteSpace) JoinLines(pass, text);
   Apply(pass, lists.softBreak, text, nullptr);
   if (textMode) pass.Status("INFO: Reinserting line/paragraph markers");

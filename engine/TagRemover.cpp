@@ -342,8 +342,8 @@ TagRemover::TagRemover(bool usePatterns)
   tags_.locked = true;
 }
 
-int TagRemover::Run(const MessageFunction& report, QuorlOptions& options, const TextString& in,
-                    TextString& out) {
+int TagRemover::Run(const MessageFunction& report, const QuorlOptions& options,
+                    DocumentEncoding& encoding, const TextString& in, TextString& out) {
   call_ = Call();
   call_.options = &options;
   int handled = 0;
@@ -366,7 +366,7 @@ int TagRemover::Run(const MessageFunction& report, QuorlOptions& options, const 
   }
   if (options.convertToText || options.replaceEntities) {
     TextString converted;
-    const int count = DecodeEntities(options, *text, converted);
+    const int count = DecodeEntities(options, encoding, *text, converted);
     if (count > 0) {
       handled += count;
       changed.Swap(converted);
@@ -379,7 +379,7 @@ int TagRemover::Run(const MessageFunction& report, QuorlOptions& options, const 
       changed.Swap(kept);
       text = &changed;
     }
-    if (HoldsTextBeyondAscii(*text)) options.unicodeTextProduced = 1;
+    if (HoldsTextBeyondAscii(*text)) encoding.unicodeTextProduced = true;
   }
   if (text == &changed) {
     out.Swap(changed);
@@ -389,15 +389,19 @@ int TagRemover::Run(const MessageFunction& report, QuorlOptions& options, const 
   return handled;
 }
 
-int DecodeEntities(QuorlOptions& options, const TextString& in, TextString& out) {
+int DecodeEntities(const QuorlOptions& options, DocumentEncoding& encoding, const TextString& in,
+                   TextString& out) {
   EntityWriting writing;
   writing.utf8Output = options.utf8Output != 0;
   writing.allow8Bit = options.allow8BitAnsi != 0;
   writing.alternatives = options.allowAnsiAlternatives != 0;
-  writing.utf8Document = options.utf8Document != 0;
+  writing.utf8Document = encoding.utf8Document;
   writing.keepMarkup = options.convertToText == 0;
-  writing.documentCharset = options.documentCharset.View();
-  return ConvertEntities(in, out, writing, options.unicodeTextProduced);
+  writing.documentCharset = encoding.charset.View();
+  int unicodeTextProduced = 0;
+  const int count = ConvertEntities(in, out, writing, unicodeTextProduced);
+  if (unicodeTextProduced) encoding.unicodeTextProduced = true;
+  return count;
 }
 
 TextString WithoutTagsAsWritten(const TextString& in) {

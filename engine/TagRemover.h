@@ -25,6 +25,19 @@ class MessageTally {
   std::vector<std::pair<TextString, int>> entries_;
 };
 
+// What a pass learns about its document's encoding while it converts it: entity
+// conversion reads the charset and the UTF-8 flag and sets the Unicode flag. The options
+// stay as the policies made them; this is the pass's own working state.
+struct DocumentEncoding {
+  // The charset the input was read in, by its WHATWG name ("UTF-8", "windows-1252",
+  // "EUC-KR", "UTF-16LE", ...); markup-mode output keeps the document's bytes in it.
+  TextString charset;
+  // The document's own text is UTF-8.
+  bool utf8Document = false;
+  // A character beyond the 8-bit range was written as UTF-8.
+  bool unicodeTextProduced = false;
+};
+
 // Rebuilds one tag ("<...>") for markup mode: a comment or <!DOCTYPE> is copied; tags
 // that are not standard HTML 4.0 go with "Remove non-standard tags" (a deprecated one
 // stays, with a warning, when "Keep deprecated tags" is on) and are otherwise copied as
@@ -55,13 +68,13 @@ class TagRemover {
   TagRemover& operator=(const TagRemover&) = delete;
 
   // Returns the number of tags handled plus the number of entities converted. The tally of
-  // the call is reported at level 8. `options` gets its Unicode flag set when entities are
+  // the call is reported at level 8. `encoding` gets its Unicode flag set when entities are
   // written as UTF-8, and in UTF-8 text output whenever the text holds a byte above 127.
-  int Run(const MessageFunction& report, QuorlOptions& options, const TextString& in,
-          TextString& out);
+  int Run(const MessageFunction& report, const QuorlOptions& options, DocumentEncoding& encoding,
+          const TextString& in, TextString& out);
 
   struct Call {
-    QuorlOptions* options = nullptr;
+    const QuorlOptions* options = nullptr;
     MessageTally tally;
   };
 
@@ -73,10 +86,11 @@ class TagRemover {
 
 // Converts the character entities of `in` into `out` as the tag remover does for `options`
 // (ConvertEntities): in UTF-8 output as UTF-8 text, or, when the output stays HTML, in the
-// options' document charset, the entities of the markup characters kept; in 8-bit output as
-// the 8-bit policies say. Sets the options' Unicode flag as ConvertEntities does; tags stay.
+// document's charset, the entities of the markup characters kept; in 8-bit output as the
+// 8-bit policies say. Sets the encoding's Unicode flag as ConvertEntities does; tags stay.
 // Returns the number converted. `out` may be `in`.
-int DecodeEntities(QuorlOptions& options, const TextString& in, TextString& out);
+int DecodeEntities(const QuorlOptions& options, DocumentEncoding& encoding, const TextString& in,
+                   TextString& out);
 
 // `in` with everything deleted that text mode takes for a tag; the entities stay as written.
 [[nodiscard]] TextString WithoutTagsAsWritten(const TextString& in);

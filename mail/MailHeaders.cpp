@@ -333,22 +333,22 @@ void SplitMailSender(const TextString& sender, TextString& name, TextString& add
 }
 
 int MailHeaderRecogniser::IsMailHeaderLine(const TextString& line, LineRecord* record) {
-  // 1. A header has a colon; the name is what stands before the first one.
+  // A header has a colon; the name is what stands before the first one.
   int colonPos = -1;
   if (!line.FindChar(0, ':', colonPos, 1)) return 0;
   const std::string_view text = line.View();
   const size_t colon = static_cast<size_t>(colonPos);
 
-  // 2. Leading spaces and tabs are not part of the name.
+  // Leading spaces and tabs are not part of the name.
   size_t nameStart = 0;
   while (nameStart < colon && IsBlank(text[nameStart])) ++nameStart;
   const std::string_view name = text.substr(nameStart, colon - nameStart);
 
-  // 3. and 4. Only known names make header lines.
+  // Only known names make header lines.
   if (!IsKnownHeaderName(name)) return 0;
   if (record != nullptr) record->lineType = LineRecord::kMailHeader;
 
-  // 5. The values are only wanted for the message count and the contents list. The value
+  // The values are only wanted for the message count and the contents list. The value
   // is what follows the colon: the line without its leading blanks, the name and the colon.
   if (!countMessages_ && !addContentsEntries_) return 1;
   const std::string_view value = text.substr(colon + 1);

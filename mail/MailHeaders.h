@@ -6,6 +6,12 @@
 #include "foundation/LineRecord.h"
 #include "foundation/TextString.h"
 
+// The mail library: recognises the header lines of mail and news messages among the lines
+// of a document, and counts the messages or lists them for a contents page. It is what a
+// step that tidies mail folders builds on; no program calls it yet: the de-tagging
+// conversion has no mail step, and the "[Mail Tidy]" policies are only stored, read,
+// written and carried in QuorlOptions. Only mail_tests reaches it.
+
 namespace quorlex {
 
 // Number of names in the known-names run. "Newsgroups" and "X-Sender" are listed twice; the
@@ -45,8 +51,9 @@ void SplitMailSender(const TextString& sender, TextString& name, TextString& add
 //
 // The caller walks the lines in order: each line it wants tested (the analysis decides which
 // lines qualify) goes to IsMailHeaderLine; each line that is not a header goes to
-// LeaveHeaderBlock. The two summary switches start off, and nothing in the de-tagging
-// conversions turns them on; with both off the recogniser only marks header lines.
+// LeaveHeaderBlock. The two summary switches start off; a caller that counts the messages
+// of a mailbox or lists them in a contents page turns them on (no program does yet). With
+// both off the recogniser only marks header lines.
 //
 // One object per pass: it keeps per-block state and is not shared between threads.
 class MailHeaderRecogniser {

@@ -64,18 +64,6 @@ class ConversionContext {
   // Auxiliary files a policy file named.
   TextString linkDictionaryFile;
   TextString textSubstitutionFile;
-  // The mail-header switch and the two mail-summary switches: plain settings that nothing
-  // in the de-tagging path turns on.
-  int mailHeaders = 0;
-  int countMailMessages = 0;
-  int mailMessagesToContents = 0;
-  // The stage the conversion has reached (1 reading and first stage, 3 writing).
-  int stage = 0;
-  // Set by the output pass: the folders of the file being converted and of its output, and
-  // the first output path of the run (for viewing the results).
-  TextString inputFolder;
-  TextString outputFolder;
-  TextString firstOutputPath;
   // The number of the policy-file read in progress; repeats count within one read.
   int readNumber = 0;
 

@@ -7,7 +7,8 @@ namespace quorlex {
 class PolicySet;
 
 // Every de-tagging option of one conversion, copied from the policies once per file. The
-// engine reads options only from here; it changes only the working fields at the end.
+// engine reads options only from here and never changes them: what it learns about a
+// document while converting it stays in its own pass state.
 struct QuorlOptions {
   // The widest indent text a first-line indent gives.
   static constexpr int kMaxIndent = 1000;
@@ -74,7 +75,8 @@ struct QuorlOptions {
   int adjustTablesToPageWidth = 0;      // 144
   int suppressNestedTableBorders = 0;   // 143
   int tableFormat = 0;                  // 141
-  // The mail settings, in this order; no conversion step reads them.
+  // The mail settings ("[Mail Tidy]"), in this order. They are carried so that a policy
+  // file keeps them and a mail step can read them; no conversion step reads them yet.
   int InsertMailSeparator = 0;      // 200
   int NoteHtmlConversion = 0;       // 201
   int NoteDiscardedComponents = 0;  // 202
@@ -84,14 +86,6 @@ struct QuorlOptions {
   int byLineAsAuthor = 0;           // 150
   int unicodeMarker = 0;            // 127
   TextString indentText;            // as many spaces as firstLineIndent (at most 1000)
-
-  // Working fields, set by the conversion itself.
-  int unicodeTextProduced = 0;  // a character beyond the 8-bit range was written as UTF-8
-  TextString characterSet;      // the character set the document's META tags declare
-  int utf8Document = 0;         // the document's own text is UTF-8
-  // The charset the input was read in, by its WHATWG name ("UTF-8", "windows-1252",
-  // "EUC-KR", "UTF-16LE", ...); markup-mode output keeps the document's bytes in it.
-  TextString documentCharset;
 
  private:
   // Builds the indent text and lets the inline display of URLs and the reference list

@@ -247,13 +247,13 @@ bool CheckParts(const Parts& parts, const TextString& rest, const MessageFunctio
 // Parses a "Text command" line into `command` and reports what is wrong with it. Returns
 // whether the command is valid.
 bool ParseTextCommand(const TextString& line, const MessageFunction& report, TextCommand& command) {
-  // 1. The name before the first colon must be the one of text commands.
+  // The name before the first colon must be the one of text commands.
   const TextString name = Token(line, 1, ':');
   if (name.FindNoCase(kTextCommandName) == nullptr) {
     Report(report, "POLICY: This is not a text command");
     return false;
   }
-  // 2. The rest after the colon, without its leading command word.
+  // The rest after the colon, without its leading command word.
   const int restStart = std::min(name.Length() + 1, line.Length());
   TextString rest;
   rest.AssignBytes(line.Data() + restStart, line.Length() - restStart);
@@ -261,14 +261,14 @@ bool ParseTextCommand(const TextString& line, const MessageFunction& report, Tex
   const TextString word = Token(rest, 1, ' ');
   rest.Mid(word.Length(), rest.Length());
   rest.Trim(0, nullptr);
-  // 3. The parts the command word calls for.
+  // The parts the command word calls for.
   command.command = Lookup(kCommands, word);
   if (command.command == Command::kNone) {
     Report(report, Quoted("POLICY: Unknown text command \"", word));
     return false;
   }
   const Parts parts = SplitParts(command.command, rest);
-  // 4. and 5. Every check, then the verdict on the whole line. Text left over is no part
+  // Every check, then the verdict on the whole line. Text left over is no part
   // of the command, and a command is never kept with text it does not understand.
   command.valid = CheckParts(parts, rest, report, command) && !parts.leftover;
   if (!command.valid) Report(report, Quoted("POLICY: text command not processed \"", rest));

@@ -131,15 +131,19 @@ TEST(ProcessFileSpecs, QueuesQuotedNamesAndWordsInOrder) {
   RunLog log;
   RunSettings run;
   const std::string base = folder.Path() + "/";
-  ASSERT_EQ(1, ProcessFileSpecs(0, (base + "\"a b.htm\" \"c.htm\"").c_str(), "p.pol", run, log, 0));
-  ASSERT_EQ(1, ProcessFileSpecs(0, (base + "d.htm " + base + "c.htm").c_str(), "", run, log, 1));
+  ASSERT_EQ(1, ProcessFileSpecs(SpecSource::kCommandLine, (base + "\"a b.htm\" \"c.htm\"").c_str(),
+                                "p.pol", run, log, Split::kNever));
+  ASSERT_EQ(
+      1, ProcessFileSpecs(SpecSource::kCommandLine, (base + "d.htm " + base + "c.htm").c_str(), "",
+                          run, log, Split::kAtBlanks));
   std::vector<std::string> queued;
   for (const QueueEntry& entry : run.queue) queued.emplace_back(entry.input.View());
   EXPECT_EQ(
       (std::vector<std::string>{base + "a b.htm", base + "c.htm", base + "d.htm", base + "c.htm"}),
       queued);
   EXPECT_EQ("p.pol", run.queue[0].policyFile.View());
-  EXPECT_EQ(0, ProcessFileSpecs(1, (base + "none.txt").c_str(), "", run, log, 0));
+  EXPECT_EQ(0, ProcessFileSpecs(SpecSource::kSteeringFile, (base + "none.txt").c_str(), "", run,
+                                log, Split::kNever));
 }
 
 }  // namespace

@@ -28,11 +28,12 @@ class OutputPassTest : public ::testing::Test {
 
   void SetYesNo(int id, int on) { policies_.Find(id)->number = on; }
 
-  // Converts `html` from a file called input.htm into `outputName`; returns what Run did.
+  // Converts `html` from a file called input.htm into `outputName`; returns whether the
+  // pass converted it.
   int Convert(const std::string& html, const std::string& outputName = "output.txt") {
     input_ = work_.Write("input.htm", html);
     output_ = work_ / outputName;
-    return pass_.RunOutputPass(input_.c_str(), output_.c_str(), nullptr, nullptr);
+    return pass_.RunOutputPass(input_.c_str(), output_.c_str(), nullptr, nullptr).converted;
   }
 
   PolicySet policies_;
@@ -65,7 +66,7 @@ TEST_F(OutputPassTest, WritesOverItsInputOnlyWhenAllowed) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
-    EXPECT_EQ(0, pass_.RunOutputPass(input.c_str(), c.output.c_str(), nullptr, nullptr));
+    EXPECT_EQ(0, pass_.RunOutputPass(input.c_str(), c.output.c_str(), nullptr, nullptr).converted);
     EXPECT_EQ(html, TempFolder::ReadFile(input));
   }
   EXPECT_NE(std::string::npos,
@@ -73,7 +74,7 @@ TEST_F(OutputPassTest, WritesOverItsInputOnlyWhenAllowed) {
                              "\nERROR: Choose a different output directory\n"));
   // Allowed, the input is read whole before its converted text takes its place.
   pass_.SetMayOverwrite(true);
-  EXPECT_EQ(1, pass_.RunOutputPass(input.c_str(), input.c_str(), nullptr, nullptr));
+  EXPECT_EQ(1, pass_.RunOutputPass(input.c_str(), input.c_str(), nullptr, nullptr).converted);
   EXPECT_NE(std::string::npos, TempFolder::ReadFile(input).find("\nKeep me\n"));
 }
 
@@ -87,7 +88,8 @@ TEST_F(OutputPassTest, FullDiskFailsAndKeepsTheEarlierOutput) {
   if (child == 0) {
     const testing::FileSizeLimit limit(65536);
     if (!limit.Active()) _exit(3);
-    const int result = pass_.RunOutputPass(input.c_str(), earlier.c_str(), nullptr, nullptr);
+    const int result =
+        pass_.RunOutputPass(input.c_str(), earlier.c_str(), nullptr, nullptr).converted;
     const bool reported = err_.Text().find("ERROR: ") != std::string::npos;
     _exit(result == 1 ? 1 : reported ? 0 : 2);
   }
@@ -122,10 +124,43 @@ TEST_F(OutputPassTest, UnwritableOutputFolderLeavesTheOldFile) {
 
 TEST_F(OutputPassTest, MissingInputFailsWithAMessage) {
   const std::string output = work_ / "output.txt";
-  EXPECT_EQ(0,
-            pass_.RunOutputPass((work_ / "absent.htm").c_str(), output.c_str(), nullptr, nullptr));
+  EXPECT_EQ(0, pass_.RunOutputPass((work_ / "absent.htm").c_str(), output.c_str(), nullptr, nullptr)
+                   .converted);
   EXPECT_NE(std::string::npos, err_.Text().find("ERROR: Error opening " + work_ / "absent.htm"));
   EXPECT_FALSE(std::filesystem::exists(output));
+}
+
+// The result names the file written (none when the output went to the caller's text or the
+// pass failed) and the folders of both paths, and says whether the text went beyond ASCII.
+TEST_F(OutputPassTest, ResultReportsTheFileWrittenAndTheFolders) {
+  static const struct {
+    const char* name;
+    const char* input;
+    const char* output;
+    bool toText;
+    int converted;
+    bool unicodeText;
+  } kCases[] = {
+      {"ASCII text to a file", "in/page.htm", "out/page.txt", false, 1, false},
+      {"text beyond ASCII to a file", "in/cafe.htm", "out/cafe.txt", false, 1, true},
+      {"to the caller's text", "in/page.htm", "out/page.txt", true, 1, false},
+      {"missing input", "in/absent.htm", "out/absent.txt", false, 0, false},
+  };
+  work_.Write("in/page.htm", "<p>cafe</p>\n");
+  work_.Write("in/cafe.htm", "<p>caf&eacute;</p>\n");
+  std::filesystem::create_directory(work_ / "out");
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const std::string output = work_ / c.output;
+    std::string text;
+    const PassResult result = pass_.RunOutputPass((work_ / c.input).c_str(), output.c_str(),
+                                                  nullptr, c.toText ? &text : nullptr);
+    EXPECT_EQ(c.converted, result.converted);
+    EXPECT_EQ(c.converted && !c.toText ? output : "", result.outputFile.View());
+    EXPECT_EQ(work_ / "in/", result.inputFolder.View());
+    EXPECT_EQ(work_ / "out/", result.outputFolder.View());
+    EXPECT_EQ(c.unicodeText, result.unicodeText);
+  }
 }
 
 TEST_F(OutputPassTest, MemorySourceAndOutputTextTouchNoFile) {
@@ -134,7 +169,8 @@ TEST_F(OutputPassTest, MemorySourceAndOutputTextTouchNoFile) {
   const std::vector<TextString> source = {"<p>One</p>", "<!-- gone -->two"};
   std::string text = "kept\n";
   const std::string output = work_ / "output.htm";
-  ASSERT_EQ(1, pass_.RunOutputPass((work_ / "absent.htm").c_str(), output.c_str(), &source, &text));
+  ASSERT_EQ(1, pass_.RunOutputPass((work_ / "absent.htm").c_str(), output.c_str(), &source, &text)
+                   .converted);
   EXPECT_EQ("kept\n<p>One</p>\ntwo\n", text);
   EXPECT_FALSE(std::filesystem::exists(output));
 }
@@ -148,7 +184,7 @@ std::string ConvertedBody(OutputPass& pass, const std::string& html) {
     start = end + 1;
   }
   std::string text;
-  if (!pass.RunOutputPass("input.htm", "output.txt", &source, &text)) return "(failed)";
+  if (!pass.RunOutputPass("input.htm", "output.txt", &source, &text).converted) return "(failed)";
   const size_t box = text.find("-/\n\n");
   return box == std::string::npos ? text : text.substr(box + 4);
 }

@@ -33,7 +33,8 @@ TEST(TagRemover, DeletesWhatLooksLikeATagInTextMode) {
     SCOPED_TRACE(c.name);
     QuorlOptions options = QuorlOptions::BuiltIn();
     TextString out;
-    TagRemover().Run(nullptr, options, c.in, out);
+    DocumentEncoding encoding;
+    TagRemover().Run(nullptr, options, encoding, c.in, out);
     EXPECT_EQ(c.out, out.View());
   }
 }
@@ -70,8 +71,10 @@ TEST(TagRemover, DirectScanAgreesWithThePatternList) {
     QuorlOptions b = QuorlOptions::BuiltIn();
     TextString fast;
     TextString plain;
-    const int fastCount = direct.Run(nullptr, a, text.c_str(), fast);
-    const int plainCount = patterns.Run(nullptr, b, text.c_str(), plain);
+    DocumentEncoding encodingA;
+    DocumentEncoding encodingB;
+    const int fastCount = direct.Run(nullptr, a, encodingA, text.c_str(), fast);
+    const int plainCount = patterns.Run(nullptr, b, encodingB, text.c_str(), plain);
     ASSERT_EQ(plain.View(), fast.View()) << '"' << text << '"';
     ASSERT_EQ(plainCount, fastCount) << '"' << text << '"';
   }
@@ -80,7 +83,8 @@ TEST(TagRemover, DirectScanAgreesWithThePatternList) {
 TEST(TagRemover, CountsTagsAndEntities) {
   QuorlOptions options = QuorlOptions::BuiltIn();
   TextString out;
-  EXPECT_EQ(5, TagRemover().Run(nullptr, options, "<i>a</i> &amp; &amp; <u>", out));
+  DocumentEncoding encoding;
+  EXPECT_EQ(5, TagRemover().Run(nullptr, options, encoding, "<i>a</i> &amp; &amp; <u>", out));
   EXPECT_EQ("a & & ", out.View());
 }
 
@@ -130,13 +134,14 @@ TEST(TagRemover, WritesEntitiesAsTheOutputAndTheDocumentAsk) {
     options.convertToText = c.mode == kText;
     options.removeAllHtmlTags = c.mode == kText;
     options.utf8Output = c.output == kUtf8;
-    options.utf8Document = c.utf8Document;
     options.replaceEntities = c.replaceEntities;
-    options.documentCharset = c.charset;
+    DocumentEncoding encoding;
+    encoding.utf8Document = c.utf8Document;
+    encoding.charset = c.charset;
     TextString out;
-    TagRemover().Run(nullptr, options, c.in, out);
+    TagRemover().Run(nullptr, options, encoding, c.in, out);
     EXPECT_EQ(c.out, out.View());
-    EXPECT_EQ(c.unicode, options.unicodeTextProduced);
+    EXPECT_EQ(c.unicode != 0, encoding.unicodeTextProduced);
   }
 }
 
@@ -250,8 +255,10 @@ TEST(TagRemover, DecidesTagByTagInMarkupMode) {
     options.convertToText = 0;
     if (c.adjust) c.adjust(options);
     std::vector<std::string> tally;
+    DocumentEncoding encoding;
     TextString out;
-    TagRemover().Run([&tally](const char* m, int) { tally.emplace_back(m); }, options, c.in, out);
+    TagRemover().Run([&tally](const char* m, int) { tally.emplace_back(m); }, options, encoding,
+                     c.in, out);
     EXPECT_EQ(c.out, out.View());
     EXPECT_EQ(c.tally, tally);
   }

@@ -25,7 +25,6 @@ TEST(QuorlOptions, CopyTheCatalogueDefaults) {
   EXPECT_EQ(1, o.highlightBoldAndItalic);
   EXPECT_EQ(0, o.MailHeaderDetailLevel);
   EXPECT_EQ("", o.indentText.View());
-  EXPECT_EQ(0, o.unicodeTextProduced);
 }
 
 // One row per de-tagging policy: its name as a policy file writes it, a value other than the
