@@ -661,8 +661,6 @@ TextString Tidied(TextString display) {
   return display;
 }
 
-}  // namespace
-
 // An anchor written as an empty element ("<a id=x/>", as XHTML pages mark targets) holds
 // nothing: the match narrows to its own tag, so the text up to the next "</a>" keeps its
 // paragraphs and headings.
@@ -675,6 +673,8 @@ MatchState WithoutEmptyAnchorContent(const MatchState& state, const char* workin
   }
   return narrowed;
 }
+
+}  // namespace
 
 namespace {
 
