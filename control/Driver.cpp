@@ -28,7 +28,8 @@ bool IsStandardInput(const TextString& path) { return path.Length() == 1 && path
 bool HasStar(const TextString& text) { return text.CountChar('*') > 0; }
 
 bool SameNoCase(const TextString& a, const char* b) {
-  return a.Length() == static_cast<int>(std::char_traits<char>::length(b)) && a.Equals(b, 0, 0);
+  return a.Length() == static_cast<int>(std::char_traits<char>::length(b)) &&
+         a.Equals(b, LetterCase::kIgnored, Blanks::kCount);
 }
 
 bool CanRead(const TextString& path) {
@@ -283,7 +284,7 @@ int ProcessFileSpecs(SpecSource source, const TextString& specs, const TextStrin
                      RunSettings& run, RunLog& log, Split split) {
   if (source == SpecSource::kSteeringFile) return QueueSteeringFile(specs, policyFile, run, log);
   int quote = -1;
-  if (specs.FindChar(0, '"', quote, 1)) {
+  if (specs.FindChar(0, '"', quote, LetterCase::kMatters)) {
     QueueQuotedNames(specs, quote, policyFile, run, log);
   } else if (split == Split::kAtBlanks && specs.CountChar(' ') > 0) {
     QueueBlankSeparatedPatterns(specs, policyFile, run, log);

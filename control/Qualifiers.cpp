@@ -156,7 +156,7 @@ QualifierSpan ReadQualifier(const TextString& line, int start) {
   }
   span.valueStart = first + 1;
   int quote = -1;
-  if (line.FindChar(span.valueStart, '"', quote, 1)) {
+  if (line.FindChar(span.valueStart, '"', quote, LetterCase::kMatters)) {
     span.valueEnd = quote;
     span.end = quote + 1;
     return span;
@@ -206,7 +206,7 @@ bool IsCommentLine(const TextString& line) {
 bool HasExtension(const TextString& path, const char* extension) {
   TextString folder, name, found;
   SplitPath(path, folder, name, found);
-  return found.Equals(extension, 0, 0) != 0;
+  return found.Equals(extension, LetterCase::kIgnored, Blanks::kCount) != 0;
 }
 
 }  // namespace
@@ -232,7 +232,7 @@ TextString WithSuitableExtension(const TextString& path, std::span<const char* c
   TextString folder, name, extension;
   SplitPath(path, folder, name, extension);
   for (const char* bad : unsuitable) {
-    if (extension.Equals(bad, 0, 0)) {
+    if (extension.Equals(bad, LetterCase::kIgnored, Blanks::kCount)) {
       log.RunMessage(ExtensionChangeMessage(extension, what, newExtension).Data());
       return folder + name + newExtension;
     }
@@ -422,7 +422,7 @@ int ExtractQualifier(TextString& line, RunLog& log, const Qualifier& qualifier, 
     log.RunMessage(message.Data());
   }
   TextString word = Part(line, span.start, span.wordEnd);
-  word.Trim(0, " ");
+  word.Trim(TrimEnds::kBoth, " ");
   if (!ContainsNoCase(qualifier.fullForm, word.View())) {
     TextString message("Illegal Qualifier : ");
     message += word;
@@ -430,7 +430,7 @@ int ExtractQualifier(TextString& line, RunLog& log, const Qualifier& qualifier, 
     return 0;
   }
   value = Part(line, span.valueStart, span.valueEnd);
-  value.Trim(0, " ");
+  value.Trim(TrimEnds::kBoth, " ");
   line.Splice(span.start, span.end - span.start, " ", 1);
   return 1;
 }
@@ -481,12 +481,13 @@ int ParseCommandLine(const TextString& line, RunSettings& run, RunLog& log, std:
   }
 
   // What is left: file specifications, a policy file, and qualifiers nobody took.
-  rest.Trim(0, " ");
+  rest.Trim(TrimEnds::kBoth, " ");
   std::vector<TextString> unrecognised;
   std::vector<TextString> files;
   for (TextString& word : Words(rest)) {
     int slash = -1;
-    auto& list = word.FindChar(0, kQualifierChar, slash, 1) ? unrecognised : files;
+    auto& list =
+        word.FindChar(0, kQualifierChar, slash, LetterCase::kMatters) ? unrecognised : files;
     list.push_back(std::move(word));
   }
   if (!unrecognised.empty()) {

@@ -161,8 +161,9 @@ bool AppendEightBit(int c, const EntityWriting& writing, Replacement& r) {
 
 // The WHATWG names whose text the engine holds as UTF-8: a UTF-16 document is read into UTF-8.
 bool IsUtf8Charset(const TextString& name) {
-  return name.IsEmpty() || name.Equals("UTF-8", 0, 0) || name.Equals("UTF-16LE", 0, 0) ||
-         name.Equals("UTF-16BE", 0, 0);
+  return name.IsEmpty() || name.Equals("UTF-8", LetterCase::kIgnored, Blanks::kCount) ||
+         name.Equals("UTF-16LE", LetterCase::kIgnored, Blanks::kCount) ||
+         name.Equals("UTF-16BE", LetterCase::kIgnored, Blanks::kCount);
 }
 
 // Writes characters in a document's charset through iconv. The converter is opened on the
@@ -386,7 +387,7 @@ int ConvertEntities(const TextString& in, TextString& out, const EntityWriting& 
   if (!writing.utf8Output && writing.alternatives &&
       whole.find("&nbsp;") != std::string_view::npos) {
     spaced = in;
-    spaced.Replace(0, "&nbsp;", " ", 0, 1, nullptr, &count);
+    spaced.Replace(0, "&nbsp;", " ", 0, LetterCase::kMatters, nullptr, &count);
     text = spaced.View();
   }
   // Nearly every entity is longer than what replaces it.

@@ -21,7 +21,8 @@ bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 int Columns(const TextString& text) { return DisplayWidth(text.View()); }
 
 bool SameText(const TextString& text, const char* word) {
-  return text.Length() == static_cast<int>(std::strlen(word)) && text.Equals(word, 0, 0);
+  return text.Length() == static_cast<int>(std::strlen(word)) &&
+         text.Equals(word, LetterCase::kIgnored, Blanks::kCount);
 }
 
 // The item marker in exact case, either spelling.
@@ -30,7 +31,7 @@ constexpr const char* kListItemLabels[] = {kListItemLabel, kListItemLabelLowerCa
 // The length of the item marker that opens `line`, or 0.
 int ItemMarkerLength(const TextString& line) {
   for (const char* marker : kListItemLabels) {
-    if (line.StartsWith(marker, 1)) return static_cast<int>(std::strlen(marker));
+    if (line.StartsWith(marker, LetterCase::kMatters)) return static_cast<int>(std::strlen(marker));
   }
   return 0;
 }
@@ -47,8 +48,9 @@ void RemoveListItemMarker(TextString& piece, bool rightJustify) {
   if (piece.View().find(kListItemLabelOpening) == std::string_view::npos) return;  // most pieces
   for (const char* marker : kListItemLabels) {
     const std::string withBlanks = std::string("  ") + marker;
-    if (rightJustify || !piece.Replace(0, withBlanks.c_str(), "", 1, 1, nullptr, nullptr)) {
-      piece.Replace(0, marker, "", 1, 1, nullptr, nullptr);
+    if (rightJustify ||
+        !piece.Replace(0, withBlanks.c_str(), "", 1, LetterCase::kMatters, nullptr, nullptr)) {
+      piece.Replace(0, marker, "", 1, LetterCase::kMatters, nullptr, nullptr);
     }
   }
 }
@@ -109,8 +111,8 @@ void LineWriter::Write(const TextString& line) {
   // A zero-width space only marked a place to break; a no-break space has kept its words
   // together and is written as the blank it stands for.
   TextString written(line);
-  if (zeroWidthSpaces) written.ReplaceAll(kZeroWidthSpace.data(), "", 0, 1);
-  if (noBreakSpaces) written.ReplaceAll(kNoBreakSpace.data(), " ", 0, 1);
+  if (zeroWidthSpaces) written.ReplaceAll(kZeroWidthSpace.data(), "", 0, LetterCase::kMatters);
+  if (noBreakSpaces) written.ReplaceAll(kNoBreakSpace.data(), " ", 0, LetterCase::kMatters);
   output_.Add(written);
 }
 
@@ -137,7 +139,8 @@ void LineWriter::StartItem(TextString& line) {
   // The label ("1) ", "- ") runs to its blank; the item's text starts after it.
   int blank = -1;
   TextString label;
-  label.AssignBytes(line.Data(), line.FindChar(0, ' ', blank, 1) ? blank : line.Length());
+  label.AssignBytes(line.Data(),
+                    line.FindChar(0, ' ', blank, LetterCase::kMatters) ? blank : line.Length());
   levels_.StartItem(Columns(label) + 1);
 }
 
@@ -147,11 +150,11 @@ void LineWriter::WriteTextLine(int moreFollow, TextString line, const TextString
     // The empty lines between an item's label and its text go; the text joins the label,
     // and anything else (a heading, a nested list, the next item) starts below it.
     TextString trimmed(line);
-    trimmed.Trim(0, " ");
+    trimmed.Trim(TrimEnds::kBoth, " ");
     if (trimmed.IsEmpty() && moreFollow) return;
     TextString label;
     label.Swap(waitingLabel_);
-    if (!trimmed.IsEmpty() && !trimmed.StartsWith(kMarkerLinePrefix, 0) &&
+    if (!trimmed.IsEmpty() && !trimmed.StartsWith(kMarkerLinePrefix, LetterCase::kIgnored) &&
         ItemMarkerLength(trimmed) == 0) {
       line = label + " " + trimmed;
     } else {
@@ -205,7 +208,7 @@ bool LineWriter::PlaceLine(TextString& line, LabelAlone labelAlone, LineFacts& f
   const QuorlOptions& o = pass_.options;
   const bool text = o.convertToText != 0;
   const bool pre = inPre_ != 0;
-  if (text && !pre && !o.preserveWhiteSpace) line.Trim(0, " ");
+  if (text && !pre && !o.preserveWhiteSpace) line.Trim(TrimEnds::kBoth, " ");
   if (!text || pre || ItemMarkerLength(line) == 0) {
     facts.column = levels_.TextColumn();
     return true;
@@ -283,7 +286,7 @@ void LineWriter::WriteWrapped(const TextString& line, LineFacts& facts) {
     if (!GetWrappedPiece(line, facts.width, position, BreakCharacters(), piece, position)) {
       break;
     }
-    piece.Trim(0, " ");
+    piece.Trim(TrimEnds::kBoth, " ");
     ++facts.pieceNumber;
     facts.last = position >= line.Length();
     bool left = false;
@@ -336,9 +339,9 @@ void LineWriter::HandlePiece(TextString piece, const LineFacts& facts) {
     inPre_ = 1;
   } else if (SameText(piece, kEndPreLine)) {
     inPre_ = 0;
-  } else if (piece.StartsWith(kTextBlockWord, 0)) {
+  } else if (piece.StartsWith(kTextBlockWord, LetterCase::kIgnored)) {
     WriteTextBlock(piece);
-  } else if (piece.StartsWith(kRuleLine, 1)) {
+  } else if (piece.StartsWith(kRuleLine, LetterCase::kMatters)) {
     WriteRule(piece, facts.width);
   } else {
     WriteOrdinary(piece, facts);
@@ -370,7 +373,7 @@ void LineWriter::WriteRule(const TextString& piece, int width) {
   // The width after the rule's word: columns, or a share of the page ("50%").
   TextString rest;
   rest.AssignSub(piece.Data(), static_cast<int>(sizeof kRuleLine - 1), -1);
-  rest.Trim(0, " ");
+  rest.Trim(TrimEnds::kBoth, " ");
   int length = width;
   int asked = 0;
   if (!rest.IsEmpty() && rest.ParseNumber('1', asked) && asked >= 0) {
@@ -428,7 +431,7 @@ bool LineWriter::CarriesTail(int columns, const LineFacts& facts) const {
   const TextString& next = *facts.next;
   // Never into a line that a break, a block or a marker begins.
   const bool nextContinues = facts.moreFollow && !next.IsEmpty() && !facts.nextStartsBlock &&
-                             !next.StartsWith(kMarkerLinePrefix, 0) &&
+                             !next.StartsWith(kMarkerLinePrefix, LetterCase::kIgnored) &&
                              next.FindNoCase(kListItemLabelOpening) == nullptr;
   return pass_.options.imposePageWidth && nextContinues && facts.nothingLeft &&
          columns < facts.width - 5 && !facts.nextOpensQuote && !facts.closesQuote &&

@@ -22,11 +22,11 @@ namespace {
 constexpr long long kHeaderAllowance = 742;
 
 bool StartsWithNoCase(const TextString& text, const char* prefix) {
-  return text.StartsWith(prefix, 0) != 0;
+  return text.StartsWith(prefix, LetterCase::kIgnored) != 0;
 }
 
 bool SameNameIgnoringCase(const TextString& a, const TextString& b) {
-  return a.Length() == b.Length() && a.Equals(b.Data(), 0, 0);
+  return a.Length() == b.Length() && a.Equals(b.Data(), LetterCase::kIgnored, Blanks::kCount);
 }
 
 // A group of three digits, padded with zeros when `padded`.
@@ -39,7 +39,7 @@ void AppendGroup(TextString& text, long long group, bool padded) {
 // Trims the blanks at both ends of a line; a line of nothing but blanks and no-break spaces
 // (the spacer paragraphs of office mail) is empty.
 void TrimBlanks(TextString& line) {
-  line.Trim(0, " ");
+  line.Trim(TrimEnds::kBoth, " ");
   std::string_view rest = line.View();
   while (!rest.empty()) {
     if (rest.front() == ' ') {
@@ -290,7 +290,7 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
     if (file.utf16Le || file.utf16Be) pass_.encoding.utf8Document = true;
     if (StartsWithNoCase(line, kDefineTextFragmentLine)) {
       line.CollapseBlanks();
-      line.Trim(0, " ");
+      line.Trim(TrimEnds::kBoth, " ");
       TextString fragmentName;
       if (line.GetToken(2, ' ', fragmentName)) fragments_.Begin(fragmentName);
       capturing = true;
@@ -343,8 +343,8 @@ void OutputPass::LayOut(const TextString& result, LineBuffer& lines) {
   bool previousEndsAtBreak = false;
   for (int pos = 0; result.GetNextToken(pos, '\n', line);) {
     const bool endsAtBreak = TakeBreakEnd(line) || pass_.sourceLinesJoined;
-    if (line.Equals(kStartPreLine, 0, 0)) inPre = true;
-    if (line.Equals(kEndPreLine, 0, 0)) inPre = false;
+    if (line.Equals(kStartPreLine, LetterCase::kIgnored, Blanks::kCount)) inPre = true;
+    if (line.Equals(kEndPreLine, LetterCase::kIgnored, Blanks::kCount)) inPre = false;
     if (trim && !inPre) TrimBlanks(line);
     if (havePrevious) {
       writer.WriteTextLine(

@@ -170,16 +170,16 @@ int Extractor::GetAttribute(const char* name, const TextString& tag, TextString&
   const std::string_view rest = tag.View().substr(static_cast<size_t>(start - 1));
   TextString value;
   value.AssignBytes(rest.data(), static_cast<int>(std::min(rest.find('>'), rest.size())));
-  value.Trim(0, " \n\r");
+  value.Trim(TrimEnds::kBoth, " \n\r");
   if (value.IsEmpty()) return 0;
   const char quote = value[0];
   int close = -1;
   if (quote == '"' || quote == '\'') {
-    const int found = value.FindChar(1, quote, close, 1);
+    const int found = value.FindChar(1, quote, close, LetterCase::kMatters);
     out.AssignBytes(value.Data() + 1, (found ? close : value.Length()) - 1);
   } else {
     int blank = -1;
-    const int found = value.FindChar(0, ' ', blank, 1);
+    const int found = value.FindChar(0, ' ', blank, LetterCase::kMatters);
     out.AssignBytes(value.Data(), found ? blank : value.Length());
   }
   return out.IsEmpty() ? 0 : 1;

@@ -51,10 +51,10 @@ void ResolveUrl(const TextString& link, const TextString& base, TextString& out)
   // The directories: the fields of the base's path but its last, which names a page. A
   // base ending in "/" names a directory, all of whose fields are directories.
   TextString path(base);
-  path.Replace(0, site.Data(), "", 1, 1, nullptr, nullptr);
+  path.Replace(0, site.Data(), "", 1, LetterCase::kMatters, nullptr, nullptr);
   int cut = -1;
-  if (path.FindChar(0, '#', cut, 1)) path.Mid(0, cut);
-  if (path.FindChar(0, '?', cut, 1)) path.Mid(0, cut);
+  if (path.FindChar(0, '#', cut, LetterCase::kMatters)) path.Mid(0, cut);
+  if (path.FindChar(0, '?', cut, LetterCase::kMatters)) path.Mid(0, cut);
   std::vector<TextString> directories;
   for (int n = 1; path.GetToken(n, '/', field); ++n) directories.push_back(field);
   if (!directories.empty() && !path.IsEmpty() && path[path.Length() - 1] != '/') {
@@ -64,12 +64,12 @@ void ResolveUrl(const TextString& link, const TextString& base, TextString& out)
   TextString result;
   TextString rest(link);
   size_t keep = directories.size();
-  if (link.StartsWith("/", 1)) {
+  if (link.StartsWith("/", LetterCase::kMatters)) {
     result.AssignBytes(site.Data(), site.Length() - 1);
     keep = 0;
   } else {
     size_t ups = 0;
-    while (rest.StartsWith("../", 1)) {
+    while (rest.StartsWith("../", LetterCase::kMatters)) {
       rest.Mid(3, rest.Length());
       ++ups;
     }

@@ -28,7 +28,7 @@ constexpr int kMaxTablePasses = 64;
 bool IsOneOf(const TextString& name, const auto& names) {
   for (const char* candidate : names) {
     if (name.Length() == static_cast<int>(std::char_traits<char>::length(candidate)) &&
-        name.Equals(candidate, 0, 0)) {
+        name.Equals(candidate, LetterCase::kIgnored, Blanks::kCount)) {
       return true;
     }
   }
@@ -69,7 +69,8 @@ bool IsUtf8Text(const TextString& text) {
 // phases run.)
 void DecideUtf8(PassState& pass, const TextString& text) {
   const TextString& charset = pass.foundCharacterSet;
-  if (pass.options.WritesUtf8() || charset.Equals("utf-8", 0, 0) || charset.Equals("utf8", 0, 0)) {
+  if (pass.options.WritesUtf8() || charset.Equals("utf-8", LetterCase::kIgnored, Blanks::kCount) ||
+      charset.Equals("utf8", LetterCase::kIgnored, Blanks::kCount)) {
     pass.encoding.utf8Document = true;
   } else if (charset.IsEmpty() && IsUtf8Text(text)) {
     pass.encoding.utf8Document = true;
@@ -255,7 +256,7 @@ void JoinLines(PassState& pass, TextString& text) {
       joined += line;
       continue;
     }
-    if (line.StartsWith(kMarkerLinePrefix, 0)) {
+    if (line.StartsWith(kMarkerLinePrefix, LetterCase::kIgnored)) {
       if (number > 1) joined.AppendChar('\n');
       joined += line;
       joined.AppendChar('\n');
@@ -265,7 +266,7 @@ void JoinLines(PassState& pass, TextString& text) {
     ordinarySeen = true;
     // A line of blanks (the indentation left of a removed tag) counts as empty, or it
     // would put a second blank between the words around it.
-    line.Trim(0, " \t");
+    line.Trim(TrimEnds::kBoth, " \t");
     lastOrdinaryEmpty = line.IsEmpty();
     line.CollapseBlanks();
     joined += line;
@@ -282,15 +283,16 @@ bool ByLine(const TextString& line, TextString& byLine) {
   TextString first;
   TextString second;
   const auto isBy = [](const TextString& word) {
-    return word.Equals("By", 0, 0) || word.Equals("By:", 0, 0);
+    return word.Equals("By", LetterCase::kIgnored, Blanks::kCount) ||
+           word.Equals("By:", LetterCase::kIgnored, Blanks::kCount);
   };
   const bool hasFirst = line.GetToken(1, ' ', first) != 0;
   const bool hasSecond = line.GetToken(2, ' ', second) != 0;
   if (!hasFirst || (!isBy(first) && !(hasSecond && isBy(second)))) return false;
   byLine = line;
-  byLine.Replace(0, first.Data(), "", 1, 1, nullptr, nullptr);
-  if (!isBy(first)) byLine.Replace(0, second.Data(), "", 1, 1, nullptr, nullptr);
-  byLine.Trim(0, " ");
+  byLine.Replace(0, first.Data(), "", 1, LetterCase::kMatters, nullptr, nullptr);
+  if (!isBy(first)) byLine.Replace(0, second.Data(), "", 1, LetterCase::kMatters, nullptr, nullptr);
+  byLine.Trim(TrimEnds::kBoth, " ");
   return true;
 }
 

@@ -59,7 +59,7 @@ TextString TagAttributes(std::string_view text, size_t start, size_t nameLength)
 
 bool EqualsNoCase(const TextString& text, const char* word) {
   return text.Length() == static_cast<int>(std::char_traits<char>::length(word)) &&
-         text.Equals(word, 0, 0);
+         text.Equals(word, LetterCase::kIgnored, Blanks::kCount);
 }
 
 int VerticalAlignment(PassState& pass, const TextString& tag) {
@@ -399,7 +399,7 @@ bool FollowLevel(const std::string& line, int& indent) {
 // line, drawn as wide as its column when the cell is rendered.
 void DrawRule(std::string& line, int requested) {
   TextString width = Text(std::string_view(line).substr(sizeof kRuleLine - 1));
-  width.Trim(0, " ");
+  width.Trim(TrimEnds::kBoth, " ");
   int asked = 0;
   if (width.IsEmpty() || !width.ParseNumber('1', asked) || asked < 0) return;
   asked = std::min(asked, 1000);

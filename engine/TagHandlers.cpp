@@ -34,7 +34,7 @@ void Emit(PatternEngine& engine, const MatchState& state, int& index, const Text
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool StartsWithNoCase(const TextString& text, const char* prefix) {
-  return text.StartsWith(prefix, 0) != 0;
+  return text.StartsWith(prefix, LetterCase::kIgnored) != 0;
 }
 
 bool Contains(const TextString& text, const char* what) { return text.FindNoCase(what) != nullptr; }
@@ -42,7 +42,7 @@ bool Contains(const TextString& text, const char* what) { return text.FindNoCase
 // Removes the first occurrence of `what` (exact case) from `text`.
 void RemoveFirst(TextString& text, const char* what) {
   if (text.View().find(what) == std::string_view::npos) return;  // the usual case
-  text.Replace(0, what, "", 1, 1, nullptr, nullptr);
+  text.Replace(0, what, "", 1, LetterCase::kMatters, nullptr, nullptr);
 }
 
 // Removes `prefix` from the front of `text` (found ignoring case).
@@ -159,17 +159,17 @@ HandlerResult MetaHandler(PatternEngine& engine, WildcardPattern&, MatchState& s
   x.ExtractBetween(tag, "http-equiv**=**\"", "\"", httpEquiv);
   x.ExtractBetween(tag, "name**=**\"", "\"", name);
   x.ExtractBetween(tag, "content**=**\"", "\"", content);
-  if (name.Equals("Author", 0, 0)) pass.info.author = content;
+  if (name.Equals("Author", LetterCase::kIgnored, Blanks::kCount)) pass.info.author = content;
   TextString charset;
-  if (httpEquiv.Equals("Content-Type", 0, 0)) {
+  if (httpEquiv.Equals("Content-Type", LetterCase::kIgnored, Blanks::kCount)) {
     x.ExtractBetween(content + "^", "charset**=", "^", charset);
     int semicolon = -1;
-    if (charset.FindChar(0, ';', semicolon, 1)) charset.Mid(0, semicolon);
+    if (charset.FindChar(0, ';', semicolon, LetterCase::kMatters)) charset.Mid(0, semicolon);
   } else {
     // The short form of a document's own declaration: <meta charset="utf-8">.
     x.GetAttribute("charset", tag, charset);
   }
-  charset.Trim(0, " ");
+  charset.Trim(TrimEnds::kBoth, " ");
   if (!charset.IsEmpty()) pass.foundCharacterSet = charset;
   Emit(engine, state, index, "");
   return HandlerResult::kUnchanged;
@@ -181,7 +181,8 @@ HandlerResult StyleSheetLinkHandler(PatternEngine& engine, WildcardPattern&, Mat
   PassState& pass = Pass(userData);
   TextString rel;
   pass.extractor.ExtractBetween(MatchText(state, working), "REL**=**\"", "\"", rel);
-  if (pass.options.removeStyleSheet && rel.Equals("StyleSheet", 0, 0)) {
+  if (pass.options.removeStyleSheet &&
+      rel.Equals("StyleSheet", LetterCase::kIgnored, Blanks::kCount)) {
     Emit(engine, state, index, "");
   }
   return HandlerResult::kUnchanged;
@@ -193,10 +194,10 @@ namespace {
 
 // The style an ordered list's "type" attribute asks for (exact case).
 int OrderedStyle(const TextString& type) {
-  if (type.Equals("a", 1, 0)) return PassState::kLowerLetters;
-  if (type.Equals("A", 1, 0)) return PassState::kUpperLetters;
-  if (type.Equals("i", 1, 0)) return PassState::kLowerRoman;
-  if (type.Equals("I", 1, 0)) return PassState::kUpperRoman;
+  if (type.Equals("a", LetterCase::kMatters, Blanks::kCount)) return PassState::kLowerLetters;
+  if (type.Equals("A", LetterCase::kMatters, Blanks::kCount)) return PassState::kUpperLetters;
+  if (type.Equals("i", LetterCase::kMatters, Blanks::kCount)) return PassState::kLowerRoman;
+  if (type.Equals("I", LetterCase::kMatters, Blanks::kCount)) return PassState::kUpperRoman;
   return PassState::kDecimal;
 }
 
@@ -471,13 +472,16 @@ bool HasAttribute(std::string_view tag, std::string_view name) {
 
 // The caption a browser shows on a button input without a value.
 const char* DefaultCaption(const TextString& type) {
-  if (type.Length() == 6 && type.Equals("submit", 0, 0)) return "Submit";
-  if (type.Length() == 5 && type.Equals("reset", 0, 0)) return "Reset";
+  if (type.Length() == 6 && type.Equals("submit", LetterCase::kIgnored, Blanks::kCount))
+    return "Submit";
+  if (type.Length() == 5 && type.Equals("reset", LetterCase::kIgnored, Blanks::kCount))
+    return "Reset";
   return "";
 }
 
 bool IsButtonType(const TextString& type) {
-  return (type.Length() == 6 && type.Equals("button", 0, 0)) || *DefaultCaption(type) != '\0';
+  return (type.Length() == 6 && type.Equals("button", LetterCase::kIgnored, Blanks::kCount)) ||
+         *DefaultCaption(type) != '\0';
 }
 
 // One option of a select: its tag and the text that follows it up to the next tag.
@@ -504,7 +508,7 @@ std::vector<Option> Options(std::string_view select) {
 
 // `text` between blanks, so that it never runs into the words around the control.
 void EmitCaption(PatternEngine& engine, const MatchState& state, int& index, TextString text) {
-  text.Trim(0, " \t\r\n");
+  text.Trim(TrimEnds::kBoth, " \t\r\n");
   Emit(engine, state, index, text.IsEmpty() ? "" : (" " + text + " ").Data());
 }
 
@@ -570,9 +574,9 @@ HandlerResult RaisedTextHandler(PatternEngine& engine, WildcardPattern&, MatchSt
   TextString content;
   content.AssignBytes(element.data() + contentStart,
                       static_cast<int>(element.size() - kClosingLength - contentStart));
-  content.Trim(0, " \t\r\n");
+  content.Trim(TrimEnds::kBoth, " \t\r\n");
   TextString shown = datum.pass->WithoutTags(content);
-  shown.Trim(0, " \t\r\n");
+  shown.Trim(TrimEnds::kBoth, " \t\r\n");
   TextString replacement;
   if (shown.IsEmpty() || IsBracketed(shown)) {
     replacement = content;
@@ -630,7 +634,7 @@ TextString NormalisedHref(TextString href, const TextString& display) {
 
 // The display text as it is compared with the href.
 TextString NormalisedDisplay(TextString display) {
-  display.Trim(0, " ");
+  display.Trim(TrimEnds::kBoth, " ");
   RemoveFirst(display, "URL:");
   RemoveFirst(display, "mailto:");
   RemoveWebScheme(display, "www.");
@@ -650,13 +654,13 @@ bool IsEmailLink(const TextString& href) {
 TextString ContentAsWritten(const TextString& element) {
   if (element.View().find("<br>") == std::string_view::npos) return WithoutTagsAsWritten(element);
   TextString withBreaks(element);
-  withBreaks.ReplaceAll("<br>", GetMarkers().lineBreak.Data(), 0, 1);
+  withBreaks.ReplaceAll("<br>", GetMarkers().lineBreak.Data(), 0, LetterCase::kMatters);
   return WithoutTagsAsWritten(withBreaks);
 }
 
 // Display text with its ends trimmed and its runs of blanks collapsed.
 TextString Tidied(TextString display) {
-  display.Trim(0, "\t\n");
+  display.Trim(TrimEnds::kBoth, "\t\n");
   display.CollapseBlanks();
   return display;
 }
@@ -712,7 +716,7 @@ bool IsOmitted(PassState& pass, const TextString& href, const LinkAddress& addre
   }
   if (!o.omitEmailLinks || !address.email) return false;
   TextString mailAddress(href);
-  mailAddress.ReplaceAll("mailto:", "", 0, 1);
+  mailAddress.ReplaceAll("mailto:", "", 0, LetterCase::kMatters);
   pass.info.linkEmail = mailAddress;
   if (DocumentInfo::IsUnknown(pass.info.authorEmail)) pass.info.authorEmail = mailAddress;
   return true;
@@ -721,10 +725,12 @@ bool IsOmitted(PassState& pass, const TextString& href, const LinkAddress& addre
 // Whether a link's address may have a reference: an address of a known scheme with ":/", a
 // news or mail address; never a place in the same page ("#top") nor a bare scheme.
 bool IsReferable(const TextString& href, const LinkAddress& address) {
-  return !href.IsEmpty() && !href.StartsWith("#", 1) &&
+  return !href.IsEmpty() && !href.StartsWith("#", LetterCase::kMatters) &&
          ((address.known && Contains(href, ":/")) || Contains(href, "news:") || address.email) &&
-         !href.Equals("http:///", 0, 0) && !href.Equals("http://", 0, 0) &&
-         !href.Equals("https:///", 0, 0) && !href.Equals("https://", 0, 0);
+         !href.Equals("http:///", LetterCase::kIgnored, Blanks::kCount) &&
+         !href.Equals("http://", LetterCase::kIgnored, Blanks::kCount) &&
+         !href.Equals("https:///", LetterCase::kIgnored, Blanks::kCount) &&
+         !href.Equals("https://", LetterCase::kIgnored, Blanks::kCount);
 }
 
 // A link's entry in the URL references: its index (-1 when it has none), and whether this
@@ -739,7 +745,7 @@ struct Reference {
 bool ShowsAddress(const TextString& display, const TextString& href, const TextString& normalHref) {
   const TextString normalDisplay = NormalisedDisplay(display);
   return !href.IsEmpty() && normalDisplay.Length() == normalHref.Length() &&
-         normalDisplay.Equals(normalHref.Data(), 0, 0);
+         normalDisplay.Equals(normalHref.Data(), LetterCase::kIgnored, Blanks::kCount);
 }
 
 // Follows a link's display text with its reference's number (" [3]") or, when addresses are
@@ -868,7 +874,7 @@ constexpr int kUnderlinedColumns = 120;
 TextString ShownHeading(PassState& pass, const TextString& heading) {
   TextString shown = pass.WithoutTags(WithMarkersAsBlanks(heading));
   shown.CollapseBlanks();
-  shown.Trim(0, " ");
+  shown.Trim(TrimEnds::kBoth, " ");
   return shown;
 }
 
@@ -898,7 +904,7 @@ TextString WrappedHeading(int level, const TextString& shown, int width) {
   TextString piece;
   for (int position = 0; position < shown.Length();) {
     if (!GetWrappedPiece(shown, width, position, BreakCharacters(), piece, position)) break;
-    piece.Trim(0, " ");
+    piece.Trim(TrimEnds::kBoth, " ");
     longest = std::max(longest, DisplayWidth(piece.View()));
     lines += Escaped(piece) + m.lineBreak;
   }
@@ -946,7 +952,7 @@ HandlerResult HeadingHandler(PatternEngine& engine, WildcardPattern&, MatchState
   heading.ReplaceChar(0, '\r', ' ', 0);
   heading.ReplaceChar(0, '\t', ' ', 0);
   heading.CollapseBlanks();
-  heading.Trim(0, " ");
+  heading.Trim(TrimEnds::kBoth, " ");
   const TextString shown = ShownHeading(pass, heading);
   if (DocumentInfo::IsUnknown(pass.info.title)) pass.info.title = shown;
   const TextString replacement = FramedHeading(pass.options, pass.headingLevel, heading, shown);

@@ -62,7 +62,7 @@ void RunLog::RunMessage(const char* message) {
 
 TextString RunLog::WithName(const std::string& text, const TextString& name) {
   TextString result(text.c_str());
-  result.ReplaceAll("ffffff", name.Data(), 0, 1);
+  result.ReplaceAll("ffffff", name.Data(), 0, LetterCase::kMatters);
   return result;
 }
 

@@ -22,8 +22,8 @@ constexpr int kOnePassReplaceLength = 1000;
 // The largest capacity a 32-bit length can describe, leaving room for the rounding.
 constexpr int64_t kMaxCapacity = INT32_MAX - 2 * kBlockUnit;
 
-bool SameChar(char a, char b, int caseSensitive) {
-  return caseSensitive ? a == b : ToAsciiUpper(a) == ToAsciiUpper(b);
+bool SameChar(char a, char b, LetterCase letterCase) {
+  return letterCase == LetterCase::kMatters ? a == b : ToAsciiUpper(a) == ToAsciiUpper(b);
 }
 
 int CStringLength(const char* text) {
@@ -36,9 +36,9 @@ int64_t BlockBytesFor(int64_t x) { return ((x + 1) / kBlockUnit) * kBlockUnit + 
 
 // Index of the first occurrence of needle[0, needleLength) in text[from, textLength), or -1.
 int FindIn(const char* text, int textLength, int from, const char* needle, int needleLength,
-           int caseSensitive) {
+           LetterCase letterCase) {
   if (needleLength == 0 || from < 0 || from > textLength - needleLength) return -1;
-  if (caseSensitive) {
+  if (letterCase == LetterCase::kMatters) {
     // memchr to each candidate first character, then a compare: linear in practice, and it
     // reads no further than it needs to (memmem may look at the whole rest of the text).
     const int last = textLength - needleLength;
@@ -285,9 +285,10 @@ void TextString::ToLower() {
 
 // --- Comparison and search --------------------------------------------------------------
 
-int TextString::Equals(const char* text, int caseSensitive, int ignoreBlanks) const {
+int TextString::Equals(const char* text, LetterCase letterCase, Blanks blanks) const {
   if (text == nullptr) return 0;
   const int textLength = CStringLength(text);
+  const bool ignoreBlanks = blanks == Blanks::kIgnored;
   if (!ignoreBlanks && textLength != length) return 0;
   int i = 0;
   int k = 0;
@@ -297,23 +298,23 @@ int TextString::Equals(const char* text, int caseSensitive, int ignoreBlanks) co
       while (k < textLength && IsBlank(text[k])) ++k;
       if (i == length || k == textLength) break;
     }
-    if (!SameChar(data[i], text[k], caseSensitive)) return 0;
+    if (!SameChar(data[i], text[k], letterCase)) return 0;
     ++i;
     ++k;
   }
   return 1;
 }
 
-int TextString::StartsWith(const char* prefix, int caseSensitive) const {
+int TextString::StartsWith(const char* prefix, LetterCase letterCase) const {
   if (prefix == nullptr || prefix[0] == '\0') return 0;
   // One pass over the prefix: most calls fail on its first character.
   for (int i = 0; prefix[i] != '\0'; ++i) {
-    if (i >= length || !SameChar(data[i], prefix[i], caseSensitive)) return 0;
+    if (i >= length || !SameChar(data[i], prefix[i], letterCase)) return 0;
   }
   return 1;
 }
 
-int TextString::CompareN(const char* a, const char* b, int n, int ignoreCase) {
+int TextString::CompareN(const char* a, const char* b, int n, LetterCase letterCase) {
   if (n <= 0) return 0;
   if (a == nullptr) return b == nullptr ? 0 : -1;
   if (b == nullptr) return 1;
@@ -323,29 +324,31 @@ int TextString::CompareN(const char* a, const char* b, int n, int ignoreCase) {
     if (ca == 0 && cb == 0) return 0;  // both ended: the rest compares equal
     if (ca == 0) return -1;
     if (cb == 0) return 1;
-    if (ca == cb || (ignoreCase && ToAsciiUpper(ca) == ToAsciiUpper(cb))) continue;
+    if (ca == cb || (letterCase == LetterCase::kIgnored && ToAsciiUpper(ca) == ToAsciiUpper(cb))) {
+      continue;
+    }
     return ca < cb ? -1 : 1;
   }
   return 0;
 }
 
-int TextString::Find(int from, const char* text, int& pos, int caseSensitive) const {
+int TextString::Find(int from, const char* text, int& pos, LetterCase letterCase) const {
   pos = -1;
   if (from < 0 || from > length) return 0;
-  pos = FindIn(data, length, from, text, CStringLength(text), caseSensitive);
+  pos = FindIn(data, length, from, text, CStringLength(text), letterCase);
   return pos >= 0 ? 1 : 0;
 }
 
-int TextString::FindChar(int from, char c, int& pos, int caseSensitive) const {
+int TextString::FindChar(int from, char c, int& pos, LetterCase letterCase) const {
   const char needle[1] = {c};
   pos = -1;
   if (from < 0 || from > length) return 0;
-  pos = FindIn(data, length, from, needle, 1, caseSensitive);
+  pos = FindIn(data, length, from, needle, 1, letterCase);
   return pos >= 0 ? 1 : 0;
 }
 
 const char* TextString::FindNoCase(const char* text) const {
-  const int at = FindIn(data, length, 0, text, CStringLength(text), 0);
+  const int at = FindIn(data, length, 0, text, CStringLength(text), LetterCase::kIgnored);
   return at >= 0 ? data + at : nullptr;
 }
 
@@ -429,8 +432,8 @@ int TextString::ReplaceChar(int from, char oldChar, char newChar, int max) {
   return (max <= 0 || replaced == max) ? 1 : 0;
 }
 
-int TextString::Replace(int from, const char* find, const char* with, int max, int caseSensitive,
-                        const char* fill, int* count) {
+int TextString::Replace(int from, const char* find, const char* with, int max,
+                        LetterCase letterCase, const char* fill, int* count) {
   if (from < 0 || from > length || find == nullptr || (with == nullptr && fill == nullptr)) {
     return 0;
   }
@@ -460,7 +463,7 @@ int TextString::Replace(int from, const char* find, const char* with, int max, i
     rebuilt.AppendBytes(data, from);
     int scan = from;
     while (more()) {
-      const int at = FindIn(data, length, scan, findText.data, findLength, caseSensitive);
+      const int at = FindIn(data, length, scan, findText.data, findLength, letterCase);
       if (at < 0) break;
       rebuilt.AppendBytes(data + scan, at - scan);
       rebuilt.AppendBytes(withText.data, withLength);
@@ -474,7 +477,7 @@ int TextString::Replace(int from, const char* find, const char* with, int max, i
 
   int scan = from;
   while (more()) {
-    const int at = FindIn(data, length, scan, findText.data, findLength, caseSensitive);
+    const int at = FindIn(data, length, scan, findText.data, findLength, letterCase);
     if (at < 0) break;
     if (fillMode) {
       std::memset(data + at, fillChar, static_cast<size_t>(findLength));
@@ -495,11 +498,11 @@ int TextString::Replace(int from, const char* find, const char* with, int max, i
   return more() && max > 0 ? 0 : 1;
 }
 
-int TextString::ReplaceAll(const char* find, const char* with, int max, int caseSensitive) {
-  return Replace(0, find, with, max, caseSensitive, nullptr, nullptr);
+int TextString::ReplaceAll(const char* find, const char* with, int max, LetterCase letterCase) {
+  return Replace(0, find, with, max, letterCase, nullptr, nullptr);
 }
 
-int TextString::Trim(int trailingOnly, const char* set) {
+int TextString::Trim(TrimEnds ends, const char* set) {
   const char* chars = set == nullptr ? " " : set;
   const bool spaceInSet = std::strchr(chars, ' ') != nullptr;
   const auto inSet = [&](char c) {
@@ -508,7 +511,7 @@ int TextString::Trim(int trailingOnly, const char* set) {
   int end = length;
   while (end > 0 && inSet(data[end - 1])) --end;
   int start = 0;
-  if (!trailingOnly) {
+  if (ends == TrimEnds::kBoth) {
     while (start < end && inSet(data[start])) ++start;
   }
   std::memmove(data, data + start, static_cast<size_t>(end - start));
@@ -550,7 +553,7 @@ int TextString::Justify(int width) {
   justifyLeansRight = !justifyLeansRight;  // flips whatever this call's outcome
   const bool leansRight = justifyLeansRight;
 
-  Trim(0, " \t");
+  Trim(TrimEnds::kBoth, " \t");
   const int shown = DisplayWidth(View());
   if (shown > width) return 0;
   int gaps = 0;

@@ -5,6 +5,13 @@
 
 namespace quorlex {
 
+// Whether comparisons and searches tell upper from lower case (ASCII letters only).
+enum class LetterCase { kIgnored, kMatters };
+// Whether Equals skips spaces and tabs on both sides.
+enum class Blanks { kCount, kIgnored };
+// The ends of a string that Trim takes characters from.
+enum class TrimEnds { kBoth, kTrailingOnly };
+
 // The counted, growable string of 8-bit characters that holds every text of the program:
 // policy names and values, input lines, whole HTML documents while they are de-tagged,
 // tokens, messages and file names.
@@ -105,25 +112,25 @@ class TextString {
 
   // --- Comparison and search -----------------------------------------------------------
 
-  // 1 if the string equals `text`, else 0 (also for a null text). With ignoreBlanks set,
+  // 1 if the string equals `text`, else 0 (also for a null text). With Blanks::kIgnored,
   // spaces and tabs are skipped on both sides and the walk ends with 1 as soon as either
   // side is exhausted, so a text equal to the beginning of the other counts as equal and an
   // empty string equals anything. Without it the lengths must be equal.
-  [[nodiscard]] int Equals(const char* text, int caseSensitive, int ignoreBlanks) const;
+  [[nodiscard]] int Equals(const char* text, LetterCase letterCase, Blanks blanks) const;
   // 1 if the string begins with `prefix`; 0 for a null or empty prefix, an empty string,
   // or a string shorter than the prefix.
-  [[nodiscard]] int StartsWith(const char* prefix, int caseSensitive) const;
+  [[nodiscard]] int StartsWith(const char* prefix, LetterCase letterCase) const;
   // Three-way comparison (-1, 0, 1) of at most n characters of two C strings, by signed
   // byte values. 0 for n <= 0; a null `a` sorts first (0 if both are null). With
-  // ignoreCase, characters that differ only by case are equal; the sign of a difference
+  // LetterCase::kIgnored, characters that differ only by case are equal; the sign of a difference
   // comes from the characters as they stand.
-  [[nodiscard]] static int CompareN(const char* a, const char* b, int n, int ignoreCase);
+  [[nodiscard]] static int CompareN(const char* a, const char* b, int n, LetterCase letterCase);
   // Returns 1 and sets pos to the first occurrence of `text` that begins at or after
   // `from`; returns 0 with pos = -1 when there is none, `from` is negative or beyond the
   // end, or either string is empty.
-  [[nodiscard]] int Find(int from, const char* text, int& pos, int caseSensitive) const;
+  [[nodiscard]] int Find(int from, const char* text, int& pos, LetterCase letterCase) const;
   // As Find for one character.
-  [[nodiscard]] int FindChar(int from, char c, int& pos, int caseSensitive) const;
+  [[nodiscard]] int FindChar(int from, char c, int& pos, LetterCase letterCase) const;
   // The first case-insensitive occurrence of `text` in the whole string, or null (also for
   // a null or empty text).
   [[nodiscard]] const char* FindNoCase(const char* text) const;
@@ -161,13 +168,13 @@ class TextString {
   // returns 0 and changes nothing; an empty string returns 1.
   // Strings over 1000 characters are rebuilt in one pass instead of being shifted once per
   // replacement; the outcome is the same.
-  int Replace(int from, const char* find, const char* with, int max, int caseSensitive,
+  int Replace(int from, const char* find, const char* with, int max, LetterCase letterCase,
               const char* fill, int* count);
   // Replace from index 0 with no fill character and no counter.
-  int ReplaceAll(const char* find, const char* with, int max, int caseSensitive);
+  int ReplaceAll(const char* find, const char* with, int max, LetterCase letterCase);
   // Strips characters of `set` (null: a single space; a space in the set also matches a
-  // tab) from the end and, unless trailingOnly is set, from the start. Returns 1.
-  int Trim(int trailingOnly, const char* set);
+  // tab) from the end and, with TrimEnds::kBoth, from the start. Returns 1.
+  int Trim(TrimEnds ends, const char* set);
   // Within every run of spaces and tabs only the first character of the run remains.
   // Returns 1.
   int CollapseBlanks();

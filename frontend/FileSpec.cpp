@@ -35,7 +35,7 @@ std::vector<std::string_view> QuotedNames(std::string_view namePart) {
 }
 
 bool SameIgnoringCase(const TextString& a, const TextString& b) {
-  return a.Length() == b.Length() && a.Equals(b.Data(), 0, 0);
+  return a.Length() == b.Length() && a.Equals(b.Data(), LetterCase::kIgnored, Blanks::kCount);
 }
 
 }  // namespace

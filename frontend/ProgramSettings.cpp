@@ -81,9 +81,9 @@ int PositionValue(const ProgramSettings& settings, const SettingRow& row) {
 void ReadFlag(const SettingsStore& root, const char* name, int& flag) {
   TextString text;
   if (!ReadText(root, "", name, text)) return;
-  if (text.Equals("Yes", 1, 0)) {
+  if (text.Equals("Yes", LetterCase::kMatters, Blanks::kCount)) {
     flag = 1;
-  } else if (text.Equals("No", 1, 0)) {
+  } else if (text.Equals("No", LetterCase::kMatters, Blanks::kCount)) {
     flag = 0;
   }
 }
@@ -132,7 +132,7 @@ void BrowserDefaults(const TextString& command, int& useDde, int& autoView,
   lower.ToLower();
   for (const auto& browser : kBrowsers) {
     int pos = -1;
-    if (lower.Find(0, browser.program, pos, 1)) {
+    if (lower.Find(0, browser.program, pos, LetterCase::kMatters)) {
       useDde = autoView = browser.dde;
       serverName = browser.server;
       return;

@@ -161,7 +161,7 @@ void StatusWindow::Save() {
 int StatusWindow::SaveToFile(const TextString& chosenPath) {
   TextString path = chosenPath;
   int dot = -1;
-  if (!NameAndExtension(path).FindChar(0, '.', dot, 1)) path.Append(".log");
+  if (!NameAndExtension(path).FindChar(0, '.', dot, LetterCase::kMatters)) path.Append(".log");
   ASCIIFile file;
   if (!file.OpenWriteWhole(path.Data(), 0)) return 0;
   for (const TextString& line : lines_) {

@@ -124,9 +124,9 @@ const char* LanguageName(int number) {
 }
 
 int LanguageNumberFromName(const TextString& name) {
-  if (name.Equals("Other", 0, 0)) return kLanguageOther;
+  if (name.Equals("Other", LetterCase::kIgnored, Blanks::kCount)) return kLanguageOther;
   for (const LanguageRow& row : kLanguages) {
-    if (name.Equals(row.name, 0, 0)) return row.number;
+    if (name.Equals(row.name, LetterCase::kIgnored, Blanks::kCount)) return row.number;
   }
   return kLanguageEnglish;
 }

@@ -25,7 +25,7 @@ const char* MimeTypeOf(const char* extension) {
   if (extension == nullptr) return "";
   const TextString wanted(extension);
   for (const auto& type : kTypes) {
-    if (wanted.Equals(type.extension, 0, 0)) return type.mimeType;
+    if (wanted.Equals(type.extension, LetterCase::kIgnored, Blanks::kCount)) return type.mimeType;
   }
   return "";
 }
@@ -148,7 +148,7 @@ std::vector<std::string> SplitWords(std::string_view text) {
 
 bool HoldsBlank(const TextString& text) {
   int pos = -1;
-  return text.FindChar(0, ' ', pos, 1) != 0;
+  return text.FindChar(0, ' ', pos, LetterCase::kMatters) != 0;
 }
 
 }  // namespace
@@ -260,7 +260,7 @@ TextString Viewers::MakeFileUrl(const TextString& path) const {
 
 std::vector<std::string> Viewers::CommandWords(const TextString& command) const {
   TextString whole = command;
-  whole.Trim(0, " ");
+  whole.Trim(TrimEnds::kBoth, " ");
   if (whole.Length() >= 2 && whole[0] == '"' && whole[whole.Length() - 1] == '"') {
     whole.Mid(1, whole.Length() - 2);
   }

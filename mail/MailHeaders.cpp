@@ -260,7 +260,8 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool SameNameIgnoringCase(std::string_view name, const char* known) {
   const size_t knownLength = std::strlen(known);
   return name.size() == knownLength &&
-         TextString::CompareN(name.data(), known, static_cast<int>(knownLength), 1) == 0;
+         TextString::CompareN(name.data(), known, static_cast<int>(knownLength),
+                              LetterCase::kIgnored) == 0;
 }
 
 // True when name is one of the known names, ignoring case. The run is searched for
@@ -277,13 +278,13 @@ bool IsKnownHeaderName(std::string_view name) {
   needle.AppendBytes(name.data(), static_cast<int>(name.size()));
   needle.AppendChar('|');
   int pos = -1;
-  return KnownMailHeaderNames().Find(0, needle.Data(), pos, 0) == 1;
+  return KnownMailHeaderNames().Find(0, needle.Data(), pos, LetterCase::kIgnored) == 1;
 }
 
 // out = text with blanks (spaces and tabs) trimmed at both ends.
 void AssignTrimmed(TextString& out, std::string_view text) {
   out.AssignBytes(text.data(), static_cast<int>(text.size()));
-  out.Trim(0, " ");
+  out.Trim(TrimEnds::kBoth, " ");
 }
 
 // Captures value into captured unless a value was already seen in this block; a value
@@ -318,7 +319,7 @@ void SplitMailSender(const TextString& sender, TextString& name, TextString& add
     const int n = nameText.Length();
     if (n >= 2 && nameText[0] == '"' && nameText[n - 1] == '"') {
       nameText.Mid(1, n - 2);
-      nameText.Trim(0, " ");
+      nameText.Trim(TrimEnds::kBoth, " ");
     }
   } else if (parenClose != npos && parenClose > paren) {
     AssignTrimmed(addressText, text.substr(0, paren));
@@ -335,7 +336,7 @@ void SplitMailSender(const TextString& sender, TextString& name, TextString& add
 int MailHeaderRecogniser::IsMailHeaderLine(const TextString& line, LineRecord* record) {
   // A header has a colon; the name is what stands before the first one.
   int colonPos = -1;
-  if (!line.FindChar(0, ':', colonPos, 1)) return 0;
+  if (!line.FindChar(0, ':', colonPos, LetterCase::kMatters)) return 0;
   const std::string_view text = line.View();
   const size_t colon = static_cast<size_t>(colonPos);
 

@@ -102,10 +102,10 @@ int ConversionContext::ValueTextByName(const TextString& line, TextString& value
   int colon = -1;
   TextString squeezed(line);
   squeezed.CollapseBlanks();
-  squeezed.Trim(0, " ");
+  squeezed.Trim(TrimEnds::kBoth, " ");
   name = squeezed;
-  if (squeezed.FindChar(0, ':', colon, 1)) name.Mid(0, colon);
-  name.Trim(0, " ");
+  if (squeezed.FindChar(0, ':', colon, LetterCase::kMatters)) name.Mid(0, colon);
+  name.Trim(TrimEnds::kBoth, " ");
   for (PolicySet* set : {detagging_, &general_}) {
     for (PolicySection& section : set->Sections()) {
       for (const Policy& policy : section.Policies()) {
@@ -113,7 +113,8 @@ int ConversionContext::ValueTextByName(const TextString& line, TextString& value
           Message("PROGRAM ERROR: Missing text policy text", 10);
           continue;
         }
-        if (policy.name.Length() != name.Length() || !policy.name.Equals(name.Data(), 0, 0)) {
+        if (policy.name.Length() != name.Length() ||
+            !policy.name.Equals(name.Data(), LetterCase::kIgnored, Blanks::kCount)) {
           continue;
         }
         value = policy.WrittenValue();

@@ -29,7 +29,7 @@ bool IsHtmlColour(const TextString& value) {
     return true;
   }
   for (const char* colour : kHtmlColours) {
-    if (value.Equals(colour, 0, 0)) return true;
+    if (value.Equals(colour, LetterCase::kIgnored, Blanks::kCount)) return true;
   }
   return false;
 }
@@ -45,14 +45,14 @@ bool IsFontSpecification(const TextString& value) {
   }
   TextString extra;
   if (value.GetToken(4, ',', extra)) return false;
-  name.Trim(0, nullptr);
-  style.Trim(0, nullptr);
+  name.Trim(TrimEnds::kBoth, nullptr);
+  style.Trim(TrimEnds::kBoth, nullptr);
   int points = 0;
   if (name.IsEmpty() || !size.ParseNumber('1', points) || points < 1 || points > 999) {
     return false;
   }
   for (const char* known : kFontStyles) {
-    if (style.Equals(known, 0, 0)) return true;
+    if (style.Equals(known, LetterCase::kIgnored, Blanks::kCount)) return true;
   }
   return false;
 }
@@ -61,14 +61,15 @@ bool IsFontSpecification(const TextString& value) {
 int ChoicePosition(const TextString& words, const TextString& value) {
   TextString word;
   for (int n = 1; words.GetToken(n, ',', word); ++n) {
-    word.Trim(0, nullptr);
-    if (word.Equals(value.Data(), 0, 0)) return n;
+    word.Trim(TrimEnds::kBoth, nullptr);
+    if (word.Equals(value.Data(), LetterCase::kIgnored, Blanks::kCount)) return n;
   }
   return 0;
 }
 
 bool SameName(const TextString& a, const TextString& b) {
-  return !b.IsEmpty() && a.Length() == b.Length() && a.Equals(b.Data(), 0, 0);
+  return !b.IsEmpty() && a.Length() == b.Length() &&
+         a.Equals(b.Data(), LetterCase::kIgnored, Blanks::kCount);
 }
 
 }  // namespace
@@ -233,7 +234,7 @@ TextString Policy::WrittenValue() const {
     case PolicyType::kChoice: {
       TextString word;
       if (number < 1 || !choices_.GetToken(number, ',', word)) return "(none)";
-      word.Trim(0, nullptr);
+      word.Trim(TrimEnds::kBoth, nullptr);
       return word;
     }
     case PolicyType::kText:

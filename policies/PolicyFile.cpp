@@ -69,7 +69,9 @@ constexpr int kFixedTextColumn = 33;
 
 bool Contains(const TextString& text, const char* what) { return text.FindNoCase(what) != nullptr; }
 
-bool SameText(const TextString& text, const char* other) { return text.Equals(other, 0, 0) != 0; }
+bool SameText(const TextString& text, const char* other) {
+  return text.Equals(other, LetterCase::kIgnored, Blanks::kCount) != 0;
+}
 
 bool IsGeneralHeading(const TextString& line) {
   for (const char* heading : kGeneralHeadings) {
@@ -89,7 +91,7 @@ bool IsHeading(const ConversionContext& context, const TextString& line) {
 TextString Squeezed(const TextString& line) {
   TextString squeezed(line);
   squeezed.CollapseBlanks();
-  squeezed.Trim(0, " ");
+  squeezed.Trim(TrimEnds::kBoth, " ");
   return squeezed;
 }
 
@@ -97,16 +99,18 @@ TextString Squeezed(const TextString& line) {
 // line has no colon (then `name` is the whole line and `value` empty).
 int SplitAtColon(const TextString& line, TextString& name, TextString& value) {
   int colon = -1;
-  const int found = line.FindChar(0, ':', colon, 1);
+  const int found = line.FindChar(0, ':', colon, LetterCase::kMatters);
   name.AssignBytes(line.Data(), found ? colon : line.Length());
   value.AssignBytes(found ? line.Data() + colon + 1 : "", found ? line.Length() - colon - 1 : 0);
-  name.Trim(0, " ");
-  value.Trim(0, " ");
+  name.Trim(TrimEnds::kBoth, " ");
+  value.Trim(TrimEnds::kBoth, " ");
   return found;
 }
 
 bool MissingColonIsReported(const ConversionContext& context, const TextString& line) {
-  if (line.Equals("!", 1, 0) || Contains(line, "[") || Contains(line, "]")) return false;
+  if (line.Equals("!", LetterCase::kMatters, Blanks::kCount) || Contains(line, "[") ||
+      Contains(line, "]"))
+    return false;
   if (IsHeading(context, line)) return false;
   for (const char* text : kColonFree) {
     if (Contains(line, text)) return false;
@@ -138,7 +142,7 @@ void OfferToGeneral(ConversionContext& context, ParseRequest& request, const Tex
   // A text command keeps its match text exactly as written, blanks included.
   if (Contains(request.line, "Text command")) {
     TextString command(raw);
-    command.Trim(0, " ");
+    command.Trim(TrimEnds::kBoth, " ");
     if (context.TextCommands().AddTextCommand(command, request.report)) {
       request.found = 1;
       request.accepted = 1;

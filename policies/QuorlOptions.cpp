@@ -51,7 +51,8 @@ QuorlOptions QuorlOptions::FromPolicies(const PolicySet& policies) {
   o.replaceEntities = r.YesNo(kTagManipulationSection, kReplaceEntities);
   o.allow8BitAnsi = r.YesNo(kTagManipulationSection, kAllow8BitAnsi);
   o.allowAnsiAlternatives = r.YesNo(kTagManipulationSection, kAllowAnsiAlternatives);
-  o.utf8Output = !r.Text(kTagManipulationSection, kOutputCharacterSet).Equals(k8BitOutput, 0, 0);
+  o.utf8Output = !r.Text(kTagManipulationSection, kOutputCharacterSet)
+                      .Equals(k8BitOutput, LetterCase::kIgnored, Blanks::kCount);
   o.upperCaseTags = r.YesNo(kTagManipulationSection, kUpperCaseTags);
   o.lowerCaseTags = r.YesNo(kTagManipulationSection, kLowerCaseTags);
   o.imgTextMarker = r.YesNo(kTextHyperlinksSection, kImgTextMarker);

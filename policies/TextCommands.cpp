@@ -61,7 +61,7 @@ constexpr Keyword<LineRecord::LineType> kLineTypes[] = {
 template <typename Code, size_t N>
 Code Lookup(const Keyword<Code> (&table)[N], const TextString& word) {
   for (const auto& entry : table) {
-    if (word.Equals(entry.word, 0, 0)) return entry.code;
+    if (word.Equals(entry.word, LetterCase::kIgnored, Blanks::kCount)) return entry.code;
   }
   return Code{};
 }
@@ -85,7 +85,7 @@ TextString Token(const TextString& text, int n, char delim) {
 }
 
 TextString Trimmed(TextString text) {
-  text.Trim(0, nullptr);
+  text.Trim(TrimEnds::kBoth, nullptr);
   return text;
 }
 
@@ -100,7 +100,7 @@ TextString Quoted(const char* prefix, const TextString& word) { return prefix + 
 TextString AfterQuote(const TextString& text, int n) {
   int quote = -1;
   for (int from = 0; n > 0; --n, from = quote + 1) {
-    if (!text.FindChar(from, '"', quote, 1)) return TextString();
+    if (!text.FindChar(from, '"', quote, LetterCase::kMatters)) return TextString();
   }
   TextString after;
   after.AssignBytes(text.Data() + quote + 1, text.Length() - quote - 1);
@@ -207,7 +207,7 @@ bool CheckParts(const Parts& parts, const TextString& rest, const MessageFunctio
   // Texts are searched as C strings, so a NUL byte ends them here already.
   command.match = parts.match.Data();
   if (command.dataType == DataType::kString || command.dataType == DataType::kExactPhrase) {
-    command.match.Trim(0, nullptr);
+    command.match.Trim(TrimEnds::kBoth, nullptr);
   }
   if (command.match.IsEmpty()) fail("POLICY: No Match expression supplied");
 
@@ -236,7 +236,8 @@ bool CheckParts(const Parts& parts, const TextString& rest, const MessageFunctio
     }
   }
   if (kind == Command::kMetaTagLine) {
-    command.removeMatch = parts.removeKeyword.Equals(kRemoveMatchKeyword, 0, 0) == 1;
+    command.removeMatch =
+        parts.removeKeyword.Equals(kRemoveMatchKeyword, LetterCase::kIgnored, Blanks::kCount) == 1;
     if (!parts.removeKeyword.IsEmpty() && !command.removeMatch) {
       fail(Quoted("POLICY: Text command error.  Unexpected keyword \"", parts.removeKeyword));
     }
@@ -257,10 +258,10 @@ bool ParseTextCommand(const TextString& line, const MessageFunction& report, Tex
   const int restStart = std::min(name.Length() + 1, line.Length());
   TextString rest;
   rest.AssignBytes(line.Data() + restStart, line.Length() - restStart);
-  rest.Trim(0, nullptr);
+  rest.Trim(TrimEnds::kBoth, nullptr);
   const TextString word = Token(rest, 1, ' ');
   rest.Mid(word.Length(), rest.Length());
-  rest.Trim(0, nullptr);
+  rest.Trim(TrimEnds::kBoth, nullptr);
   // The parts the command word calls for.
   command.command = Lookup(kCommands, word);
   if (command.command == Command::kNone) {
@@ -277,7 +278,11 @@ bool ParseTextCommand(const TextString& line, const MessageFunction& report, Tex
 
 // --- Applying ----------------------------------------------------------------------------
 
-bool IgnoresCase(DataType type) { return type == DataType::kString || type == DataType::kPhrase; }
+// "string" and "phrase" match in any case, "exact_phrase" as written.
+LetterCase LetterCaseOf(DataType type) {
+  return type == DataType::kString || type == DataType::kPhrase ? LetterCase::kIgnored
+                                                                : LetterCase::kMatters;
+}
 
 bool IsPhrase(DataType type) { return type == DataType::kExactPhrase || type == DataType::kPhrase; }
 
@@ -305,7 +310,7 @@ Range TrimmedRange(const TextString& text) {
 // `end`, or -1.
 int FindWithin(const TextCommand& command, const TextString& text, int from, int end) {
   int at = -1;
-  if (!text.Find(from, command.match.Data(), at, IgnoresCase(command.dataType) ? 0 : 1)) {
+  if (!text.Find(from, command.match.Data(), at, LetterCaseOf(command.dataType))) {
     return -1;
   }
   return at + command.match.Length() <= end ? at : -1;
@@ -322,10 +327,9 @@ int FindMarkingMatch(const TextCommand& command, const TextString& text) {
            (!IsLetter(CharAt(text, at - 1)) && !IsLetter(CharAt(text, at + length)));
   };
   if (command.position == Position::kStartingWith) {
-    const bool startsWith =
-        range.begin + length <= range.end &&
-        TextString::CompareN(text.Data() + range.begin, command.match.Data(), length,
-                             IgnoresCase(command.dataType) ? 1 : 0) == 0;
+    const bool startsWith = range.begin + length <= range.end &&
+                            TextString::CompareN(text.Data() + range.begin, command.match.Data(),
+                                                 length, LetterCaseOf(command.dataType)) == 0;
     return startsWith && standsAlone(range.begin) ? range.begin : -1;
   }
   for (int at = FindWithin(command, text, range.begin, range.end); at >= 0;
@@ -341,7 +345,7 @@ MetaTag MakeMetaTag(const TextCommand& command, const TextString& text, int at) 
   MetaTag tag{command.metaName, text};
   if (command.removeMatch) {
     tag.content.Splice(at, command.match.Length(), "", 0);
-    tag.content.Trim(0, nullptr);
+    tag.content.Trim(TrimEnds::kBoth, nullptr);
   }
   return tag;
 }
@@ -419,14 +423,14 @@ void EditText(const TextCommand& command, TextString& text) {
     return;
   }
   const char* match = command.match.Data();
-  const int caseSensitive = IgnoresCase(command.dataType) ? 0 : 1;
+  const LetterCase letterCase = LetterCaseOf(command.dataType);
   if (command.command == Command::kRemoveText) {
-    text.Replace(0, match, "", 0, caseSensitive, nullptr, nullptr);
+    text.Replace(0, match, "", 0, letterCase, nullptr, nullptr);
   } else if (command.replaceMode == ReplaceMode::kByCharacter) {
     // Without a replacement text, Replace overwrites with the fill character.
-    text.Replace(0, match, nullptr, 0, caseSensitive, command.replacement.Data(), nullptr);
+    text.Replace(0, match, nullptr, 0, letterCase, command.replacement.Data(), nullptr);
   } else {
-    text.Replace(0, match, command.replacement.Data(), 0, caseSensitive, nullptr, nullptr);
+    text.Replace(0, match, command.replacement.Data(), 0, letterCase, nullptr, nullptr);
   }
 }
 

@@ -80,7 +80,7 @@ constexpr HandlerResult kEmitted = HandlerResult::kChanged;
 
 // Replaces the first occurrence of `find` (exact case) in `text`, if there is one.
 void ReplaceFirst(TextString& text, const TextString& find, const TextString& with) {
-  text.Replace(0, find.Data(), with.Data(), 1, 1, nullptr, nullptr);
+  text.Replace(0, find.Data(), with.Data(), 1, LetterCase::kMatters, nullptr, nullptr);
 }
 
 // Moves blanks and line feeds at the inner edges of the element outside it; a second blank
@@ -180,7 +180,7 @@ HandlerResult EmphasisHandler(PatternEngine& engine, WildcardPattern&, MatchStat
   // The match ends at the first closing tag, so a nested element of the same name would
   // lose its own closing tag: "<b>a<b>b</b>" is left for the tag remover.
   int nested = -1;
-  if (element.Find(2, open.Data(), nested, 0)) return HandlerResult::kUnchanged;
+  if (element.Find(2, open.Data(), nested, LetterCase::kIgnored)) return HandlerResult::kUnchanged;
 
   MoveEdgeSpaceOutside(element, open, close);
   const char* mark = MarkFor(open.Data() + 1);
@@ -191,7 +191,7 @@ HandlerResult EmphasisHandler(PatternEngine& engine, WildcardPattern&, MatchStat
     // </b>b" must not glue the two words together.
     const TextString marks = TextString(mark) + mark;
     TextString trimmed = element;
-    trimmed.Trim(0, " \t\n");
+    trimmed.Trim(TrimEnds::kBoth, " \t\n");
     if (trimmed.View() == marks.View()) ReplaceFirst(element, marks, "");
   }
   copying->EmitReplacement(state, index, element.Data());

@@ -11,7 +11,7 @@ struct DocumentInfo {
 
   // Whether a field is empty or holds kUnknown.
   static bool IsUnknown(const TextString& field) {
-    return field.IsEmpty() || field.Equals(kUnknown, 1, 0);
+    return field.IsEmpty() || field.Equals(kUnknown, LetterCase::kMatters, Blanks::kCount);
   }
 
   TextString title;

@@ -56,7 +56,7 @@ bool TakeBreakEnd(TextString& line) {
   const bool ends = line.View().ends_with(marker);
   if (ends) line.Mid(0, line.Length() - static_cast<int>(marker.size()));
   if (line.View().find(kMarkerByte) != std::string_view::npos) {
-    line.ReplaceAll(marker.data(), "", 0, 1);
+    line.ReplaceAll(marker.data(), "", 0, LetterCase::kMatters);
   }
   return ends;
 }

@@ -27,7 +27,9 @@ constexpr const char* kHtmlOutputKinds[] = {
     "NEXT_PAGE", "CURRENT_PAGE", "PREV_PAGE",  "CONTENTS_TOP", "CONTENTS_NEXT_SECTION",
     "RULEWIDTH", "RULEWIDTHPC",  "RULEHEIGHT", "RULEALIGN",    "NOFRAMES_URL"};
 
-bool SameWord(const TextString& word, const char* name) { return word.Equals(name, 0, 0) == 1; }
+bool SameWord(const TextString& word, const char* name) {
+  return word.Equals(name, LetterCase::kIgnored, Blanks::kCount) == 1;
+}
 
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
@@ -285,8 +287,8 @@ void ExpandFragmentTags(TextString& line, const FragmentSettings& settings) {
   for (int expanded = 0;; ++expanded) {
     int tagStart = -1;
     int endDelimiter = -1;
-    if (!line.Find(scan, start.Data(), tagStart, 1)) return;
-    if (!line.Find(scan, end.Data(), endDelimiter, 1)) return;
+    if (!line.Find(scan, start.Data(), tagStart, LetterCase::kMatters)) return;
+    if (!line.Find(scan, end.Data(), endDelimiter, LetterCase::kMatters)) return;
     if (tagStart >= endDelimiter) return;
     if (expanded == kMaximumTagsPerLine || line.Length() > longest) {
       if (settings.report) {
@@ -313,7 +315,7 @@ void ExpandFragmentTags(TextString& line, const FragmentSettings& settings) {
 
 void TextFragmentStore::Begin(const TextString& name) {
   for (size_t i = 0; i < fragments_.size(); ++i) {
-    if (fragments_[i].name.Equals(name.Data(), 0, 0)) {
+    if (fragments_[i].name.Equals(name.Data(), LetterCase::kIgnored, Blanks::kCount)) {
       fragments_[i].lines.clear();
       current_ = static_cast<int>(i);
       return;
@@ -351,7 +353,7 @@ void TextFragmentStore::Clear() {
 const TextFragmentStore::Fragment* TextFragmentStore::Find(const char* name) const {
   if (name == nullptr) return nullptr;
   for (const Fragment& fragment : fragments_) {
-    if (fragment.name.Equals(name, 0, 0)) return &fragment;
+    if (fragment.name.Equals(name, LetterCase::kIgnored, Blanks::kCount)) return &fragment;
   }
   return nullptr;
 }

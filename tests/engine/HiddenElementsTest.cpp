@@ -28,7 +28,7 @@ class HiddenContentTest : public ::testing::Test {
     TextString text(html.c_str());
     RunFirstStage(1, pass_, text);
     RunSecondStage(pass_, text);
-    text.ReplaceAll(GetMarkers().endsAtBreak.Data(), "", 0, 1);
+    text.ReplaceAll(GetMarkers().endsAtBreak.Data(), "", 0, LetterCase::kMatters);
     return std::string(text.View());
   }
 

@@ -66,7 +66,7 @@ TEST(GetAttribute, FindsWhatThePatternsFind) {
                         between)) {
       return 0;
     }
-    between.Trim(0, " \n\r");
+    between.Trim(TrimEnds::kBoth, " \n\r");
     if (between.IsEmpty()) return 0;
     std::string_view v = between.View();
     if (v[0] == '"' || v[0] == '\'') {

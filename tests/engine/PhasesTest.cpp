@@ -29,7 +29,7 @@ class PhasesTest : public ::testing::Test {
     TextString text(html.c_str());
     RunFirstStage(1, pass_, text);
     RunSecondStage(pass_, text);
-    text.ReplaceAll(GetMarkers().endsAtBreak.Data(), breakEnd, 0, 1);
+    text.ReplaceAll(GetMarkers().endsAtBreak.Data(), breakEnd, 0, LetterCase::kMatters);
     return std::string(text.View());
   }
 

@@ -9,6 +9,12 @@
 namespace quorlex {
 namespace {
 
+// The table rows below say 1 or 0 for the flags of the operation they call.
+LetterCase CaseOf(int caseSensitive) {
+  return caseSensitive ? LetterCase::kMatters : LetterCase::kIgnored;
+}
+Blanks BlanksOf(int ignoreBlanks) { return ignoreBlanks ? Blanks::kIgnored : Blanks::kCount; }
+
 TEST(TextStringGrowth, FollowsBlockRule) {
   TextString s;
   EXPECT_EQ(254, s.Capacity());
@@ -147,9 +153,10 @@ TEST(TextStringEquals, ComparesExactlyOrIgnoringCaseAndBlanks) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.result, TextString(c.left).Equals(c.right, c.caseSensitive, c.ignoreBlanks));
+    EXPECT_EQ(c.result, TextString(c.left).Equals(c.right, CaseOf(c.caseSensitive),
+                                                  BlanksOf(c.ignoreBlanks)));
   }
-  EXPECT_EQ(0, TextString("a").Equals(nullptr, 1, 1));
+  EXPECT_EQ(0, TextString("a").Equals(nullptr, LetterCase::kMatters, Blanks::kIgnored));
 }
 
 TEST(TextStringStartsWith, NeedsANonEmptyPrefixThatFits) {
@@ -166,9 +173,9 @@ TEST(TextStringStartsWith, NeedsANonEmptyPrefixThatFits) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.result, TextString(c.text).StartsWith(c.prefix, c.caseSensitive));
+    EXPECT_EQ(c.result, TextString(c.text).StartsWith(c.prefix, CaseOf(c.caseSensitive)));
   }
-  EXPECT_EQ(0, TextString("abc").StartsWith(nullptr, 1));
+  EXPECT_EQ(0, TextString("abc").StartsWith(nullptr, LetterCase::kMatters));
 }
 
 TEST(TextStringCompareN, ThreeWayOverAtMostNCharacters) {
@@ -193,11 +200,13 @@ TEST(TextStringCompareN, ThreeWayOverAtMostNCharacters) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.result, TextString::CompareN(c.a, c.b, c.n, c.ignoreCase));
+    EXPECT_EQ(c.result,
+              TextString::CompareN(c.a, c.b, c.n,
+                                   c.ignoreCase ? LetterCase::kIgnored : LetterCase::kMatters));
   }
-  EXPECT_EQ(-1, TextString::CompareN(nullptr, "a", 1, 0));
-  EXPECT_EQ(1, TextString::CompareN("a", nullptr, 1, 0));
-  EXPECT_EQ(0, TextString::CompareN(nullptr, nullptr, 1, 0));
+  EXPECT_EQ(-1, TextString::CompareN(nullptr, "a", 1, LetterCase::kMatters));
+  EXPECT_EQ(1, TextString::CompareN("a", nullptr, 1, LetterCase::kMatters));
+  EXPECT_EQ(0, TextString::CompareN(nullptr, nullptr, 1, LetterCase::kMatters));
 }
 
 TEST(TextStringFind, ReportsFirstOccurrenceAtOrAfterFrom) {
@@ -224,7 +233,7 @@ TEST(TextStringFind, ReportsFirstOccurrenceAtOrAfterFrom) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     int pos = 99;  // must be overwritten on failure too
-    EXPECT_EQ(c.result, TextString(c.text).Find(c.from, c.needle, pos, c.caseSensitive));
+    EXPECT_EQ(c.result, TextString(c.text).Find(c.from, c.needle, pos, CaseOf(c.caseSensitive)));
     EXPECT_EQ(c.pos, pos);
   }
 }
@@ -232,9 +241,9 @@ TEST(TextStringFind, ReportsFirstOccurrenceAtOrAfterFrom) {
 TEST(TextStringFind, SingleCharactersAndNoCasePointers) {
   TextString s("aXbxc");
   int pos = 99;
-  EXPECT_EQ(1, s.FindChar(2, 'X', pos, 0));
+  EXPECT_EQ(1, s.FindChar(2, 'X', pos, LetterCase::kIgnored));
   EXPECT_EQ(3, pos);
-  EXPECT_EQ(0, s.FindChar(2, 'X', pos, 1));
+  EXPECT_EQ(0, s.FindChar(2, 'X', pos, LetterCase::kMatters));
   EXPECT_EQ(-1, pos);
   EXPECT_EQ(s.Data() + 1, s.FindNoCase("xB"));
   EXPECT_EQ(nullptr, s.FindNoCase("xy"));
@@ -332,20 +341,21 @@ TEST(TextStringReplace, ReplacesLeftToRightWithoutRescanning) {
     SCOPED_TRACE(c.name);
     TextString s(c.text);
     const char fill = '*';
-    EXPECT_EQ(c.result, s.Replace(c.from, c.find, c.with, c.max, c.caseSensitive, &fill, nullptr));
+    EXPECT_EQ(c.result,
+              s.Replace(c.from, c.find, c.with, c.max, CaseOf(c.caseSensitive), &fill, nullptr));
     EXPECT_EQ(c.after, s.View());
   }
 }
 
 TEST(TextStringReplace, RefusesMissingArgumentsAndCountsReplacements) {
   TextString s("abab");
-  EXPECT_EQ(0, s.Replace(0, nullptr, "x", 0, 1, nullptr, nullptr));
-  EXPECT_EQ(0, s.Replace(0, "a", nullptr, 0, 1, nullptr, nullptr));
+  EXPECT_EQ(0, s.Replace(0, nullptr, "x", 0, LetterCase::kMatters, nullptr, nullptr));
+  EXPECT_EQ(0, s.Replace(0, "a", nullptr, 0, LetterCase::kMatters, nullptr, nullptr));
   EXPECT_EQ("abab", s.View());
   int count = 5;  // the counter is never reset
-  EXPECT_EQ(1, s.Replace(0, "b", "", 0, 1, nullptr, &count));
+  EXPECT_EQ(1, s.Replace(0, "b", "", 0, LetterCase::kMatters, nullptr, &count));
   EXPECT_EQ(7, count);
-  EXPECT_EQ(1, s.ReplaceAll("A", "<>", 0, 0));
+  EXPECT_EQ(1, s.ReplaceAll("A", "<>", 0, LetterCase::kIgnored));
   EXPECT_EQ("<><>", s.View());
 }
 
@@ -399,7 +409,8 @@ TEST(TextStringReplace, LongStringsGiveTheSameResultAsShortOnes) {
       TextString s(text.c_str());
       const char fill = '#';
       int count = 0;
-      const int result = s.Replace(0, c.find, c.with, c.max, c.caseSensitive, &fill, &count);
+      const int result =
+          s.Replace(0, c.find, c.with, c.max, CaseOf(c.caseSensitive), &fill, &count);
       EXPECT_EQ(expected, s.View()) << blocks << " blocks";
       EXPECT_EQ(expectedCount, count) << blocks << " blocks";
       EXPECT_EQ(c.max <= 0 || expectedCount == c.max ? 1 : 0, result);
@@ -412,7 +423,7 @@ TEST(TextStringReplace, OnePassRebuildKeepsTheCapacity) {
   TextString s;
   for (int i = 0; i < 500; ++i) s.Append("ab");
   const int capacity = s.Capacity();
-  EXPECT_EQ(1, s.ReplaceAll("ab", "x", 0, 1));
+  EXPECT_EQ(1, s.ReplaceAll("ab", "x", 0, LetterCase::kMatters));
   EXPECT_EQ(500, s.Length());
   EXPECT_EQ(capacity, s.Capacity());
 }
@@ -436,7 +447,7 @@ TEST(TextStringTrim, StripsSetCharacters) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     TextString s(c.text);
-    EXPECT_EQ(1, s.Trim(c.trailingOnly, c.set));
+    EXPECT_EQ(1, s.Trim(c.trailingOnly ? TrimEnds::kTrailingOnly : TrimEnds::kBoth, c.set));
     EXPECT_EQ(c.after, s.View());
   }
 }

@@ -98,9 +98,12 @@ Parsed ParseInto(Policy policy, const char* value) {
   request.value = value;
   request.line = policy.name + " : " + value;
   const TextString v(value);
-  request.none = v.Equals("(none)", 0, 0) || v.Equals("none", 0, 0);
-  request.yes = v.Equals("Yes", 0, 0) || v.Equals("true", 0, 0);
-  request.no = v.Equals("no", 0, 0) || v.Equals("false", 0, 0);
+  request.none = v.Equals("(none)", LetterCase::kIgnored, Blanks::kCount) ||
+                 v.Equals("none", LetterCase::kIgnored, Blanks::kCount);
+  request.yes = v.Equals("Yes", LetterCase::kIgnored, Blanks::kCount) ||
+                v.Equals("true", LetterCase::kIgnored, Blanks::kCount);
+  request.no = v.Equals("no", LetterCase::kIgnored, Blanks::kCount) ||
+               v.Equals("false", LetterCase::kIgnored, Blanks::kCount);
   parsed.taken = policy.TakeLine(request);
   parsed.accepted = request.accepted;
   parsed.written = std::string(policy.WrittenValue().View());

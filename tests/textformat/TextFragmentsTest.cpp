@@ -58,11 +58,11 @@ void Define(TextFragmentStore& store, const std::vector<TextString>& lines) {
   bool capturing = false;
   for (const TextString& line : lines) {
     TextString name;
-    if (line.StartsWith("$_$_DEFINE_TEXT_FRAGMENT", 0)) {
+    if (line.StartsWith("$_$_DEFINE_TEXT_FRAGMENT", LetterCase::kIgnored)) {
       (void)line.GetToken(2, ' ', name);
       store.Begin(name);
       capturing = true;
-    } else if (line.StartsWith("$_$_END_BLOCK", 0)) {
+    } else if (line.StartsWith("$_$_END_BLOCK", LetterCase::kIgnored)) {
       capturing = false;
     } else if (capturing) {
       store.AddLine(line);

@@ -17,7 +17,7 @@ std::vector<std::string> Pieces(const std::string& line, int width) {
   TextString piece;
   for (int position = 0; position >= 0 && position < text.Length();) {
     if (!GetWrappedPiece(text, width, position, BreakCharacters(), piece, position)) break;
-    piece.Trim(0, " ");
+    piece.Trim(TrimEnds::kBoth, " ");
     pieces.emplace_back(piece.View());
   }
   return pieces;
