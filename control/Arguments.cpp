@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/Ascii.h"
 #include "foundation/FileNames.h"
 
 namespace quorlex {
@@ -15,15 +16,11 @@ bool Exists(std::string_view path) {
   return stat(std::string(path).c_str(), &info) == 0;
 }
 
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 bool EndsWithNoCase(std::string_view word, std::string_view suffix) {
   if (word.size() < suffix.size()) return false;
   const std::string_view tail = word.substr(word.size() - suffix.size());
   for (size_t i = 0; i < suffix.size(); ++i) {
-    if (Upper(tail[i]) != Upper(suffix[i])) return false;
+    if (ToAsciiUpper(tail[i]) != ToAsciiUpper(suffix[i])) return false;
   }
   return true;
 }
@@ -34,7 +31,7 @@ bool IsOutputQualifier(std::string_view name) {
   constexpr std::string_view kOutput = "OUTPUT";
   if (name.empty() || name.size() > kOutput.size()) return false;
   for (size_t i = 0; i < name.size(); ++i) {
-    if (Upper(name[i]) != kOutput[i]) return false;
+    if (ToAsciiUpper(name[i]) != kOutput[i]) return false;
   }
   return true;
 }

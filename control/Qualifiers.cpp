@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/Ascii.h"
 #include "foundation/FileNames.h"
 
 namespace quorlex {
@@ -79,11 +80,7 @@ constexpr const char* kDefaultLinksName = "FoundLinks.txt";
 // input); an output file may only not be a policy file.
 constexpr const char* kUnsuitableExtensions[] = {".pol", ".txt", ".dat"};
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-char UpperCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameNoCase(char a, char b) { return UpperCase(a) == UpperCase(b); }
+bool SameNoCase(char a, char b) { return ToAsciiUpper(a) == ToAsciiUpper(b); }
 
 bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
   if (needle.size() > haystack.size()) return false;

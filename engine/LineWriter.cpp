@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/Ascii.h"
 #include "foundation/Utf8.h"
 #include "textformat/Markers.h"
 #include "textformat/WordWrap.h"
@@ -15,8 +16,6 @@ namespace {
 using Kind = IndentLevels::Kind;
 
 bool IsRuleCharacter(char c) { return c == '-' || c == '=' || c == '_'; }
-bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
-bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 
 int Columns(const TextString& text) { return DisplayWidth(text.View()); }
 
@@ -238,11 +237,11 @@ void LineWriter::NoteQuotes(const TextString& line, bool carried, LineFacts& fac
   // With the extra dialogue checks a quotation mark opens a quotation only before a
   // capital, and closes one only before a line that may follow its end.
   const bool extra = o.extraDialogueChecks != 0;
-  facts.opensQuote = length >= 2 && !carried && line[0] == '"' && (!extra || IsUpper(line[1]));
-  facts.nextOpensQuote = next.Length() > 1 && next[0] == '"' && (!extra || IsUpper(next[1]));
+  facts.opensQuote = length >= 2 && !carried && line[0] == '"' && (!extra || IsAsciiUpper(line[1]));
+  facts.nextOpensQuote = next.Length() > 1 && next[0] == '"' && (!extra || IsAsciiUpper(next[1]));
   const bool nextAllowsClose = next.IsEmpty() ||
-                               (next[0] == '"' && next.Length() > 1 && IsUpper(next[1])) ||
-                               (next[0] != '"' && !IsLower(next[0]));
+                               (next[0] == '"' && next.Length() > 1 && IsAsciiUpper(next[1])) ||
+                               (next[0] != '"' && !IsAsciiLower(next[0]));
   facts.closesQuote = length > 1 && line[length - 1] == '"' && (!extra || nextAllowsClose);
   // A quotation that opens a line starts a paragraph of dialogue.
   const bool laidOut = !inPre_ && !o.preserveWhiteSpace;

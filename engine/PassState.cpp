@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/TagRemover.h"
+#include "foundation/Ascii.h"
 #include "foundation/PatternEngine.h"
 
 namespace quorlex {
@@ -124,7 +125,6 @@ int Extractor::ExtractBetween(const TextString& text, const char* startPattern,
 namespace {
 
 bool IsPatternBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
 // Where the value of attribute `name` begins in " " + tag + ">" (positions counted in that
 // text): just after the "=" of the first place where white space, the name (ignoring
@@ -137,7 +137,7 @@ int AttributeValueStart(std::string_view tag, std::string_view name) {
   for (size_t i = 0; i < length; ++i) {
     const char c = i == 0 ? ' ' : i == length - 1 ? '>' : tag[i - 1];
     if (state == kName) {
-      if (UpperAscii(c) == UpperAscii(name[matched])) {
+      if (ToAsciiUpper(c) == ToAsciiUpper(name[matched])) {
         if (++matched == name.size()) state = kBeforeEquals;
         continue;
       }
@@ -147,7 +147,7 @@ int AttributeValueStart(std::string_view tag, std::string_view name) {
       if (IsPatternBlank(c)) continue;
       state = kIdle;
     } else if (state == kBlanks) {
-      if (!name.empty() && UpperAscii(c) == UpperAscii(name[0])) {
+      if (!name.empty() && ToAsciiUpper(c) == ToAsciiUpper(name[0])) {
         matched = 1;
         state = matched == name.size() ? kBeforeEquals : kName;
         continue;

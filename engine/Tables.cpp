@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/LineWriter.h"
+#include "foundation/Ascii.h"
 #include "foundation/Utf8.h"
 #include "textformat/Markers.h"
 #include "textformat/WordWrap.h"
@@ -17,17 +18,14 @@ namespace {
 // The longest word a column is made to hold whole.
 constexpr int kLongestWord = 78;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
 // Whether `word` (lower case) stands at `at`, ignoring case. With `wholeName`, a letter
 // right after it does not count ("<th" is not at the start of "<thead").
 bool WordAt(std::string_view text, size_t at, std::string_view word, bool wholeName) {
   if (at + word.size() > text.size()) return false;
   for (size_t k = 0; k < word.size(); ++k) {
-    if (Lower(text[at + k]) != word[k]) return false;
+    if (ToAsciiLower(text[at + k]) != word[k]) return false;
   }
-  return !(wholeName && at + word.size() < text.size() && IsLetter(text[at + word.size()]));
+  return !(wholeName && at + word.size() < text.size() && IsAsciiLetter(text[at + word.size()]));
 }
 
 // The first place at or after `from` where `word` (lower case, starting with '<') stands;

@@ -8,6 +8,7 @@
 #include "engine/PassState.h"
 #include "engine/PatternTable.h"
 #include "engine/TagRemover.h"
+#include "foundation/Ascii.h"
 #include "foundation/Utf8.h"
 #include "textformat/Markers.h"
 #include "textformat/WordWrap.h"
@@ -30,8 +31,6 @@ void Emit(PatternEngine& engine, const MatchState& state, int& index, const char
 void Emit(PatternEngine& engine, const MatchState& state, int& index, const TextString& text) {
   Emit(engine, state, index, text.Data());
 }
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool StartsWithNoCase(const TextString& text, const char* prefix) {
   return text.StartsWith(prefix, LetterCase::kIgnored) != 0;
@@ -438,7 +437,7 @@ bool IsAttributeNameChar(char c) {
 bool EqualsNoCase(std::string_view text, std::string_view word) {
   return text.size() == word.size() &&
          std::equal(text.begin(), text.end(), word.begin(),
-                    [](char a, char b) { return Lower(a) == Lower(b); });
+                    [](char a, char b) { return ToAsciiLower(a) == ToAsciiLower(b); });
 }
 
 // Whether `tag` ("<option value=\"b\" selected>") has the attribute `name` (ignoring case),
@@ -611,7 +610,7 @@ void RemoveWebScheme(TextString& text, std::string_view host) {
     bool same = true;
     for (size_t i = 0; same && i < prefix.size() + host.size(); ++i) {
       const char wanted = i < prefix.size() ? prefix[i] : host[i - prefix.size()];
-      same = Lower(view[i]) == wanted;
+      same = ToAsciiLower(view[i]) == wanted;
     }
     if (same) RemovePrefix(text, scheme);
   }

@@ -153,7 +153,7 @@ std::string TemporaryName(const std::string& folder, std::string_view name,
 bool AllOf(std::string_view text, bool (*predicate)(char)) {
   return !text.empty() && std::all_of(text.begin(), text.end(), predicate);
 }
-bool IsLowerHexDigit(char c) { return IsAsciiDigit(c) || (c >= 'a' && c <= 'f'); }
+bool IsLowerHexDigit(char c) { return IsAsciiHexDigit(c) && !IsAsciiUpper(c); }
 
 // Reads a process number (decimal digits only, at least 1). Returns 0 when it is none.
 int ParseProcessId(std::string_view digits, pid_t& pid) {

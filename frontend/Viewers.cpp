@@ -57,7 +57,7 @@ std::string RemoveFieldCodes(const std::string& exec) {
   return out;
 }
 
-bool IsNameChar(char c) { return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_'; }
+bool IsNameChar(char c) { return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '_'; }
 
 // Replaces "$NAME" and "${NAME}" by the variable's value; a reference to an unset variable
 // stays as it is.

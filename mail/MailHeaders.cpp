@@ -4,6 +4,8 @@
 #include <iterator>
 #include <string_view>
 
+#include "foundation/Ascii.h"
+
 namespace quorlex {
 namespace {
 
@@ -253,8 +255,6 @@ TextString BuildKnownNamesRun() {
   }
   return run;
 }
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // True when name equals the C string known, ignoring case.
 bool SameNameIgnoringCase(std::string_view name, const char* known) {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "foundation/ASCIIFile.h"
+#include "foundation/Ascii.h"
 
 namespace quorlex {
 
@@ -286,10 +287,6 @@ LetterCase LetterCaseOf(DataType type) {
 
 bool IsPhrase(DataType type) { return type == DataType::kExactPhrase || type == DataType::kPhrase; }
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 // The character at index i, or NUL outside the text.
 char CharAt(const TextString& text, int i) { return i >= 0 && i < text.Length() ? text[i] : 0; }
 
@@ -324,7 +321,7 @@ int FindMarkingMatch(const TextCommand& command, const TextString& text) {
   // Blanks around the trimmed stretch are no letters, so the whole text can be asked.
   const auto standsAlone = [&](int at) {
     return !IsPhrase(command.dataType) ||
-           (!IsLetter(CharAt(text, at - 1)) && !IsLetter(CharAt(text, at + length)));
+           (!IsAsciiLetter(CharAt(text, at - 1)) && !IsAsciiLetter(CharAt(text, at + length)));
   };
   if (command.position == Position::kStartingWith) {
     const bool startsWith = range.begin + length <= range.end &&
@@ -401,7 +398,7 @@ void EditPhrases(const TextCommand& command, TextString& text) {
        at = FindWithin(command, text, from, range.end)) {
     const char before =
         at > copied ? text[at - 1] : (edited.IsEmpty() ? 0 : edited[edited.Length() - 1]);
-    if (IsLetter(before) || IsLetter(CharAt(text, at + length))) {
+    if (IsAsciiLetter(before) || IsAsciiLetter(CharAt(text, at + length))) {
       from = at + 1;
       continue;
     }
