@@ -357,7 +357,7 @@ void ConversionDriver::UsePolicies(const ConversionContext& policies,
                                    const TextString& policyFileName) {
   detagging_ = policies.Detagging();
   base_.Reset();
-  base_.TakeOver(policies, 1);
+  base_.TakeOver(policies, ConversionContext::Flags::kTakenToo);
   loadedPolicyFile_.Clear();
   policySource_ = policyFileName;
   if (!policyFileName.IsEmpty()) files_.AddInput(policyFileName);
@@ -368,8 +368,8 @@ void ConversionDriver::UsePolicies(const ConversionContext& policies,
 
 void ConversionDriver::ConfigureMessages() {
   work_.Reset();
-  work_.TakeOver(base_, 1);
-  work_.TakeOver(commandLine_, 1);
+  work_.TakeOver(base_, ConversionContext::Flags::kTakenToo);
+  work_.TakeOver(commandLine_, ConversionContext::Flags::kTakenToo);
   // Messages before the first file (the queue's) are filtered as the policies say, and
   // reach the log, which opens only once the queue is known.
   log_.Configure(work_.Settings());
@@ -485,7 +485,7 @@ void ConversionDriver::GeneratePolicyFile(const TextString& inputPath) {
   work_.Status(("Generating policy file " + path).Data());
   // One policy file for many documents is written once; only different policies for the
   // same name would replace what this run wrote there.
-  const std::string text = PoliciesText(work_, 1);
+  const std::string text = PoliciesText(work_, Written::kAll);
   const auto written = policyFilesWritten_.find(std::string(path.View()));
   if (written != policyFilesWritten_.end() && written->second == text) return;
   TextString error;
@@ -513,8 +513,8 @@ int ConversionDriver::ConvertFile(const QueueEntry& entry) {
   SplitPath(entry.input, inputFolder, inputName, inputExtension);
   if (!UsePolicyFile(entry.policyFile, inputFolder, "ERROR: Can't find policy file ")) return 0;
   work_.Reset();
-  work_.TakeOver(base_, 1);
-  work_.TakeOver(commandLine_, 1);
+  work_.TakeOver(base_, ConversionContext::Flags::kTakenToo);
+  work_.TakeOver(commandLine_, ConversionContext::Flags::kTakenToo);
 
   TextString folder;
   TextString name;

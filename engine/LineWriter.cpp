@@ -143,8 +143,9 @@ void LineWriter::StartItem(TextString& line) {
   levels_.StartItem(Columns(label) + 1);
 }
 
-void LineWriter::WriteTextLine(int moreFollow, TextString line, const TextString& next,
+void LineWriter::WriteTextLine(LinesAfter linesAfter, TextString line, const TextString& next,
                                LineStart nextStart) {
+  const int moreFollow = linesAfter == LinesAfter::kSome ? 1 : 0;
   if (!waitingLabel_.IsEmpty()) {
     // The empty lines between an item's label and its text go; the text joins the label,
     // and anything else (a heading, a nested list, the next item) starts below it.

@@ -28,15 +28,17 @@ class LineWriter {
   // Whether a line goes on with the source line before it, or a break of the markup began
   // it (then nothing of the line before is carried into it).
   enum class LineStart { kContinuesSource, kStartsBlock };
+  // Whether lines follow the one being handled: none after the last line of the text.
+  enum class LinesAfter { kSome, kNone };
 
   // Lines go to `output`; the options, the text blocks and the average line length come
   // from the pass. Neither is owned.
   LineWriter(PassState& pass, LineBuffer& output);
 
-  // Handles one line. `moreFollow` is 0 only for the last line of the text; `next` is the
+  // Handles one line. `linesAfter` is kNone only for the last line of the text; `next` is the
   // line after it (empty after the last) and `nextStart` how it begins. A paragraph being
   // collected for single-line output is written when the last line has been handled.
-  void WriteTextLine(int moreFollow, TextString line, const TextString& next,
+  void WriteTextLine(LinesAfter linesAfter, TextString line, const TextString& next,
                      LineStart nextStart = LineStart::kContinuesSource);
 
  private:

@@ -348,7 +348,7 @@ void OutputPass::LayOut(const TextString& result, LineBuffer& lines) {
     if (trim && !inPre) TrimBlanks(line);
     if (havePrevious) {
       writer.WriteTextLine(
-          1, previous, line,
+          LineWriter::LinesAfter::kSome, previous, line,
           previousEndsAtBreak ? LineStart::kStartsBlock : LineStart::kContinuesSource);
     }
     previous.Swap(line);
@@ -356,7 +356,8 @@ void OutputPass::LayOut(const TextString& result, LineBuffer& lines) {
     havePrevious = true;
   }
   // Every line goes one step late, with the line after it to look at; the last has none.
-  writer.WriteTextLine(0, havePrevious ? previous : TextString(), TextString());
+  writer.WriteTextLine(LineWriter::LinesAfter::kNone, havePrevious ? previous : TextString(),
+                       TextString());
 }
 
 void OutputPass::AddReferencesAndFragments(LineBuffer& body, std::vector<TextString>& header) {

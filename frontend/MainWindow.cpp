@@ -597,7 +597,8 @@ void MainWindow::SavePolicies() {
   SavePoliciesDialog dialog(language_, prompts_, policyFileName_, this);
   if (prompts_.RunDialog(dialog) != QDialog::Accepted || dialog.FileName().IsEmpty()) return;
   TextString error;
-  if (!WritePolicyFile(context_, dialog.FileName(), dialog.WriteAll() ? 1 : 0, error)) {
+  if (!WritePolicyFile(context_, dialog.FileName(),
+                       dialog.WriteAll() ? Written::kAll : Written::kSetOnly, error)) {
     prompts_.Show(
         Message(15),
         MessageToUtf8(

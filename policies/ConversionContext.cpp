@@ -84,7 +84,8 @@ void ConversionContext::Reset() {
   textCommands_.Clear();
 }
 
-void ConversionContext::TakeOver(const ConversionContext& source, int flagsToo) {
+void ConversionContext::TakeOver(const ConversionContext& source, Flags flags) {
+  const int flagsToo = flags == Flags::kTakenToo ? 1 : 0;
   for (PolicySection& section : general_.Sections()) {
     for (Policy& policy : section.Policies()) {
       if (const Policy* from = source.general_.Find(policy.id)) policy.Merge(*from, flagsToo);

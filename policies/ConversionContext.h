@@ -49,9 +49,11 @@ class ConversionContext {
 
   // The general policies back to their defaults, no rule set, no text commands.
   void Reset();
-  // Takes over every general policy that is set in `source` (with flagsToo also its flags),
-  // its rule set when it has one, and its text commands when they were set.
-  void TakeOver(const ConversionContext& source, int flagsToo);
+  // Whether TakeOver takes the flags of the policies (set, locked) with their values.
+  enum class Flags { kLeft, kTakenToo };
+  // Takes over every general policy that is set in `source` (with Flags::kTakenToo also its
+  // flags), its rule set when it has one, and its text commands when they were set.
+  void TakeOver(const ConversionContext& source, Flags flags);
   // Finds the policy (de-tagging first, then general) whose name the policy line gives, and
   // sets `value` to its value as a policy file writes it and `category` to its category.
   // Returns 0 when no policy has that name.

@@ -356,7 +356,8 @@ struct LineWriter {
   }
   // A section's heading and its policies (all of them, or only those set); nothing for a
   // section with nothing to write.
-  void Section(const PolicySection& section, int writeAll) {
+  void Section(const PolicySection& section, Written written) {
+    const bool writeAll = written == Written::kAll;
     if (!writeAll && !section.AnySet()) return;
     Heading(section.heading);
     for (const Policy& policy : section.Policies()) {
@@ -376,11 +377,11 @@ TextString FixedTextLine(const char* text, const char* value) {
 
 }  // namespace
 
-int WritePolicies(const ConversionContext& context, ASCIIFile& out, int writeAll) {
+int WritePolicies(const ConversionContext& context, ASCIIFile& out, Written written) {
   LineWriter writer{out};
   for (int number : kWrittenSections) {
     if (const PolicySection* section = context.Detagging().Section(number)) {
-      writer.Section(*section, number == kMailTidySection ? 0 : writeAll);
+      writer.Section(*section, number == kMailTidySection ? Written::kSetOnly : written);
     }
   }
   if (context.ruleSetRead) {
@@ -389,22 +390,22 @@ int WritePolicies(const ConversionContext& context, ASCIIFile& out, int writeAll
     writer.Line(FixedTextLine("Rule set to be used", kRuleSets[context.ruleSet]));
   }
   const PolicySection* messages = context.General().Section(kMessagesSection);
-  if (messages != nullptr && messages->AnySet()) writer.Section(*messages, 1);
+  if (messages != nullptr && messages->AnySet()) writer.Section(*messages, Written::kAll);
   for (int number : kWrittenGeneralSections) {
     if (const PolicySection* section = context.General().Section(number)) {
-      writer.Section(*section, 0);
+      writer.Section(*section, Written::kSetOnly);
     }
   }
   context.TextCommands().WriteTextCommands(out);
   return writer.ok;
 }
 
-std::string PoliciesText(const ConversionContext& context, int writeAll) {
+std::string PoliciesText(const ConversionContext& context, Written written) {
   std::vector<TextString> lines;
   ASCIIFile out;
   out.SetSinkList(&lines);
   out.OpenWrite("", 0, 0);
-  WritePolicies(context, out, writeAll);
+  WritePolicies(context, out, written);
   std::string text;
   for (const TextString& line : lines) {
     text += line.View();
@@ -413,9 +414,9 @@ std::string PoliciesText(const ConversionContext& context, int writeAll) {
   return text;
 }
 
-int WritePolicyFile(const ConversionContext& context, const TextString& path, int writeAll,
+int WritePolicyFile(const ConversionContext& context, const TextString& path, Written written,
                     TextString& errorText) {
-  return WriteWholeFile(path.Data(), PoliciesText(context, writeAll), errorText);
+  return WriteWholeFile(path.Data(), PoliciesText(context, written), errorText);
 }
 
 TextString GeneratedPolicyFileName(const ConversionContext& context, const TextString& inputFile,

@@ -74,18 +74,21 @@ class PolicyFileReader {
   bool dependsOnInputFolder_ = false;
 };
 
-// Writes the policies in force: the six de-tagging sections (every policy with writeAll,
-// else only the set ones, and no section without any), "[Mail Tidy]" (set ones only), the
-// rule set when one was read, "[Messages]" when one of its policies is set, the general
+// Which policies of a section are written: every one, or only those set.
+enum class Written { kSetOnly, kAll };
+
+// Writes the policies in force: the six de-tagging sections (every policy with
+// Written::kAll, else only the set ones, and no section without any), "[Mail Tidy]" (set ones
+// only), the rule set when one was read, "[Messages]" when one of its policies is set, the general
 // policies that are set, and the text commands last. Returns 0 when a write failed.
-int WritePolicies(const ConversionContext& context, ASCIIFile& out, int writeAll);
+int WritePolicies(const ConversionContext& context, ASCIIFile& out, Written written);
 
 // The text WritePolicies writes, every line followed by a line feed.
-std::string PoliciesText(const ConversionContext& context, int writeAll);
+std::string PoliciesText(const ConversionContext& context, Written written);
 
 // Writes the policies to the file at `path`, whole or not at all. Returns 1, or 0 with
 // `errorText` saying why.
-int WritePolicyFile(const ConversionContext& context, const TextString& path, int writeAll,
+int WritePolicyFile(const ConversionContext& context, const TextString& path, Written written,
                     TextString& errorText);
 
 // The name of the policy file written after converting `inputFile`: "Output policy

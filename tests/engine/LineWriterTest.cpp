@@ -42,7 +42,8 @@ std::vector<std::string> Lay(const std::vector<std::string>& lines,
     TextString next(last ? "" : lines[i + 1].c_str());
     previousEndsAtBreak = TakeBreakEnd(line);
     TakeBreakEnd(next);
-    writer.WriteTextLine(last ? 0 : 1, line, next,
+    writer.WriteTextLine(last ? LineWriter::LinesAfter::kNone : LineWriter::LinesAfter::kSome, line,
+                         next,
                          previousEndsAtBreak ? LineWriter::LineStart::kStartsBlock
                                              : LineWriter::LineStart::kContinuesSource);
   }

@@ -65,7 +65,7 @@ TEST(ConversionContext, TakesOverWhatTheOtherContextSet) {
   EXPECT_EQ(0, ParsePolicyLine(command, "Rule set to be used : SEC", 1, category));
   EXPECT_EQ(0, ParsePolicyLine(command, "Text command : remove_text string \"x\"", 1, category));
   base.General().Find(kOutputLogFilename)->text = "kept.log";
-  base.TakeOver(command, 1);
+  base.TakeOver(command, ConversionContext::Flags::kTakenToo);
   EXPECT_EQ(1, base.GeneralYesNo(kCreateLogFile));
   EXPECT_EQ(1, base.General().Find(kCreateLogFile)->valueSet);
   EXPECT_EQ("kept.log", base.GeneralText(kOutputLogFilename).View());  // not set there

@@ -35,12 +35,12 @@ class PolicyFileTest : public ::testing::Test {
     return lines;
   }
 
-  std::string Written(int writeAll) {
+  std::string WrittenText(Written written) {
     std::vector<TextString> lines;
     ASCIIFile out;
     out.SetSinkList(&lines);
     EXPECT_EQ(1, out.OpenWrite("sink", 0, 0));
-    EXPECT_EQ(1, WritePolicies(context_, out, writeAll));
+    EXPECT_EQ(1, WritePolicies(context_, out, written));
     std::string text;
     for (const TextString& line : lines) text += std::string(line.View()) + "\n";
     return text;
@@ -221,7 +221,8 @@ TEST_F(PolicyFileTest, SelectsARuleSet) {
   EXPECT_EQ(std::vector<std::string>{"WARNING: Changing rule set - Rule set to be used : SEC"},
             Messages());
   EXPECT_NE(std::string::npos,
-            Written(0).find("\n\n[Rule Set]\n\nRule set to be used              : SEC\n"));
+            WrittenText(Written::kSetOnly)
+                .find("\n\n[Rule Set]\n\nRule set to be used              : SEC\n"));
 }
 
 TEST_F(PolicyFileTest, ParsesSingleLinesWithTheirOutcome) {
@@ -250,8 +251,8 @@ TEST_F(PolicyFileTest, ParsesSingleLinesWithTheirOutcome) {
 }
 
 TEST_F(PolicyFileTest, WritesOnlySetPoliciesUnlessAskedForAll) {
-  EXPECT_EQ("", Written(0));
-  const std::string all = Written(1);
+  EXPECT_EQ("", WrittenText(Written::kSetOnly));
+  const std::string all = WrittenText(Written::kAll);
   EXPECT_EQ(std::string::npos, all.find("[Mail Tidy]"));
   EXPECT_EQ(0u, all.find("\n\n[Quorl]\n\nRemove all tags                           : Yes\n"
                          "Remove all HTML tags                      : No\n"));
@@ -279,7 +280,7 @@ TEST_F(PolicyFileTest, WritesOnlySetPoliciesUnlessAskedForAll) {
       "Suppress TAG ERROR messages               : No\n"
       "\n\n[File generation]\n\n"
       "Output log filename                       : run.log\n",
-      Written(0));
+      WrittenText(Written::kSetOnly));
 }
 
 TEST_F(PolicyFileTest, RoundTripsEveryDetaggingPolicy) {
@@ -295,11 +296,11 @@ TEST_F(PolicyFileTest, RoundTripsEveryDetaggingPolicy) {
     }
   }
   EXPECT_EQ(1, Read(text));
-  for (int writeAll : {0, 1}) {
-    SCOPED_TRACE(writeAll);
+  for (Written written : {Written::kSetOnly, Written::kAll}) {
+    SCOPED_TRACE(written == Written::kAll ? "all" : "set only");
     PolicySet again = MakeDetaggingPolicies();
     ConversionContext context(again);
-    const std::string path = folder_.Write("again.pol", Written(writeAll));
+    const std::string path = folder_.Write("again.pol", WrittenText(written));
     EXPECT_EQ(1, PolicyFileReader(context).Read(path.c_str(), nullptr));
     for (const PolicySection& section : policies_.Sections()) {
       for (const Policy& policy : section.Policies()) {
@@ -315,10 +316,11 @@ TEST_F(PolicyFileTest, WritesAPolicyFileWholeOrNotAtAll) {
   const std::string path = folder_.Write("out.pol", "old");
   EXPECT_EQ(1, Read("Target Page width : 61\n"));
   TextString error;
-  EXPECT_EQ(1, WritePolicyFile(context_, path.c_str(), 0, error));
+  EXPECT_EQ(1, WritePolicyFile(context_, path.c_str(), Written::kSetOnly, error));
   EXPECT_EQ("\n\n[Text formatting]\n\nTarget Page width                         : 61\n",
             folder_.Read("out.pol"));
-  EXPECT_EQ(0, WritePolicyFile(context_, (folder_ / "missing/out.pol").c_str(), 0, error));
+  EXPECT_EQ(0, WritePolicyFile(context_, (folder_ / "missing/out.pol").c_str(), Written::kSetOnly,
+                               error));
   EXPECT_FALSE(error.IsEmpty());
 }
 
