@@ -102,7 +102,7 @@ PassResult OutputPass::RunOutputPass(const TextString& inputPath, const TextStri
   result.unicodeText = pass_.encoding.unicodeTextProduced;
 
   ASCIIFile out;
-  if (toFile && !out.OpenWriteWhole(outputPath.Data(), 0)) {
+  if (toFile && !out.OpenWriteWhole(outputPath.Data(), ASCIIFile::Mode::kText)) {
     Error("ERROR: Error opening " + outputPath + " (" + out.ErrorText() + ")");
     return result;
   }

@@ -181,19 +181,19 @@ int ASCIIFile::CloseAll() {
   return result;
 }
 
-int ASCIIFile::OpenWrite(const char* name, int console, int binary) {
-  return OpenForWriting(name, console, binary, false);
+int ASCIIFile::OpenWrite(const char* name, Target target, Mode mode) {
+  return OpenForWriting(name, target, mode, false);
 }
 
-int ASCIIFile::OpenWriteWhole(const char* name, int binary) {
-  return OpenForWriting(name, 0, binary, true);
+int ASCIIFile::OpenWriteWhole(const char* name, Mode mode) {
+  return OpenForWriting(name, Target::kFile, mode, true);
 }
 
-int ASCIIFile::OpenForWriting(const char* name, int toConsole, int binaryMode, bool whole) {
+int ASCIIFile::OpenForWriting(const char* name, Target target, Mode mode, bool whole) {
   CloseAll();
   errorText_.Clear();
-  console = toConsole;
-  binary = binaryMode;
+  console = target == Target::kConsole ? 1 : 0;
+  binary = mode == Mode::kBinary ? 1 : 0;
   writeName_.Assign(name);
   if (console != 0 || sinkList_ != nullptr) {
     isOpen = 1;

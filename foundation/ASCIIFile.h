@@ -58,6 +58,10 @@ class ASCIIFile {
   // Closes everything; an uncommitted whole-file write is abandoned.
   virtual ~ASCIIFile();
   ASCIIFile(const ASCIIFile&) = delete;
+  // Where OpenWrite writes: the named file, or the console stream.
+  enum class Target { kFile, kConsole };
+  // The mode a file is written in; recorded only, as line ends are line feeds either way.
+  enum class Mode { kText, kBinary };
   ASCIIFile& operator=(const ASCIIFile&) = delete;
 
   // Closes every file on the stack, top first, and the file being written. Returns 0 when
@@ -65,12 +69,12 @@ class ASCIIFile {
   // An uncommitted whole-file write is abandoned: the temporary file is removed.
   virtual int CloseAll();
   // Opens `name` for writing, truncating it; whatever was open before is closed first
-  // (call CloseAll to learn whether that went well). With `console` the file counts as open
-  // and writes to the console stream (standard output). With a sinkList the file is open at
-  // once and lines go to the list. `binary` only records the mode (line ends are line feeds
-  // either way). Returns 1 on success; 0 (and isOpen cleared) when the file cannot be
-  // created; ErrorText() says why.
-  virtual int OpenWrite(const char* name, int console, int binary);
+  // (call CloseAll to learn whether that went well). With Target::kConsole the file counts
+  // as open and writes to the console stream (standard output). With a sinkList the file is
+  // open at once and lines go to the list. The mode is only recorded in `binary` (line ends
+  // are line feeds either way). Returns 1 on success; 0 (and isOpen cleared) when the file
+  // cannot be created; ErrorText() says why.
+  virtual int OpenWrite(const char* name, Target target, Mode mode);
   // Opens `name` for reading (pushing it on the stack when a file is already open for
   // reading; otherwise a file being written is closed first and the encoding of the new
   // input is recognised anew). Fails (0, isOpen cleared) for a null or empty name, a folder,
@@ -94,7 +98,7 @@ class ASCIIFile {
   // Opens `name` for writing whole: see WholeFileWriter. Whatever was open before is closed
   // first; with a sinkList the file is open at once, as for OpenWrite. Returns 0 (isOpen
   // cleared) when the temporary file cannot be created; ErrorText() says why.
-  int OpenWriteWhole(const char* name, int binary);
+  int OpenWriteWhole(const char* name, Mode mode);
   // Puts a whole-file write in place of the named file and closes it. Returns 0 when that
   // fails (the earlier file stays as it was); ErrorText() says why. Returns 1 for files
   // not opened whole.
@@ -152,7 +156,7 @@ class ASCIIFile {
   void StartReading();
   void PushFile(const char* name, std::FILE* stream, bool owned);
   // The work of OpenWrite (whole = false) and OpenWriteWhole (whole = true).
-  int OpenForWriting(const char* name, int toConsole, int binaryMode, bool whole);
+  int OpenForWriting(const char* name, Target target, Mode mode, bool whole);
   // The next piece of a line from the file stack, converted and with its NULs replaced as
   // the flags say; `cut` as LastLineCut(). Returns 0 when the bottom file has ended.
   int ReadFromStack(TextString& line, int& cut);

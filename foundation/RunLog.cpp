@@ -74,7 +74,7 @@ int RunLog::Refused(const TextString& name) {
 }
 
 int RunLog::TryOpenLog(const TextString& name) {
-  if (!logFile_.OpenWriteWhole(name.Data(), 0)) return 0;
+  if (!logFile_.OpenWriteWhole(name.Data(), ASCIIFile::Mode::kText)) return 0;
   channel_.SetLogFile(&logFile_);
   channel_.SetLogName(name);
   channel_.WriteHeldLines();

@@ -163,7 +163,7 @@ int StatusWindow::SaveToFile(const TextString& chosenPath) {
   int dot = -1;
   if (!NameAndExtension(path).FindChar(0, '.', dot, LetterCase::kMatters)) path.Append(".log");
   ASCIIFile file;
-  if (!file.OpenWriteWhole(path.Data(), 0)) return 0;
+  if (!file.OpenWriteWhole(path.Data(), ASCIIFile::Mode::kText)) return 0;
   for (const TextString& line : lines_) {
     if (!file.WriteLine(line)) {
       file.CloseAll();

@@ -283,7 +283,7 @@ int UiLanguage::LoadLanguageFile(const char* path) {
 
 int UiLanguage::ExportLanguageFile(const char* path) {
   ASCIIFile file;
-  if (path == nullptr || !file.OpenWriteWhole(path, 0)) return 0;
+  if (path == nullptr || !file.OpenWriteWhole(path, ASCIIFile::Mode::kText)) return 0;
   int ok = 1;
   const std::span<const ExportGroup> groups = ExportGroups();
   for (size_t g = 0; g < groups.size(); ++g) {

@@ -404,7 +404,7 @@ std::string PoliciesText(const ConversionContext& context, Written written) {
   std::vector<TextString> lines;
   ASCIIFile out;
   out.SetSinkList(&lines);
-  out.OpenWrite("", 0, 0);
+  out.OpenWrite("", ASCIIFile::Target::kFile, ASCIIFile::Mode::kText);
   WritePolicies(context, out, written);
   std::string text;
   for (const TextString& line : lines) {

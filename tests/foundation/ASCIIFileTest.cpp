@@ -276,15 +276,17 @@ TEST(ASCIIFileWrite, WritesEachLineWithALineFeed) {
   static const struct {
     const char* name;
     bool whole;
-    int binary;
-  } kCases[] = {{"text", false, 0}, {"binary", false, 1}, {"whole", true, 0}};
+    ASCIIFile::Mode mode;
+  } kCases[] = {{"text", false, ASCIIFile::Mode::kText},
+                {"binary", false, ASCIIFile::Mode::kBinary},
+                {"whole", true, ASCIIFile::Mode::kText}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     TempFolder folder;
     const std::string path = folder.Write("out.txt", "old text that is longer\n");
     ASCIIFile file;
-    ASSERT_EQ(1, c.whole ? file.OpenWriteWhole(path.c_str(), c.binary)
-                         : file.OpenWrite(path.c_str(), 0, c.binary));
+    ASSERT_EQ(1, c.whole ? file.OpenWriteWhole(path.c_str(), c.mode)
+                         : file.OpenWrite(path.c_str(), ASCIIFile::Target::kFile, c.mode));
     EXPECT_EQ(path, file.Name().View());
     EXPECT_EQ(1, file.WriteLine("first"));
     EXPECT_EQ(1, file.WriteLine(""));
@@ -301,7 +303,7 @@ TEST(ASCIIFileWrite, WholeWriteWithoutCommitLeavesTheOldFile) {
   const std::string path = folder.Write("out.txt", "old\n");
   {
     ASCIIFile file;
-    ASSERT_EQ(1, file.OpenWriteWhole(path.c_str(), 0));
+    ASSERT_EQ(1, file.OpenWriteWhole(path.c_str(), ASCIIFile::Mode::kText));
     EXPECT_EQ(1, file.WriteLine("new"));
     EXPECT_EQ("old\n", folder.Read("out.txt"));
   }
@@ -314,7 +316,8 @@ TEST(ASCIIFileWrite, SinkListAndConsoleTakeTheLines) {
   std::vector<TextString> sink;
   ASCIIFile file;
   file.SetSinkList(&sink);
-  ASSERT_EQ(1, file.OpenWrite((folder / "never.txt").c_str(), 0, 0));
+  ASSERT_EQ(1, file.OpenWrite((folder / "never.txt").c_str(), ASCIIFile::Target::kFile,
+                              ASCIIFile::Mode::kText));
   EXPECT_EQ(1, file.WriteLine("one"));
   EXPECT_EQ(1, file.WriteLine(Bytes("t\0o"sv)));
   ASSERT_EQ(2u, sink.size());
@@ -326,7 +329,7 @@ TEST(ASCIIFileWrite, SinkListAndConsoleTakeTheLines) {
   ASSERT_NE(nullptr, console);
   ASCIIFile out;
   out.SetConsoleStream(console);
-  ASSERT_EQ(1, out.OpenWrite(nullptr, 1, 0));
+  ASSERT_EQ(1, out.OpenWrite(nullptr, ASCIIFile::Target::kConsole, ASCIIFile::Mode::kText));
   EXPECT_EQ(1, out.WriteLine("to the console"));
   EXPECT_EQ(1, out.CloseAll());
   std::rewind(console);
@@ -361,9 +364,10 @@ TEST(ASCIIFile, OpenFailuresSayWhy) {
     const std::string path = c.path == nullptr ? "" : folder / c.path;
     const char* name = c.path == nullptr ? nullptr : path.c_str();
     ASCIIFile file;
-    const int opened = c.open == kRead    ? file.OpenRead(name)
-                       : c.open == kWrite ? file.OpenWrite(name, 0, 0)
-                                          : file.OpenWriteWhole(name, 0);
+    const int opened = c.open == kRead ? file.OpenRead(name)
+                       : c.open == kWrite
+                           ? file.OpenWrite(name, ASCIIFile::Target::kFile, ASCIIFile::Mode::kText)
+                           : file.OpenWriteWhole(name, ASCIIFile::Mode::kText);
     EXPECT_EQ(0, opened);
     EXPECT_EQ(0, file.IsOpen());
     EXPECT_EQ(c.error, file.ErrorText().View());
@@ -378,7 +382,7 @@ TEST(ASCIIFile, OpenFailuresSayWhy) {
 TEST(ASCIIFileWrite, CloseReportsAFailedFlush) {
   if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
   ASCIIFile file;
-  ASSERT_EQ(1, file.OpenWrite("/dev/full", 0, 0));
+  ASSERT_EQ(1, file.OpenWrite("/dev/full", ASCIIFile::Target::kFile, ASCIIFile::Mode::kText));
   file.WriteLine("buffered");
   EXPECT_EQ(0, file.CloseAll());
   EXPECT_EQ("No space left on device", file.ErrorText().View());

@@ -33,7 +33,7 @@ struct Bench {
     }
     if (withLog) {
       log.SetSinkList(&logLines);
-      EXPECT_EQ(1, log.OpenWrite("log", 0, 0));
+      EXPECT_EQ(1, log.OpenWrite("log", ASCIIFile::Target::kFile, ASCIIFile::Mode::kText));
       channel.SetLogFile(&log);
     }
   }

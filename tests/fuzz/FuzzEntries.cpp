@@ -138,7 +138,7 @@ void ReadPolicyFile(const uint8_t* data, size_t size) {
   std::vector<TextString> written;
   ASCIIFile out;
   out.SetSinkList(&written);
-  if (out.OpenWrite("written.pol", 0, 0))
+  if (out.OpenWrite("written.pol", ASCIIFile::Target::kFile, ASCIIFile::Mode::kText))
     (void)WritePolicies(context, out, size % 2 ? Written::kAll : Written::kSetOnly);
 }
 

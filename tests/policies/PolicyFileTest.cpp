@@ -39,7 +39,7 @@ class PolicyFileTest : public ::testing::Test {
     std::vector<TextString> lines;
     ASCIIFile out;
     out.SetSinkList(&lines);
-    EXPECT_EQ(1, out.OpenWrite("sink", 0, 0));
+    EXPECT_EQ(1, out.OpenWrite("sink", ASCIIFile::Target::kFile, ASCIIFile::Mode::kText));
     EXPECT_EQ(1, WritePolicies(context_, out, written));
     std::string text;
     for (const TextString& line : lines) text += std::string(line.View()) + "\n";

@@ -498,7 +498,7 @@ TEST(TextCommandList, WritesTheSectionOnlyWhenThereAreCommands) {
     std::vector<TextString> sink;
     ASCIIFile file;
     file.SetSinkList(&sink);
-    ASSERT_EQ(1, file.OpenWrite("commands.pol", 0, 0));
+    ASSERT_EQ(1, file.OpenWrite("commands.pol", ASCIIFile::Target::kFile, ASCIIFile::Mode::kText));
     EXPECT_EQ(1, list.WriteTextCommands(file));
     Lines written;
     for (const TextString& line : sink) written.emplace_back(line.View());
