@@ -111,6 +111,51 @@ bool IsOneOf(std::string_view name, const auto& lowerNames) {
   return false;
 }
 
+// The elements open while ElementEnds reads a page, innermost last, each with its index
+// in the list of elements.
+class OpenElementStack {
+ public:
+  static constexpr size_t kNone = static_cast<size_t>(-1);
+
+  // Opens element number `element`, called `name` (lower case).
+  void Push(std::string name, size_t element) {
+    ++CountOf(name);
+    open_.push_back(Open{std::move(name), element});
+  }
+
+  // Closes the innermost open element called `name` (lower case) and returns its number;
+  // the elements opened inside it end with it, unclosed. kNone when none of that name is
+  // open: the end tag is ignored.
+  size_t Close(const std::string& name) {
+    if (CountOf(name) == 0) return kNone;
+    while (true) {
+      Open top = std::move(open_.back());
+      open_.pop_back();
+      --CountOf(top.name);
+      if (top.name == name) return top.element;
+    }
+  }
+
+ private:
+  struct Open {
+    std::string name;
+    size_t element;
+  };
+
+  // How many elements of a name are open: an end tag of a name with none is ignored
+  // without a look down the stack, so that stray end tags cost nothing. A page uses a few
+  // dozen names, so a list is quicker to look through than a table to hash into.
+  int& CountOf(const std::string& name) {
+    for (auto& [known, count] : counts_) {
+      if (known == name) return count;
+    }
+    return counts_.emplace_back(name, 0).second;
+  }
+
+  std::vector<Open> open_;
+  std::vector<std::pair<std::string, int>> counts_;
+};
+
 }  // namespace
 
 bool IsVoidElement(std::string_view name) { return IsOneOf(name, kVoidElements); }
@@ -137,21 +182,7 @@ int ElementEnds::EndOf(std::string_view text, int start) {
 void ElementEnds::Read(std::string_view text) {
   read_ = true;
   starts_.clear();
-  struct Open {
-    std::string name;  // lower case
-    size_t element;    // its index in starts_
-  };
-  std::vector<Open> open;
-  // How many elements of each name are open: an end tag of a name with none is ignored
-  // without a look down the stack, so that stray end tags cost nothing. A page uses a few
-  // dozen names, so a list is quicker to look through than a table to hash into.
-  std::vector<std::pair<std::string, int>> openCounts;
-  const auto openCount = [&openCounts](const std::string& name) -> int& {
-    for (auto& [known, count] : openCounts) {
-      if (known == name) return count;
-    }
-    return openCounts.emplace_back(name, 0).second;
-  };
+  OpenElementStack open;
   for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
     const bool endTag = at + 1 < text.size() && text[at + 1] == '/';
     const size_t nameAt = at + (endTag ? 2 : 1);
@@ -161,16 +192,11 @@ void ElementEnds::Read(std::string_view text) {
     std::string name = AsciiLowerCase(TagNameAt(text, nameAt));
     const std::string_view tag = text.substr(at, close - at + 1);
     if (!endTag && !IsVoidElement(name) && !ClosesItself(tag)) {
-      ++openCount(name);
-      open.push_back(Open{std::move(name), starts_.size()});
+      open.Push(std::move(name), starts_.size());
       starts_.push_back(Element{static_cast<int>(at), -1});
-    } else if (endTag && openCount(name) > 0) {
-      // The elements opened inside the one this tag closes end with it, unclosed.
-      for (bool closed = false; !closed; open.pop_back()) {
-        --openCount(open.back().name);
-        closed = open.back().name == name;
-        if (closed) starts_[open.back().element].end = static_cast<int>(close + 1);
-      }
+    } else if (endTag) {
+      const size_t element = open.Close(name);
+      if (element != OpenElementStack::kNone) starts_[element].end = static_cast<int>(close + 1);
     }
     at = close;
   }

@@ -53,6 +53,51 @@ void TrimBlanks(TextString& line) {
   line.Clear();
 }
 
+// Cuts the document into chunks and runs the first stage on each, appending what it makes
+// of them to `result`. A chunk ends after the line that makes it longer than
+// `chunkLength`, but only outside the elements the first stage removes whole.
+class ChunkedFirstStage {
+ public:
+  ChunkedFirstStage(PassState& pass, const LineSource& source, int chunkLength, TextString& result)
+      : pass_(pass), source_(source), chunkLength_(chunkLength), result_(result) {}
+
+  // Adds a line of the document (taking its text).
+  void Add(TextString& line) {
+    openElements_.Feed(line.View());
+    // A huge line (a minified page) becomes the chunk without a copy.
+    if (chunk_.IsEmpty()) {
+      chunk_.Swap(line);
+    } else {
+      chunk_ += line;
+    }
+    chunk_.AppendChar('\n');
+    if (chunk_.Length() > chunkLength_ && !openElements_.Inside()) Process();
+  }
+
+  // Runs the first stage on what is left.
+  void Finish() {
+    if (!chunk_.IsEmpty()) Process();
+  }
+
+ private:
+  void Process() {
+    ++chunkNumber_;
+    pass_.encoding.charset = source_.Charset().c_str();
+    pass_.Status(("INFO: Processing chunk #" + TextString(chunkNumber_)).Data());
+    RunFirstStage(chunkNumber_, pass_, chunk_);
+    result_ += chunk_;
+    chunk_.Clear();
+  }
+
+  PassState& pass_;
+  const LineSource& source_;
+  const int chunkLength_;
+  TextString& result_;
+  TextString chunk_;
+  OpenElementTracker openElements_;
+  int chunkNumber_ = 0;
+};
+
 }  // namespace
 
 TextString OutputSizeText(const LineBuffer& lines) {
@@ -242,9 +287,8 @@ int OutputPass::MayWrite(const TextString& outputPath, const TextString* ownInpu
   return 0;
 }
 
-int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextString>* memorySource,
-                          TextString& result) {
-  ASCIIFile file;
+int OutputPass::OpenInput(ASCIIFile& file, const TextString& inputPath,
+                          const std::vector<TextString>* memorySource) {
   if (memorySource != nullptr) {
     file.SetSourceList(memorySource);
   } else if (inputStream_ != nullptr) {
@@ -253,6 +297,38 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
     Error("ERROR: Error opening " + inputPath + " (" + file.ErrorText() + ")");
     return 0;
   }
+  return 1;
+}
+
+void OutputPass::QueueBuiltInFragments(LineSource& source) const {
+  const FragmentSettings settings = Settings();
+  for (const TextString& line :
+       BuiltInFragmentDefinitions(settings.startDelimiter, settings.endDelimiter)) {
+    source.Queue(line);
+  }
+}
+
+bool OutputPass::TakeFragmentLine(TextString& line, bool& capturing) {
+  if (StartsWithNoCase(line, kDefineTextFragmentLine)) {
+    line.CollapseBlanks();
+    line.Trim(TrimEnds::kBoth, " ");
+    TextString fragmentName;
+    if (line.GetToken(2, ' ', fragmentName)) fragments_.Begin(fragmentName);
+    capturing = true;
+  } else if (StartsWithNoCase(line, kEndBlockLine)) {
+    capturing = false;
+  } else if (capturing) {
+    fragments_.AddLine(line);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextString>* memorySource,
+                          TextString& result) {
+  ASCIIFile file;
+  if (!OpenInput(file, inputPath, memorySource)) return 0;
   file.SetReadLimit(kMaxInputBytes);
   pass_.Status(("INFO: Reading input file " + inputPath).Data());
   TextCommandFilter commands(context_.TextCommands());
@@ -262,60 +338,23 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
       context_.Reporter());
   // In text mode the built-in header and footer come before the document, which may
   // define its own instead.
-  if (pass_.options.convertToText) {
-    const FragmentSettings settings = Settings();
-    for (const TextString& line :
-         BuiltInFragmentDefinitions(settings.startDelimiter, settings.endDelimiter)) {
-      source.Queue(line);
-    }
-  }
-  TextString chunk;
-  // A chunk ends only outside the elements the first stage removes whole.
-  OpenElementTracker openElements;
-  int chunkNumber = 0;
+  if (pass_.options.convertToText) QueueBuiltInFragments(source);
+  ChunkedFirstStage chunks(pass_, source, chunkLength_, result);
   bool capturing = false;
-  const auto processChunk = [&]() {
-    ++chunkNumber;
-    pass_.encoding.charset = source.Charset().c_str();
-    pass_.Status(("INFO: Processing chunk #" + TextString(chunkNumber)).Data());
-    RunFirstStage(chunkNumber, pass_, chunk);
-    result += chunk;
-    chunk.Clear();
-  };
   TextString line;
   // The text read, and what the first stage makes of it, must leave room below the 2 GiB a
   // TextString can hold for the second stage.
   while (source.NextLine(line) && !file.LimitReached() && result.Length() <= kMaxInputBytes) {
     // UTF-16 input arrives as UTF-8 text.
     if (file.utf16Le || file.utf16Be) pass_.encoding.utf8Document = true;
-    if (StartsWithNoCase(line, kDefineTextFragmentLine)) {
-      line.CollapseBlanks();
-      line.Trim(TrimEnds::kBoth, " ");
-      TextString fragmentName;
-      if (line.GetToken(2, ' ', fragmentName)) fragments_.Begin(fragmentName);
-      capturing = true;
-    } else if (StartsWithNoCase(line, kEndBlockLine)) {
-      capturing = false;
-    } else if (capturing) {
-      fragments_.AddLine(line);
-    } else {
-      openElements.Feed(line.View());
-      // A huge line (a minified page) becomes the chunk without a copy.
-      if (chunk.IsEmpty()) {
-        chunk.Swap(line);
-      } else {
-        chunk += line;
-      }
-      chunk.AppendChar('\n');
-      if (chunk.Length() > chunkLength_ && !openElements.Inside()) processChunk();
-    }
+    if (!TakeFragmentLine(line, capturing)) chunks.Add(line);
   }
   const TextString name = inputStream_ != nullptr ? TextString("standard input") : inputPath;
   if (file.LimitReached()) {
     Error(TooLargeMessage(name, kMaxInputBytes, "not converted"));
     return 0;
   }
-  if (!chunk.IsEmpty()) processChunk();
+  chunks.Finish();
   if (result.Length() > kMaxInputBytes) {
     Error("ERROR: " + name + " grows larger than " +
           TextString(std::to_string(kMaxInputBytes).c_str()) +

@@ -14,6 +14,8 @@
 
 namespace quorlex {
 
+class LineSource;
+
 // What one output pass tells its caller.
 struct PassResult {
   // 1 when the input was converted and its output written; 0 after the pass reported why
@@ -107,8 +109,21 @@ class OutputPass {
   // written whole or not at all.
   int CommitOutput(ASCIIFile& out, const TextString& outputPath, const TextString* ownInput,
                    bool written);
+  // Reads the input in chunks through the first stage into `result`, taking the text
+  // fragment definitions out of it. Returns 0 with the reason reported when the input does
+  // not open or is too large.
   int ReadInput(const TextString& inputPath, const std::vector<TextString>* memorySource,
                 TextString& result);
+  // Opens the input: the lines of `memorySource`, the input stream, or the file at
+  // `inputPath`. Returns 0 with the reason reported when the file does not open.
+  int OpenInput(ASCIIFile& file, const TextString& inputPath,
+                const std::vector<TextString>* memorySource);
+  // Queues the definitions of the built-in header and footer ahead of the document.
+  void QueueBuiltInFragments(LineSource& source) const;
+  // Takes a line that begins, continues or ends a text fragment definition into the
+  // fragment store (`capturing` says whether a definition is open); returns false for a
+  // line of the document.
+  bool TakeFragmentLine(TextString& line, bool& capturing);
   void LayOut(const TextString& result, LineBuffer& lines);
   // The URL table and the footer go at the end of `body`, the header into `header`.
   void AddReferencesAndFragments(LineBuffer& body, std::vector<TextString>& header);

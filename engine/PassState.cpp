@@ -126,36 +126,68 @@ namespace {
 
 bool IsPatternBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
+// Finds " <name> =" in a text fed one character at a time, as the wildcard patterns
+// "?W<name>*W=" find it: white space, the name (ignoring case), optional white space, "=".
+class AttributeNameMatcher {
+ public:
+  explicit AttributeNameMatcher(std::string_view name) : name_(name) {}
+
+  // Feeds the next character; returns true when it is the "=" that completes a match.
+  bool Feed(char c) {
+    switch (state_) {
+      case State::kName:
+        if (ExtendsName(c)) return false;
+        state_ = State::kIdle;  // the character that broke the match may start the next one
+        break;
+      case State::kBeforeEquals:
+        if (c == '=') return true;
+        if (IsPatternBlank(c)) return false;
+        state_ = State::kIdle;
+        break;
+      case State::kBlanks:
+        FeedAfterBlanks(c);
+        return false;
+      case State::kIdle:
+        break;
+    }
+    if (IsPatternBlank(c)) state_ = State::kBlanks;
+    return false;
+  }
+
+ private:
+  enum class State { kIdle, kBlanks, kName, kBeforeEquals };
+
+  // Whether c is the next character of the name; the whole name waits for "=".
+  bool ExtendsName(char c) {
+    if (ToAsciiUpper(c) != ToAsciiUpper(name_[matched_])) return false;
+    if (++matched_ == name_.size()) state_ = State::kBeforeEquals;
+    return true;
+  }
+
+  // After white space: the name may begin, or more white space follows.
+  void FeedAfterBlanks(char c) {
+    if (!name_.empty() && ToAsciiUpper(c) == ToAsciiUpper(name_[0])) {
+      matched_ = 1;
+      state_ = matched_ == name_.size() ? State::kBeforeEquals : State::kName;
+      return;
+    }
+    if (!IsPatternBlank(c)) state_ = State::kIdle;
+  }
+
+  std::string_view name_;
+  State state_ = State::kIdle;
+  size_t matched_ = 0;
+};
+
 // Where the value of attribute `name` begins in " " + tag + ">" (positions counted in that
-// text): just after the "=" of the first place where white space, the name (ignoring
-// case), optional white space and "=" follow one another, as the wildcard patterns
-// "?W<name>*W=" and ">" find it. -1 when none.
+// text): just after the "=" of the first place where AttributeNameMatcher completes, as the
+// wildcard patterns "?W<name>*W=" and ">" find it. -1 when none.
 int AttributeValueStart(std::string_view tag, std::string_view name) {
-  enum { kIdle, kBlanks, kName, kBeforeEquals } state = kIdle;
-  size_t matched = 0;
+  AttributeNameMatcher matcher(name);
   const size_t length = tag.size() + 2;
   for (size_t i = 0; i < length; ++i) {
     const char c = i == 0 ? ' ' : i == length - 1 ? '>' : tag[i - 1];
-    if (state == kName) {
-      if (ToAsciiUpper(c) == ToAsciiUpper(name[matched])) {
-        if (++matched == name.size()) state = kBeforeEquals;
-        continue;
-      }
-      state = kIdle;  // the character that broke the match may start the next one
-    } else if (state == kBeforeEquals) {
-      if (c == '=') return static_cast<int>(i + 1);
-      if (IsPatternBlank(c)) continue;
-      state = kIdle;
-    } else if (state == kBlanks) {
-      if (!name.empty() && ToAsciiUpper(c) == ToAsciiUpper(name[0])) {
-        matched = 1;
-        state = matched == name.size() ? kBeforeEquals : kName;
-        continue;
-      }
-      if (!IsPatternBlank(c)) state = kIdle;
-      continue;
-    }
-    if (IsPatternBlank(c)) state = kBlanks;
+    if (matcher.Feed(c)) return static_cast<int>(i + 1);
   }
   return -1;
 }

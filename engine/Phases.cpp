@@ -69,10 +69,9 @@ bool IsUtf8Text(const TextString& text) {
 // phases run.)
 void DecideUtf8(PassState& pass, const TextString& text) {
   const TextString& charset = pass.foundCharacterSet;
-  if (pass.options.WritesUtf8() || charset.Equals("utf-8", LetterCase::kIgnored, Blanks::kCount) ||
-      charset.Equals("utf8", LetterCase::kIgnored, Blanks::kCount)) {
-    pass.encoding.utf8Document = true;
-  } else if (charset.IsEmpty() && IsUtf8Text(text)) {
+  const bool saysUtf8 = charset.Equals("utf-8", LetterCase::kIgnored, Blanks::kCount) ||
+                        charset.Equals("utf8", LetterCase::kIgnored, Blanks::kCount);
+  if (pass.options.WritesUtf8() || saysUtf8 || (charset.IsEmpty() && IsUtf8Text(text))) {
     pass.encoding.utf8Document = true;
   }
 }
@@ -141,6 +140,42 @@ void FirstChunkPhases(PassState& pass, TextString& text) {
   }
 }
 
+// The in-line markup list (fonts, spans, emphasis). The pre-formatted tags match without
+// changing anything, so the list is applied only when it found more than those; the second
+// run starts where the first did, pre-formatted or not.
+void RemoveInLineMarkup(PassState& pass, TextString& text) {
+  PatternLists& lists = pass.lists;
+  const bool preformatted = pass.inLinePreformatted;
+  pass.preformattedTagsSeen = 0;
+  if (lists.inLine.Run(text, &kListRunOptions) <= pass.preformattedTagsSeen) return;
+  lists.inLine.TakeResult(text);
+  pass.Status("INFO: Removing in-line markup tags");
+  pass.inLinePreformatted = preformatted;
+  Apply(pass, lists.inLine, text, nullptr);
+}
+
+// Text mode: highlighting, then the markers of paragraphs, blocks and headings.
+void MarkBlocksAndHeadings(PassState& pass, TextString& text) {
+  PatternLists& lists = pass.lists;
+  if (pass.options.highlightBoldAndItalic) {
+    Apply(pass, lists.highlight, text, "INFO: Applying highlighting mods");
+  }
+  if (Apply(pass, lists.paragraph, text, nullptr)) pass.paragraphMarkersInserted = 1;
+  Apply(pass, lists.block, text, nullptr);
+  // A heading left open in an earlier chunk has no place in this one.
+  pass.headingStart = -1;
+  if (lists.heading.Search(text, &kListRunOptions) > 0) lists.heading.TakeResult(text);
+}
+
+void ReformatDialogue(PassState& pass, TextString& text) {
+  PatternLists& lists = pass.lists;
+  Apply(pass, lists.dialogue0, text, "INFO: Preparing Dialogue text (0)");
+  Apply(pass, lists.dialogue1, text, "INFO: Reformatting Dialogue text (1)");
+  if (pass.options.breakDialogueLines) {
+    Apply(pass, lists.dialogue2, text, "INFO: Reformatting Dialogue text (2)");
+  }
+}
+
 }  // namespace
 
 bool IsNonWesternCharacterSet(const TextString& name) { return IsOneOf(name, kNonWestern); }
@@ -159,40 +194,15 @@ void RunFirstStage(int chunkNumber, PassState& pass, TextString& text) {
     RemoveHiddenElements(pass, text);
   }
   if (textMode || o.removeForm) Apply(pass, lists.form, text, "INFO: Removing Form fields");
-  if (textMode || o.removeFont || o.removeSpan || o.removeEmphasis) {
-    // The pre-formatted tags match without changing anything; the second run starts where
-    // the first did, pre-formatted or not.
-    const bool preformatted = pass.inLinePreformatted;
-    pass.preformattedTagsSeen = 0;
-    if (lists.inLine.Run(text, &kListRunOptions) > pass.preformattedTagsSeen) {
-      lists.inLine.TakeResult(text);
-      pass.Status("INFO: Removing in-line markup tags");
-      pass.inLinePreformatted = preformatted;
-      Apply(pass, lists.inLine, text, nullptr);
-    }
-  }
+  if (textMode || o.removeFont || o.removeSpan || o.removeEmphasis) RemoveInLineMarkup(pass, text);
   if (textMode) Apply(pass, lists.listTag, text, "INFO: Processing list tags");
   if (textMode || o.removeImg) Apply(pass, lists.image, text, "INFO: Removing image tags");
   if (textMode || o.replaceLinksByDisplayValue || o.omitLocalLinks || o.omitEmailLinks) {
     Apply(pass, lists.link, text, "INFO: Removing hyperlink tags");
   }
-  if (textMode) {
-    if (o.highlightBoldAndItalic) {
-      Apply(pass, lists.highlight, text, "INFO: Applying highlighting mods");
-    }
-    if (Apply(pass, lists.paragraph, text, nullptr)) pass.paragraphMarkersInserted = 1;
-    Apply(pass, lists.block, text, nullptr);
-    // A heading left open in an earlier chunk has no place in this one.
-    pass.headingStart = -1;
-    if (lists.heading.Search(text, &kListRunOptions) > 0) lists.heading.TakeResult(text);
-  }
+  if (textMode) MarkBlocksAndHeadings(pass, text);
   FoldPunctuation(pass, text);
-  if (!textMode || o.preserveWhiteSpace || !o.lookForDialogue) return;
-  Apply(pass, lists.dialogue0, text, "INFO: Preparing Dialogue text (0)");
-  Apply(pass, lists.dialogue1, text, "INFO: Reformatting Dialogue text (1)");
-  if (o.breakDialogueLines) {
-    Apply(pass, lists.dialogue2, text, "INFO: Reformatting Dialogue text (2)");
-  }
+  if (textMode && !o.preserveWhiteSpace && o.lookForDialogue) ReformatDialogue(pass, text);
 }
 
 namespace {

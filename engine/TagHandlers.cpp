@@ -670,7 +670,7 @@ TextString Tidied(TextString display) {
 MatchState WithoutEmptyAnchorContent(const MatchState& state, const char* working) {
   MatchState narrowed = state;
   const char* tagEnd = static_cast<const char*>(
-      std::memchr(working + state.start, '>', static_cast<size_t>(state.end - state.start + 1)));
+      std::memchr(working + state.start, '>', static_cast<size_t>(state.end - state.start) + 1));
   if (tagEnd != nullptr && tagEnd > working + state.start && tagEnd[-1] == '/') {
     narrowed.end = static_cast<int>(tagEnd - working);
   }

@@ -67,32 +67,52 @@ std::string ReadValue(std::string_view tag, size_t& pos) {
   return value;
 }
 
+// The first index at or after pos that is not markup white space (or the end).
+size_t SkipWhiteSpace(std::string_view tag, size_t pos) {
+  while (pos < tag.size() && IsMarkupWhiteSpace(tag[pos])) ++pos;
+  return pos;
+}
+
+// Where the word that begins at pos ends: at white space, '>', the end of the tag, or for
+// an attribute name also at '='.
+size_t WordEnd(std::string_view tag, size_t pos, bool attributeName) {
+  while (pos < tag.size() && !IsMarkupWhiteSpace(tag[pos]) && tag[pos] != '>' &&
+         !(attributeName && tag[pos] == '=')) {
+    ++pos;
+  }
+  return pos;
+}
+
+// Reads the attribute at pos (the white space before it first) and moves pos past it;
+// false, with pos past the white space, when the tag ends there instead.
+bool ReadAttribute(std::string_view tag, size_t& pos, TagAttribute& attribute) {
+  const size_t spaceEnd = SkipWhiteSpace(tag, pos);
+  attribute.space = tag.substr(pos, spaceEnd - pos);
+  pos = spaceEnd;
+  // White space before the end is no attribute.
+  if (pos >= tag.size() || tag[pos] == '>') return false;
+  const size_t nameEnd = WordEnd(tag, pos, true);
+  attribute.name = tag.substr(pos, nameEnd - pos);
+  pos = nameEnd;
+  const size_t next = SkipWhiteSpace(tag, pos);
+  if (next < tag.size() && tag[next] == '=') {
+    pos = SkipWhiteSpace(tag, next + 1);
+    attribute.value = ReadValue(tag, pos);
+  }
+  return true;
+}
+
 ParsedTag ParseTag(std::string_view tag) {
   ParsedTag parsed;
   size_t pos = tag.find('<');
   pos = pos == std::string_view::npos ? tag.size() : pos + 1;
-  const size_t nameStart = pos;
-  while (pos < tag.size() && !IsMarkupWhiteSpace(tag[pos]) && tag[pos] != '>') ++pos;
-  parsed.name = tag.substr(nameStart, pos - nameStart);
+  const size_t nameEnd = WordEnd(tag, pos, false);
+  parsed.name = tag.substr(pos, nameEnd - pos);
+  pos = nameEnd;
   parsed.nameEndedBySpace = pos < tag.size() && tag[pos] != '>';
   while (pos < tag.size() && tag[pos] != '>') {
     TagAttribute attribute;
-    const size_t spaceStart = pos;
-    while (pos < tag.size() && IsMarkupWhiteSpace(tag[pos])) ++pos;
-    attribute.space = tag.substr(spaceStart, pos - spaceStart);
-    // White space before the end is no attribute.
-    if (pos >= tag.size() || tag[pos] == '>') break;
-    const size_t attributeStart = pos;
-    while (pos < tag.size() && !IsMarkupWhiteSpace(tag[pos]) && tag[pos] != '=' && tag[pos] != '>')
-      ++pos;
-    attribute.name = tag.substr(attributeStart, pos - attributeStart);
-    size_t next = pos;
-    while (next < tag.size() && IsMarkupWhiteSpace(tag[next])) ++next;
-    if (next < tag.size() && tag[next] == '=') {
-      pos = next + 1;
-      while (pos < tag.size() && IsMarkupWhiteSpace(tag[pos])) ++pos;
-      attribute.value = ReadValue(tag, pos);
-    }
+    if (!ReadAttribute(tag, pos, attribute)) break;
     parsed.attributes.push_back(std::move(attribute));
   }
   parsed.closed = pos < tag.size() && tag[pos] == '>';

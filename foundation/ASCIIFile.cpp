@@ -12,7 +12,7 @@ namespace quorlex {
 
 namespace {
 
-constexpr size_t kBufferSize = 64 * 1024;
+constexpr size_t kBufferSize = size_t{64} * 1024;
 constexpr unsigned kLineFeed = 0x0A;
 constexpr unsigned kCarriageReturn = 0x0D;
 constexpr size_t kNotFound = static_cast<size_t>(-1);

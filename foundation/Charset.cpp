@@ -103,7 +103,7 @@ constexpr unsigned short kWindows1252High[32] = {
 constexpr unsigned int kReplacementCharacter = 0xFFFD;
 
 // The C library converts into a buffer of this size, as often as a line needs.
-constexpr size_t kConverterBufferBytes = 64 * 1024;
+constexpr size_t kConverterBufferBytes = size_t{64} * 1024;
 
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && IsMarkupWhiteSpace(text.front())) text.remove_prefix(1);

@@ -66,6 +66,11 @@ bool LiteralRunMatches(const PatternProgram& program, const PatternElement& e,
 // The matcher: feeds text[i] to one pattern's state. `base` turns positions of the
 // scanned text into working-text indexes. Returns true when the state completes a match
 // on this character.
+//
+// Step stays one function: split into named steps (fixed element, end of a repetition,
+// extension of a repetition, completion), all inlined, the plain scan of the pattern-engine
+// benchmark ran about 55% slower (median 751 ms against 485 ms on 10 MB).
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 bool Step(WildcardPattern& pattern, MatchState& s, const unsigned char* text, int length, int i,
           int startOnRepeat, int base) {
   if (i >= length) {

@@ -43,7 +43,7 @@ int FindIn(const char* text, int textLength, int from, const char* needle, int n
     // reads no further than it needs to (memmem may look at the whole rest of the text).
     const int last = textLength - needleLength;
     for (int i = from; i <= last;) {
-      const void* hit = std::memchr(text + i, needle[0], static_cast<size_t>(last - i + 1));
+      const void* hit = std::memchr(text + i, needle[0], static_cast<size_t>(last - i) + 1);
       if (hit == nullptr) return -1;
       i = static_cast<int>(static_cast<const char*>(hit) - text);
       if (std::memcmp(text + i + 1, needle + 1, static_cast<size_t>(needleLength - 1)) == 0) {
@@ -432,6 +432,70 @@ int TextString::ReplaceChar(int from, char oldChar, char newChar, int max) {
   return (max <= 0 || replaced == max) ? 1 : 0;
 }
 
+namespace {
+
+// Whether a replacement limited to `max` (0 or less: no limit) may replace once more.
+bool MayReplaceMore(int replaced, int max) { return max <= 0 || replaced < max; }
+
+}  // namespace
+
+int TextString::FillOccurrences(int from, const TextString& findText, char fillChar, int max,
+                                LetterCase letterCase) {
+  int replaced = 0;
+  int scan = from;
+  while (MayReplaceMore(replaced, max)) {
+    const int at = FindIn(data, length, scan, findText.data, findText.length, letterCase);
+    if (at < 0) break;
+    std::memset(data + at, fillChar, static_cast<size_t>(findText.length));
+    scan = at + findText.length;
+    ++replaced;
+  }
+  return replaced;
+}
+
+int TextString::ReplaceInPlace(int from, const TextString& findText, const TextString& withText,
+                               int max, LetterCase letterCase) {
+  const int findLength = findText.length;
+  const int withLength = withText.length;
+  int replaced = 0;
+  int scan = from;
+  while (MayReplaceMore(replaced, max)) {
+    const int at = FindIn(data, length, scan, findText.data, findLength, letterCase);
+    if (at < 0) break;
+    if (withLength != findLength) {
+      const int newLength = length - findLength + withLength;
+      Reserve(newLength);
+      std::memmove(data + at + withLength, data + at + findLength,
+                   static_cast<size_t>(length - at - findLength));
+      SetLength(newLength);
+    }
+    std::memcpy(data + at, withText.data, static_cast<size_t>(withLength));
+    scan = at + withLength;
+    ++replaced;
+  }
+  return replaced;
+}
+
+int TextString::ReplaceIntoNewBuffer(int from, const TextString& findText,
+                                     const TextString& withText, int max, LetterCase letterCase) {
+  TextString rebuilt;
+  rebuilt.Reallocate(capacity);
+  rebuilt.AppendBytes(data, from);
+  int replaced = 0;
+  int scan = from;
+  while (MayReplaceMore(replaced, max)) {
+    const int at = FindIn(data, length, scan, findText.data, findText.length, letterCase);
+    if (at < 0) break;
+    rebuilt.AppendBytes(data + scan, at - scan);
+    rebuilt.AppendBytes(withText.data, withText.length);
+    scan = at + findText.length;
+    ++replaced;
+  }
+  rebuilt.AppendBytes(data + scan, length - scan);
+  Swap(rebuilt);
+  return replaced;
+}
+
 int TextString::Replace(int from, const char* find, const char* with, int max,
                         LetterCase letterCase, const char* fill, int* count) {
   if (from < 0 || from > length || find == nullptr || (with == nullptr && fill == nullptr)) {
@@ -443,59 +507,19 @@ int TextString::Replace(int from, const char* find, const char* with, int max,
 
   // Copies, because either text may lie in this string's buffer, which the edits change.
   const TextString findText(find);
-  const TextString withText(with);
-  const int withLength = withText.length;
-  const bool fillMode = with == nullptr;
-  const char fillChar = fillMode ? *fill : 0;
-
   int replaced = 0;
-  const auto more = [&] { return max <= 0 || replaced < max; };
-  const auto counted = [&] {
-    ++replaced;
-    if (count != nullptr) ++*count;
-  };
-
-  if (!fillMode && withLength != findLength && length > kOnePassReplaceLength) {
+  if (with == nullptr) {
+    replaced = FillOccurrences(from, findText, *fill, max, letterCase);
+  } else {
+    const TextString withText(with);
     // One left-to-right pass into a fresh buffer: a document with thousands of
     // occurrences is never shifted once per occurrence.
-    TextString rebuilt;
-    rebuilt.Reallocate(capacity);
-    rebuilt.AppendBytes(data, from);
-    int scan = from;
-    while (more()) {
-      const int at = FindIn(data, length, scan, findText.data, findLength, letterCase);
-      if (at < 0) break;
-      rebuilt.AppendBytes(data + scan, at - scan);
-      rebuilt.AppendBytes(withText.data, withLength);
-      scan = at + findLength;
-      counted();
-    }
-    rebuilt.AppendBytes(data + scan, length - scan);
-    Swap(rebuilt);
-    return more() && max > 0 ? 0 : 1;
+    const bool newBuffer = withText.length != findLength && length > kOnePassReplaceLength;
+    replaced = newBuffer ? ReplaceIntoNewBuffer(from, findText, withText, max, letterCase)
+                         : ReplaceInPlace(from, findText, withText, max, letterCase);
   }
-
-  int scan = from;
-  while (more()) {
-    const int at = FindIn(data, length, scan, findText.data, findLength, letterCase);
-    if (at < 0) break;
-    if (fillMode) {
-      std::memset(data + at, fillChar, static_cast<size_t>(findLength));
-      scan = at + findLength;
-    } else {
-      if (withLength != findLength) {
-        const int newLength = length - findLength + withLength;
-        Reserve(newLength);
-        std::memmove(data + at + withLength, data + at + findLength,
-                     static_cast<size_t>(length - at - findLength));
-        SetLength(newLength);
-      }
-      std::memcpy(data + at, withText.data, static_cast<size_t>(withLength));
-      scan = at + withLength;
-    }
-    counted();
-  }
-  return more() && max > 0 ? 0 : 1;
+  if (count != nullptr) *count += replaced;
+  return MayReplaceMore(replaced, max) && max > 0 ? 0 : 1;
 }
 
 int TextString::ReplaceAll(const char* find, const char* with, int max, LetterCase letterCase) {
@@ -549,6 +573,40 @@ int TextString::ExpandTabs(int width) {
   return length;
 }
 
+namespace {
+
+// Whether the blank at text[i] is a gap that Justify widens: a blank followed by a
+// non-blank, except the one at index 1.
+bool IsJustifyGap(char c, char right, int i) { return c == ' ' && right != ' ' && i != 1; }
+
+int CountJustifyGaps(const char* text, int length) {
+  int gaps = 0;
+  for (int i = 0; i + 1 < length; ++i) {
+    if (IsJustifyGap(text[i], text[i + 1], i)) ++gaps;
+  }
+  return gaps;
+}
+
+// How much of `extra` `blanks` blanks are, in whole per cent: the layout has always
+// truncated this share.
+int WholePercentOf(int blanks, int extra) { return (100 * blanks) / extra; }
+
+// The blanks that gap number `gap` (counted from the right, of `gaps`) takes when `added`
+// of the `extra` blanks have been handed out. A gap takes a first blank while the share
+// handed out so far stays below its own position's share, and further blanks while one
+// more would too; the leftmost takes what is left over.
+int BlanksAtGap(int gap, int gaps, int added, int extra, bool leansRight) {
+  if (gap == gaps) return extra - added;
+  const double share = 100.0 * gap / gaps;
+  const int firstProbe = leansRight ? added : added + 1;
+  if (WholePercentOf(firstProbe, extra) >= share) return 0;
+  int blanks = 1;
+  while (WholePercentOf(added + blanks + 1, extra) < share) ++blanks;
+  return blanks;
+}
+
+}  // namespace
+
 int TextString::Justify(int width) {
   justifyLeansRight = !justifyLeansRight;  // flips whatever this call's outcome
   const bool leansRight = justifyLeansRight;
@@ -556,45 +614,28 @@ int TextString::Justify(int width) {
   Trim(TrimEnds::kBoth, " \t");
   const int shown = DisplayWidth(View());
   if (shown > width) return 0;
-  int gaps = 0;
-  for (int i = 0; i + 1 < length; ++i) {
-    if (data[i] == ' ' && data[i + 1] != ' ' && i != 1) ++gaps;
-  }
+  const int gaps = CountJustifyGaps(data, length);
   if (gaps == 0) return 0;
   const int extra = width - shown;
   if (extra == 0) return 1;
 
   // Copy from right to left into the final place, handing out blanks at each gap. Gaps
-  // are numbered from the right; the leftmost takes what is left over. A gap takes a
-  // first blank while the share handed out so far (in per cent, integer division) stays
-  // below its own position's share, and further blanks while one more would too. The gaps
-  // are ASCII blanks, so the bytes of wider characters move as they stand.
+  // are numbered from the right. The gaps are ASCII blanks, so the bytes of wider
+  // characters move as they stand.
   const int widened = length + extra;
   Reserve(widened);
-  int src = length - 1;
   int dst = widened - 1;
   int gap = 0;
   int added = 0;
   char right = 0;  // the character right of src in the text before widening
-  while (src >= 0) {
+  for (int src = length - 1; src >= 0; --src) {
     const char c = data[src];
     data[dst--] = c;
-    const bool isGap = c == ' ' && src + 1 < length && right != ' ' && src != 1;
+    const bool isGap = src + 1 < length && IsJustifyGap(c, right, src);
     right = c;
-    --src;
     if (!isGap) continue;
     ++gap;
-    int blanks = 0;
-    if (gap == gaps) {
-      blanks = extra - added;
-    } else {
-      const double share = 100.0 * gap / gaps;
-      const int firstProbe = leansRight ? added : added + 1;
-      if (100 * firstProbe / extra < share) {
-        blanks = 1;
-        while (100 * (added + blanks + 1) / extra < share) ++blanks;
-      }
-    }
+    const int blanks = BlanksAtGap(gap, gaps, added, extra, leansRight);
     for (int k = 0; k < blanks; ++k) data[dst--] = ' ';
     added += blanks;
   }

@@ -266,6 +266,15 @@ class TextString {
   void Reallocate(int newCapacity);
   // Sets the length and writes the terminator; the caller has reserved room.
   void SetLength(int newLength);
+  // The steps of Replace, each returning how many occurrences it replaced (at most `max`
+  // when max > 0): fill each occurrence with fillChar; replace in this buffer; replace in one
+  // pass into a new buffer.
+  int FillOccurrences(int from, const TextString& findText, char fillChar, int max,
+                      LetterCase letterCase);
+  int ReplaceInPlace(int from, const TextString& findText, const TextString& withText, int max,
+                     LetterCase letterCase);
+  int ReplaceIntoNewBuffer(int from, const TextString& findText, const TextString& withText,
+                           int max, LetterCase letterCase);
 
   char* data;
   int length;

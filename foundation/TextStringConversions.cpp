@@ -122,11 +122,11 @@ static bool FindNumberText(const char* text, int length, int maxDots, int& start
     const unsigned char c = at(i);
     if (c == '.') {
       if (++dots > maxDots) return false;
-    } else if ((c == '+' || c == '-') && i != start) {
-      return false;
-    } else if (c != '+' && c != '-' && !IsAsciiDigit(c)) {
-      return false;
+      continue;
     }
+    // A sign may stand only in first place; anything else must be a digit.
+    const bool sign = c == '+' || c == '-';
+    if (sign ? i != start : !IsAsciiDigit(c)) return false;
   }
   return true;
 }
@@ -393,38 +393,40 @@ static bool IsDoubleLinePiece(unsigned char c) {
   return c == 198 || (c >= 200 && c <= 207) || c == 209 || c == 212 || c == 213 || c == 216;
 }
 
+// Whether byte c, with `next` after it, begins a run of a box's horizontal line.
+static bool BeginsBoxLineRun(unsigned char c, unsigned char next) {
+  return (next == 196 && IsSingleLinePiece(c)) || (next == 205 && IsDoubleLinePiece(c));
+}
+
+// What DOS byte `byte` with table entry `entry` becomes: the ANSI byte of the entry; for an
+// unmappable byte or a piece of line drawing, its mark when that is asked for and the byte
+// itself otherwise.
+static char WindowsByte(char byte, short entry, int mapLineDrawing, int markUnmappable) {
+  switch (entry) {
+    case kUnmappable:
+      return markUnmappable != 0 ? '?' : byte;
+    case kVerticalLine:
+      return mapLineDrawing != 0 ? '|' : byte;
+    case kSingleLine:
+      return mapLineDrawing != 0 ? '-' : byte;
+    case kDoubleLine:
+      return mapLineDrawing != 0 ? '=' : byte;
+    case kLineJoint:
+      return mapLineDrawing != 0 ? '+' : byte;
+    default:
+      return static_cast<char>(entry);
+  }
+}
+
 int TextString::DosToWindows(int mapLineDrawing, int markUnmappable, int& runCount) {
   for (int i = 0; i < length; ++i) {
     const auto c = static_cast<unsigned char>(data[i]);
     if (c < 128) continue;
     // The run is judged on the bytes as they came in: data[i + 1] is not mapped yet.
-    if (i + 1 < length) {
-      const auto next = static_cast<unsigned char>(data[i + 1]);
-      if ((next == 196 && IsSingleLinePiece(c)) || (next == 205 && IsDoubleLinePiece(c))) {
-        ++runCount;
-      }
+    if (i + 1 < length && BeginsBoxLineRun(c, static_cast<unsigned char>(data[i + 1]))) {
+      ++runCount;
     }
-    const short entry = kDosTable[c - 128];
-    switch (entry) {
-      case kUnmappable:
-        if (markUnmappable != 0) data[i] = '?';
-        break;
-      case kVerticalLine:
-        if (mapLineDrawing != 0) data[i] = '|';
-        break;
-      case kSingleLine:
-        if (mapLineDrawing != 0) data[i] = '-';
-        break;
-      case kDoubleLine:
-        if (mapLineDrawing != 0) data[i] = '=';
-        break;
-      case kLineJoint:
-        if (mapLineDrawing != 0) data[i] = '+';
-        break;
-      default:
-        data[i] = static_cast<char>(entry);
-        break;
-    }
+    data[i] = WindowsByte(data[i], kDosTable[c - 128], mapLineDrawing, markUnmappable);
   }
   return 1;
 }
@@ -478,8 +480,9 @@ int TextString::Utf16ToUtf8(int bigEndian) {
   // A lone trailing byte is half a code unit and is dropped.
   const int units = length / 2;
   const auto unitAt = [in, bigEndian](int u) -> unsigned int {
-    const unsigned int first = in[2 * u];
-    const unsigned int second = in[2 * u + 1];
+    const size_t at = static_cast<size_t>(u) * 2;
+    const unsigned int first = in[at];
+    const unsigned int second = in[at + 1];
     return bigEndian != 0 ? (first << 8) | second : (second << 8) | first;
   };
   TextString out;

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/Ascii.h"
 #include "foundation/ByteSet.h"
 
 namespace quorlex {
@@ -150,24 +151,36 @@ void CompilePattern(const char* text, int caseSensitive, WildcardPattern& patter
 // The class letters; a class's id is its index in this text.
 inline constexpr char kPatternClassLetters[] = "*WS1ZAa().";
 
+// Whether byte c is one of `chars`.
+constexpr bool IsOneOfBytes(char c, const char* chars) {
+  for (const char* p = chars; *p != 0; ++p) {
+    if (c == *p) return true;
+  }
+  return false;
+}
+
+// The classes byte c belongs to: bit classId (an index in kPatternClassLetters) is set for
+// each.
+constexpr unsigned PatternClassesOf(char c) {
+  unsigned bits = 1u << 0;  // any character
+  if (IsOneOfBytes(c, "\t\n ")) bits |= 1u << 1;
+  if (c == ' ') bits |= 1u << 2;
+  if (IsAsciiDigit(c)) bits |= 1u << 3;
+  if (IsAsciiLetter(c)) bits |= 1u << 4;
+  if (IsAsciiUpper(c)) bits |= 1u << 5;
+  if (IsAsciiLower(c)) bits |= 1u << 6;
+  if (IsOneOfBytes(c, "(<[{")) bits |= 1u << 7;
+  if (IsOneOfBytes(c, ")>]}")) bits |= 1u << 8;
+  if (IsOneOfBytes(c, "!\"&'(),.:;<>[]{}")) bits |= 1u << 9;
+  return bits;
+}
+
 // Bit classId of the entry of a byte is set when the byte belongs to that class.
 constexpr std::array<unsigned short, 256> BuildPatternClassBits() {
   std::array<unsigned short, 256> bits{};
-  const char* punctuation = "!\"&'(),.:;<>[]{}";
   for (int c = 0; c < 256; ++c) {
-    unsigned bit = 1u << 0;  // any character
-    if (c == '\t' || c == '\n' || c == ' ') bit |= 1u << 1;
-    if (c == ' ') bit |= 1u << 2;
-    if (c >= '0' && c <= '9') bit |= 1u << 3;
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) bit |= 1u << 4;
-    if (c >= 'A' && c <= 'Z') bit |= 1u << 5;
-    if (c >= 'a' && c <= 'z') bit |= 1u << 6;
-    if (c == '(' || c == '<' || c == '[' || c == '{') bit |= 1u << 7;
-    if (c == ')' || c == '>' || c == ']' || c == '}') bit |= 1u << 8;
-    for (const char* p = punctuation; *p != 0; ++p) {
-      if (c == static_cast<unsigned char>(*p)) bit |= 1u << 9;
-    }
-    bits[c] = static_cast<unsigned short>(bit);
+    bits[static_cast<size_t>(c)] =
+        static_cast<unsigned short>(PatternClassesOf(static_cast<char>(c)));
   }
   return bits;
 }

@@ -72,6 +72,20 @@ bool SameName(const TextString& a, const TextString& b) {
          a.Equals(b.Data(), LetterCase::kIgnored, Blanks::kCount);
 }
 
+// The text a request gives a text-like policy: empty for "none".
+TextString GivenText(const ParseRequest& request) {
+  return request.none ? TextString() : request.value;
+}
+
+// The number of an alignment word, by its first letter (Left 1, Center 2, Right 3,
+// Justified 4); -1 when the first letter is none of those.
+int AlignmentNumber(const TextString& value) {
+  static constexpr char kInitials[] = "LCRJ";
+  const char initial = value.IsEmpty() ? 0 : value[0];
+  const char* at = initial == 0 ? nullptr : std::strchr(kInitials, ToAsciiUpper(initial));
+  return at == nullptr ? -1 : static_cast<int>(at - kInitials) + 1;
+}
+
 }  // namespace
 
 bool IsPolicyType(int type) { return type >= 1 && type <= 7; }
@@ -143,31 +157,38 @@ int Policy::TakeLine(ParseRequest& request) {
   return 1;
 }
 
+int Policy::ParseInteger(const ParseRequest& request) {
+  int read = -1;
+  if (!request.none && !request.value.ParseNumber('1', read)) return 0;  // no message of its own
+  if (!request.none && minimum_ < maximum_ && (read < minimum_ || read > maximum_)) {
+    if (!clampToRange_) {
+      Report(request.report, "POLICY: Ignored - Value " + TextString(read) + RangeText(), 10);
+      return 0;
+    }
+    const int bound = read < minimum_ ? minimum_ : maximum_;
+    Report(request.report,
+           "POLICY: Value " + TextString(read) + RangeText() + " - " + TextString(bound) + " used",
+           10);
+    read = bound;
+  }
+  number = read;
+  return 1;
+}
+
+TextString Policy::RangeText() const {
+  TextString range(" is outside allowed range (");
+  range += minimum_;
+  range += ":";
+  range += maximum_;
+  range += ")";
+  return range;
+}
+
 int Policy::ParseValue(ParseRequest& request) {
   const TextString& value = request.value;
   switch (type) {
-    case PolicyType::kInteger: {
-      int read = -1;
-      if (!request.none && !value.ParseNumber('1', read)) return 0;  // no message of its own
-      if (!request.none && minimum_ < maximum_ && (read < minimum_ || read > maximum_)) {
-        TextString range(" is outside allowed range (");
-        range += minimum_;
-        range += ":";
-        range += maximum_;
-        range += ")";
-        if (!clampToRange_) {
-          Report(request.report, "POLICY: Ignored - Value " + TextString(read) + range, 10);
-          return 0;
-        }
-        const int bound = read < minimum_ ? minimum_ : maximum_;
-        Report(request.report,
-               "POLICY: Value " + TextString(read) + range + " - " + TextString(bound) + " used",
-               10);
-        read = bound;
-      }
-      number = read;
-      return 1;
-    }
+    case PolicyType::kInteger:
+      return ParseInteger(request);
     case PolicyType::kYesNo:
       if (!request.yes && !request.no) {
         Report(request.report, "ERROR: Don't understand policy value : " + value, 10);
@@ -180,27 +201,18 @@ int Policy::ParseValue(ParseRequest& request) {
         Report(request.report, "ERROR: Don't understand policy value : " + value, 10);
         return 0;
       }
-      text = request.none ? TextString() : value;
+      text = GivenText(request);
       return 1;
     case PolicyType::kAlignment: {
-      if (request.none) {
-        number = 0;
-        return 1;
-      }
-      // Only the first letter counts: Left, Center, Right, Justified.
-      static constexpr char kInitials[] = "LCRJ";
-      const char initial = value.IsEmpty() ? 0 : value[0];
-      const char upper =
-          (initial >= 'a' && initial <= 'z') ? static_cast<char>(initial - 32) : initial;
-      const char* at = upper == 0 ? nullptr : std::strchr(kInitials, upper);
-      if (at == nullptr) return 0;
-      number = static_cast<int>(at - kInitials) + 1;
+      const int alignment = request.none ? 0 : AlignmentNumber(value);
+      if (alignment < 0) return 0;
+      number = alignment;
       return 1;
     }
     case PolicyType::kColour:
       // The colour is kept even when it is not a standard one; it just does not count as
       // set.
-      text = request.none ? TextString() : value;
+      text = GivenText(request);
       if (!IsHtmlColour(text)) {
         Report(request.report, "WARNING: \"" + value + "\" is not a standard HTML colour", 7);
         return 0;
@@ -211,7 +223,7 @@ int Policy::ParseValue(ParseRequest& request) {
         Report(request.report, "WARNING: \"" + value + "\" is not a valid font specification", 10);
         return 0;
       }
-      text = request.none ? TextString() : value;
+      text = GivenText(request);
       return 1;
     case PolicyType::kChoice: {
       const int position = request.none ? -1 : ChoicePosition(choices_, value);

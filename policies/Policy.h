@@ -103,6 +103,11 @@ class Policy {
  private:
   // Parses request.value by type; on success stores it and returns 1.
   int ParseValue(ParseRequest& request);
+  // ParseValue for an integer: a value outside the range is refused, or clamped with a
+  // report when the policy has bounds.
+  int ParseInteger(const ParseRequest& request);
+  // The tail of an out-of-range report: " is outside allowed range (min:max)".
+  TextString RangeText() const;
   // The kept value in an override report: " : 72", " : Yes", " : \"text\"".
   TextString ReportedValue() const;
   // Decides a program-set and updates the flags; returns 1 when the new value is to be

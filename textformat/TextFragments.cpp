@@ -225,9 +225,9 @@ TextString ExpandTag(const TextString& tag, const TextString& inner,
   if (SameWord(kind, "TEXT_HEADER")) {
     if (SameWord(item, "BOX_TOP")) return BoxEdge(width, '/', '\\');
     if (SameWord(item, "BOX_BOTTOM")) return BoxEdge(width, '\\', '/');
-    const std::string_view rest =
-        hasItem ? inner.View().substr(static_cast<size_t>(itemOffset + item.Length()))
-                : std::string_view();
+    const std::string_view rest = hasItem ? inner.View().substr(static_cast<size_t>(itemOffset) +
+                                                                static_cast<size_t>(item.Length()))
+                                          : std::string_view();
     TextString text;
     if (!HeaderItemText(item, rest, settings, text)) {
       Report(settings, "TAG ERROR: Unknown TEXT_HEADER tag type \"", tag);
