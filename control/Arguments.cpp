@@ -18,11 +18,7 @@ bool Exists(std::string_view path) {
 
 bool EndsWithNoCase(std::string_view word, std::string_view suffix) {
   if (word.size() < suffix.size()) return false;
-  const std::string_view tail = word.substr(word.size() - suffix.size());
-  for (size_t i = 0; i < suffix.size(); ++i) {
-    if (ToAsciiUpper(tail[i]) != ToAsciiUpper(suffix[i])) return false;
-  }
-  return true;
+  return EqualsIgnoringCase(word.substr(word.size() - suffix.size()), suffix);
 }
 
 // Whether `name` (without its slash) abbreviates OUTPUT, the one qualifier whose value may

@@ -20,8 +20,7 @@ bool IsRuleCharacter(char c) { return c == '-' || c == '=' || c == '_'; }
 int Columns(const TextString& text) { return DisplayWidth(text.View()); }
 
 bool SameText(const TextString& text, const char* word) {
-  return text.Length() == static_cast<int>(std::strlen(word)) &&
-         text.Equals(word, LetterCase::kIgnored, Blanks::kCount);
+  return text.Equals(word, LetterCase::kIgnored, Blanks::kCount);
 }
 
 // The item marker in exact case, either spelling.

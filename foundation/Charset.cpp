@@ -215,8 +215,7 @@ class HeadScanner {
 
   // "text/html; charset=koi8-r" gives "koi8-r".
   static std::string CharsetInContent(const std::string& content) {
-    std::string lower;
-    for (const char c : content) lower += ToAsciiLower(c);
+    const std::string lower = AsciiLowerCase(content);
     for (size_t at = lower.find("charset"); at != std::string::npos;
          at = lower.find("charset", at + 7)) {
       const std::optional<std::string_view> value = ValueAfterName(content, at + 7);
