@@ -419,7 +419,7 @@ void OutputPass::AddReferencesAndFragments(LineBuffer& body, std::vector<TextStr
     for (const TextString& line : footer) body.Add(line);
   }
   pass_.info.outputSizeText = OutputSizeText(body);
-  if (text) fragments_.Emit("TEXT_HEADER", header, Settings());
+  if (text && headerBox_) fragments_.Emit("TEXT_HEADER", header, Settings());
 }
 
 }  // namespace quorlex

@@ -69,6 +69,10 @@ class OutputPass {
     hasDate_ = true;
   }
 
+  // Whether a text output opens with the header box (TEXT_HEADER); on unless turned off.
+  // A document held in memory has no file name or date for it to show.
+  void SetHeaderBox(bool on) { headerBox_ = on; }
+
   // The first stage runs on a chunk of the input as soon as it holds more than this many
   // characters (200,000 unless set) and does not end inside a comment, script, style
   // sheet, head, template or svg element (OpenElementTracker). Tests and fuzzing set it
@@ -144,6 +148,7 @@ class OutputPass {
   int chunkLength_ = 200000;
   FragmentDate date_;
   bool hasDate_ = false;
+  bool headerBox_ = true;
 };
 
 // Writes the size of an output of `lines` as the header shows it: the total with thousands

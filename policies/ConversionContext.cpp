@@ -49,7 +49,9 @@ MessageSettings ConversionContext::Settings() const {
 }
 
 void ConversionContext::Message(const char* message, int level) {
-  if (run_ != nullptr) {
+  if (record_ != nullptr) {
+    record_->push_back({RecordedMessage::Kind::kMessage, level, message});
+  } else if (run_ != nullptr) {
     run_->Configure(Settings());
     run_->Message(message, level);
   } else if (GeneralYesNo(kDisplayMessages)) {
@@ -58,11 +60,23 @@ void ConversionContext::Message(const char* message, int level) {
 }
 
 void ConversionContext::Status(const char* message) {
-  if (run_ != nullptr) {
+  if (record_ != nullptr) {
+    record_->push_back({RecordedMessage::Kind::kStatus, 0, message});
+  } else if (run_ != nullptr) {
     run_->Configure(Settings());
     run_->Status(message);
   } else if (GeneralYesNo(kDisplayMessages)) {
     WriteLine(out_, message);
+  }
+}
+
+void ConversionContext::Replay(const MessageRecord& record) {
+  for (const RecordedMessage& message : record) {
+    if (message.kind == RecordedMessage::Kind::kStatus) {
+      Status(message.text.c_str());
+    } else {
+      Message(message.text.c_str(), message.level);
+    }
   }
 }
 

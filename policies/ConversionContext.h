@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "foundation/MessageChannel.h"
 #include "foundation/RunLog.h"
@@ -8,6 +10,15 @@
 #include "policies/TextCommands.h"
 
 namespace quorlex {
+
+// A message or status line a conversion reported, kept to be given out later.
+struct RecordedMessage {
+  enum class Kind { kMessage, kStatus };
+  Kind kind = Kind::kMessage;
+  int level = 10;  // of a message; status lines have none
+  std::string text;
+};
+using MessageRecord = std::vector<RecordedMessage>;
 
 // The settings one conversion works with: the program's de-tagging policy set (shared by
 // every context, so loading a policy file through any context changes it for all), this
@@ -42,6 +53,13 @@ class ConversionContext {
   // A status line, configured the same way; without a run it goes to the output stream
   // when "Display messages" is set.
   void Status(const char* message);
+  // While a record is set, messages and status lines are appended to it as they come,
+  // unfiltered, and go nowhere else (null: stop recording; not owned). A conversion on
+  // another thread records what it reports, to be given out in the run's order later.
+  void RecordInto(MessageRecord* record) { record_ = record; }
+  // Reports the recorded messages and status lines in their order, as Message and Status
+  // would have when they came.
+  void Replay(const MessageRecord& record);
   // Message, as a function to hand to code that reports.
   MessageFunction Reporter();
   // Where messages go without a run (standard output and error unless set; not owned).
@@ -74,6 +92,7 @@ class ConversionContext {
   PolicySet general_;
   TextCommandList textCommands_;
   RunLog* run_ = nullptr;
+  MessageRecord* record_ = nullptr;
   std::FILE* out_ = stdout;
   std::FILE* err_ = stderr;
 };

@@ -56,6 +56,27 @@ TEST(ConversionContext, ConfiguresTheRunFromItsPolicies) {
   EXPECT_EQ("INFO: first\nWARNING: level 2\n", err.Text());
 }
 
+TEST(ConversionContext, RecordsWhatItReportsAndReplaysItAsIfReportedThen) {
+  PolicySet policies = MakeDetaggingPolicies();
+  ConversionContext context(policies);
+  RunLog run;
+  CapturedStream out;
+  CapturedStream err;
+  run.Channel().SetStreams(out.Stream(), err.Stream());
+  run.Channel().display = 1;
+  context.SetRun(&run);
+  MessageRecord record;
+  context.RecordInto(&record);
+  context.Status("INFO: Reading input file a.htm");
+  context.Message("WARNING: first", 10);
+  context.Message("WARNING: hidden by level", 1);
+  context.RecordInto(nullptr);
+  EXPECT_EQ("", err.Text() + out.Text());
+  ASSERT_EQ(3U, record.size());
+  context.Replay(record);
+  EXPECT_EQ("WARNING: first\n", err.Text());
+}
+
 TEST(ConversionContext, TakesOverWhatTheOtherContextSet) {
   PolicySet policies = MakeDetaggingPolicies();
   ConversionContext base(policies);
