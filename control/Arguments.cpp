@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -86,13 +87,39 @@ void AddQualifierWord(Arguments& arguments, std::string_view word) {
   }
 }
 
+bool AllDigits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), IsAsciiDigit);
+}
+
+// The number of threads written as make takes it: "-j4", "-j 4", "--jobs 4" ("--jobs=4" is
+// an ordinary dash qualifier); "-j" or "--jobs" followed by no number asks for one thread
+// per core. Returns how many words it took (0: `word` is no such option).
+int TakeJobsOption(std::string_view word, const TextString* next, Arguments& arguments) {
+  const bool alone = word == "-j" || word == "--jobs";
+  if (!alone && !(word.starts_with("-j") && AllDigits(word.substr(2)))) return 0;
+  if (!alone) {
+    AddQualifier(arguments, QualifierText("JOBS", word.substr(2), true));
+    return 1;
+  }
+  if (next != nullptr && AllDigits(next->View())) {
+    AddQualifier(arguments, QualifierText("JOBS", next->View(), true));
+    return 2;
+  }
+  AddQualifier(arguments, QualifierText("JOBS", {}, false));
+  return 1;
+}
+
 }  // namespace
 
 Arguments ClassifyArguments(const std::vector<TextString>& words) {
   Arguments arguments;
-  for (const TextString& text : words) {
+  for (size_t i = 0; i < words.size(); ++i) {
+    const TextString& text = words[i];
     const std::string_view word = text.View();
-    if (word == "-") {
+    const TextString* next = i + 1 < words.size() ? &words[i + 1] : nullptr;
+    if (const int taken = TakeJobsOption(word, next, arguments); taken > 0) {
+      i += taken - 1;
+    } else if (word == "-") {
       arguments.standardInput = 1;
       arguments.fileSpecs.push_back(text);
     } else if (word == "-h" || word == "--help") {

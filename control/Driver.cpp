@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "control/Arguments.h"
 #include "control/Qualifiers.h"
@@ -30,13 +31,6 @@ bool HasStar(const TextString& text) { return text.CountChar('*') > 0; }
 bool SameNoCase(const TextString& a, const char* b) {
   return a.Length() == static_cast<int>(std::char_traits<char>::length(b)) &&
          a.Equals(b, LetterCase::kIgnored, Blanks::kCount);
-}
-
-bool CanRead(const TextString& path) {
-  std::FILE* file = std::fopen(path.Data(), "rb");
-  if (file == nullptr) return false;
-  std::fclose(file);
-  return true;
 }
 
 // A folder named as a specification stands for the HTML files in it.
@@ -297,50 +291,22 @@ int ProcessFileSpecs(SpecSource source, const TextString& specs, const TextStrin
 ConversionDriver::ConversionDriver(RunSettings& run, RunLog& log)
     : run_(run),
       log_(log),
-      detagging_(MakeDetaggingPolicies()),
-      base_(detagging_),
-      commandLine_(detagging_),
-      work_(detagging_),
+      commandLine_(policies_.Detagging()),
+      work_(policies_.Detagging()),
       pass_(work_) {
-  for (ConversionContext* context : {&base_, &commandLine_, &work_}) context->SetRun(&log_);
+  for (ConversionContext* context : {&policies_.Base(), &commandLine_, &work_}) {
+    context->SetRun(&log_);
+  }
   pass_.SetRunFiles(&files_);
   log_.SetRunFiles(&files_);
 }
 
-bool ConversionDriver::PolicyFileLoaded(const TextString& policyFile,
-                                        const TextString& inputFolder) const {
-  return policyFile.View() == loadedPolicyFile_.View() &&
-         (!policyUsedInputFolder_ || inputFolder.View() == loadedInputFolder_.View());
-}
-
 int ConversionDriver::UsePolicyFile(const TextString& policyFile, const TextString& inputFolder,
                                     const char* missingMessage) {
-  if (PolicyFileLoaded(policyFile, inputFolder)) return 1;
-  detagging_.ResetAll();
-  base_.Reset();
-  loadedPolicyFile_.Clear();
-  policySource_.Clear();
-  policyUsedInputFolder_ = false;
-  if (policyFile.IsEmpty()) return 1;
-  if (!CanRead(policyFile) || IsFolder(policyFile)) {
-    base_.Message((missingMessage + policyFile).Data(), 10);
-    return 0;
-  }
-  PolicyFileReader reader(base_);
-  reader.SetInputFolder(inputFolder);
-  reader.Read(policyFile, nullptr);
-  for (const TextString& file : reader.FilesRead()) files_.AddInput(file);
-  if (reader.FileRefused()) {
-    settingsFileRefused_ = true;
-    return 0;
-  }
-  loadedPolicyFile_ = policyFile;
-  policySource_ = policyFile;
-  loadedInputFolder_ = inputFolder;
-  policyUsedInputFolder_ = reader.DependsOnInputFolder();
-  run_.outputFormat =
-      detagging_.Find(kRemoveAllTags)->number ? OutputFormat::kText : OutputFormat::kHtml;
-  return 1;
+  const int used =
+      policies_.Use(policyFile, inputFolder, missingMessage, &files_, settingsFileRefused_);
+  run_.outputFormat = policies_.Format();
+  return used;
 }
 
 int ConversionDriver::LoadPolicies() {
@@ -355,20 +321,15 @@ int ConversionDriver::LoadPolicies() {
 
 void ConversionDriver::UsePolicies(const ConversionContext& policies,
                                    const TextString& policyFileName) {
-  detagging_ = policies.Detagging();
-  base_.Reset();
-  base_.TakeOver(policies, ConversionContext::Flags::kTakenToo);
-  loadedPolicyFile_.Clear();
-  policySource_ = policyFileName;
+  policies_.UseContext(policies, policyFileName);
   if (!policyFileName.IsEmpty()) files_.AddInput(policyFileName);
-  run_.outputFormat =
-      detagging_.Find(kRemoveAllTags)->number ? OutputFormat::kText : OutputFormat::kHtml;
+  run_.outputFormat = policies_.Format();
   ConfigureMessages();
 }
 
 void ConversionDriver::ConfigureMessages() {
   work_.Reset();
-  work_.TakeOver(base_, ConversionContext::Flags::kTakenToo);
+  work_.TakeOver(policies_.Base(), ConversionContext::Flags::kTakenToo);
   work_.TakeOver(commandLine_, ConversionContext::Flags::kTakenToo);
   // Messages before the first file (the queue's) are filtered as the policies say, and
   // reach the log, which opens only once the queue is known.
@@ -425,15 +386,16 @@ int ConversionDriver::ReadQueuedPolicyFiles() {
 }
 
 bool ConversionDriver::GivenByPolicyFile(int id) const {
-  return !commandLine_.General().Find(id)->valueSet && base_.General().Find(id)->valueSet;
+  return !commandLine_.General().Find(id)->valueSet &&
+         policies_.Base().General().Find(id)->valueSet;
 }
 
 int ConversionDriver::AcceptSideOutputName(int id, const char* extension, const char* what,
                                            TextString& name) {
   if (!GivenByPolicyFile(id)) return 1;
   if (!StaysBelowCurrentFolder(name)) {
-    const Policy* policy = base_.General().Find(id);
-    work_.Message(("ERROR: Policy file \"" + policySource_ + "\" may not name \"" + name +
+    const Policy* policy = policies_.Base().General().Find(id);
+    work_.Message(("ERROR: Policy file \"" + policies_.Source() + "\" may not name \"" + name +
                    "\" for " + policy->name + " - ignored")
                       .Data(),
                   10);
@@ -503,7 +465,7 @@ void ConversionDriver::GeneratePolicyFile(const TextString& inputPath) {
   policyFilesWritten_[std::string(path.View())] = text;
 }
 
-int ConversionDriver::ConvertFile(const QueueEntry& entry) {
+int ConversionDriver::ConvertFile(const QueueEntry& entry, PreparedFile* prepared) {
   // The policies of this file: its policy file, then the qualifiers; nothing of the file
   // before survives.
   lastOutput_.Clear();
@@ -513,7 +475,7 @@ int ConversionDriver::ConvertFile(const QueueEntry& entry) {
   SplitPath(entry.input, inputFolder, inputName, inputExtension);
   if (!UsePolicyFile(entry.policyFile, inputFolder, "ERROR: Can't find policy file ")) return 0;
   work_.Reset();
-  work_.TakeOver(base_, ConversionContext::Flags::kTakenToo);
+  work_.TakeOver(policies_.Base(), ConversionContext::Flags::kTakenToo);
   work_.TakeOver(commandLine_, ConversionContext::Flags::kTakenToo);
 
   TextString folder;
@@ -537,8 +499,11 @@ int ConversionDriver::ConvertFile(const QueueEntry& entry) {
   std::string text;
   pass_.SetInputStream(IsStandardInput(entry.input) ? standardInput_ : nullptr);
   pass_.SetMayOverwrite(run_.mayOverwrite != 0);
+  PreparedDocument* document =
+      prepared != nullptr && prepared->outputPath.View() == outputPath.View() ? &prepared->document
+                                                                              : nullptr;
   const PassResult result =
-      pass_.RunOutputPass(entry.input, outputPath, nullptr, toConsole ? &text : nullptr);
+      pass_.RunOutputPass(entry.input, outputPath, nullptr, toConsole ? &text : nullptr, document);
   pass_.SetInputStream(nullptr);
   if (!result.converted) {
     work_.Message("ERROR: Failed to complete output pass", 10);
@@ -552,10 +517,18 @@ int ConversionDriver::ConvertFile(const QueueEntry& entry) {
 RunResult ConversionDriver::ConvertQueue() {
   RunResult result;
   result.queued = static_cast<int>(run_.queue.size());
+  std::unique_ptr<LookAhead> ahead;
+  const int jobs =
+      run_.jobs > 0 ? run_.jobs : static_cast<int>(std::thread::hardware_concurrency());
+  if (jobs > 1 && run_.queue.size() > 1 && run_.outputPassWanted) {
+    ahead = std::make_unique<LookAhead>(run_, policies_, commandLine_, jobs);
+  }
   for (run_.queuePosition = 0; run_.queuePosition < run_.queue.size(); ++run_.queuePosition) {
     const QueueEntry& entry = run_.queue[run_.queuePosition];
     if (entry.input.IsEmpty()) break;
-    if (!ConvertFile(entry)) {
+    const std::unique_ptr<PreparedFile> prepared =
+        ahead != nullptr ? ahead->Take(run_.queuePosition) : nullptr;
+    if (!ConvertFile(entry, prepared.get())) {
       result.failed = 1;
       break;
     }
@@ -564,6 +537,7 @@ RunResult ConversionDriver::ConvertQueue() {
     if (result.firstOutput.IsEmpty()) result.firstOutput = lastOutput_;
     result.lastOutput = lastOutput_;
   }
+  ahead.reset();
   if (!log_.CloseLogFile()) ++run_.requestsFailed;
   log_.AnnounceCompletion();
   return result;

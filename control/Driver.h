@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "control/LookAhead.h"
+#include "control/QueuePolicies.h"
 #include "control/RunSettings.h"
 #include "engine/OutputPass.h"
 #include "foundation/RunFiles.h"
@@ -80,8 +82,10 @@ struct RunResult {
 
 // Runs a conversion: loads the policies, lists what the run reads, opens the log file,
 // walks the queue converting one file after the other (a failed file ends the walk), and
-// closes with the completion line. The program fills the queue between LoadPolicies and
-// StartRun.
+// closes with the completion line. With more than one job the files are converted ahead on
+// that many threads (LookAhead), and the walk reports and writes them in queue order as
+// before: the messages, the outputs and the end are those of the walk on one thread. The program
+// fills the queue between LoadPolicies and StartRun.
 //
 // Nothing the run writes replaces a file it reads or a file it wrote before: its queued
 // files, policy files with their includes and steering files are recorded before anything
@@ -124,9 +128,10 @@ class ConversionDriver {
   // Walks the queue and ends the run with the completion line.
   RunResult ConvertQueue();
 
-  // Converts one queued file into its output (a missing output folder is made first).
-  // Returns 1, or 0 when the conversion failed (reported).
-  int ConvertFile(const QueueEntry& entry);
+  // Converts one queued file into its output (a missing output folder is made first),
+  // taking the document from `prepared` when it was prepared for the output this file gets
+  // (may be null). Returns 1, or 0 when the conversion failed (reported).
+  int ConvertFile(const QueueEntry& entry, PreparedFile* prepared = nullptr);
 
   // The context with every policy for the file being converted.
   ConversionContext& WorkContext() { return work_; }
@@ -140,8 +145,6 @@ class ConversionDriver {
   // it cannot be read or was refused.
   int UsePolicyFile(const TextString& policyFile, const TextString& inputFolder,
                     const char* missingMessage);
-  // Whether the base context already holds `policyFile` as read for `inputFolder`.
-  bool PolicyFileLoaded(const TextString& policyFile, const TextString& inputFolder) const;
   // Reads the policy files of the queue aside, to record them with their includes and to
   // refuse the run when one of them is refused. Returns 0 then.
   int ReadQueuedPolicyFiles();
@@ -165,18 +168,13 @@ class ConversionDriver {
 
   RunSettings& run_;
   RunLog& log_;
-  PolicySet detagging_;
-  ConversionContext base_;
+  // The policies of the file being converted, as its policy file gives them.
+  QueuePolicies policies_;
   ConversionContext commandLine_;
   ConversionContext work_;
   // One pass for every file: its pattern lists are built once for each set of policies.
   OutputPass pass_;
   RunFiles files_;
-  TextString loadedPolicyFile_;
-  TextString loadedInputFolder_;
-  bool policyUsedInputFolder_ = false;
-  // The policy file the base context came from, as messages name it.
-  TextString policySource_;
   bool settingsFileRefused_ = false;
   std::FILE* standardInput_ = nullptr;
   std::function<void(std::string_view text)> consoleSink_;

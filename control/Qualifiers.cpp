@@ -1,5 +1,6 @@
 #include "control/Qualifiers.h"
 
+#include <charconv>
 #include <iterator>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,8 @@ constexpr Qualifier kTable[] = {
     {QualifierId::kTable, "/TABLE", 4, 0, "              Input file is plain text table"},
     {QualifierId::kTabbed, "/TABBED", 4, 0, "              Input file is tab-delimited table"},
     {QualifierId::kTags, "/TAGS", 3, 0, "                Generate debug tags in output"},
+    {QualifierId::kJobs, "/JOBS", 1, 1,
+     "=n              Convert on n threads (default: one per core)"},
 };
 
 constexpr bool TableIsInIdOrder() {
@@ -60,7 +63,7 @@ constexpr QualifierId kLookupOrder[] = {
     QualifierId::kDebug,   QualifierId::kDos,    QualifierId::kFrames, QualifierId::kIndex,
     QualifierId::kList,    QualifierId::kLinks,  QualifierId::kPolicy, QualifierId::kRtf,
     QualifierId::kRuleSet, QualifierId::kSimple, QualifierId::kSilent, QualifierId::kComma,
-    QualifierId::kTabbed,  QualifierId::kTable,  QualifierId::kTags,
+    QualifierId::kTabbed,  QualifierId::kTable,  QualifierId::kTags,   QualifierId::kJobs,
 };
 
 // The order of the help text, which lists only the offered ones of these.
@@ -68,11 +71,14 @@ constexpr QualifierId kHelpOrder[] = {
     QualifierId::kComma,  QualifierId::kConsole, QualifierId::kContents, QualifierId::kCu,
     QualifierId::kCtxIn,  QualifierId::kCtxOut,  QualifierId::kDebug,    QualifierId::kDos,
     QualifierId::kFrames, QualifierId::kHelp,    QualifierId::kHtml,     QualifierId::kIndex,
-    QualifierId::kLog,    QualifierId::kList,    QualifierId::kLinks,    QualifierId::kOutput,
-    QualifierId::kPolicy, QualifierId::kRtf,     QualifierId::kRuleSet,  QualifierId::kSilent,
-    QualifierId::kSimple, QualifierId::kTags,    QualifierId::kTable,    QualifierId::kTabbed,
-    QualifierId::kTocOut,
+    QualifierId::kJobs,   QualifierId::kLog,     QualifierId::kList,     QualifierId::kLinks,
+    QualifierId::kOutput, QualifierId::kPolicy,  QualifierId::kRtf,      QualifierId::kRuleSet,
+    QualifierId::kSilent, QualifierId::kSimple,  QualifierId::kTags,     QualifierId::kTable,
+    QualifierId::kTabbed, QualifierId::kTocOut,
 };
+
+// The most threads a run converts on.
+constexpr int kMaxJobs = 256;
 
 constexpr const char* kDefaultLogName = "Pellomar.log";
 constexpr const char* kDefaultLinksName = "FoundLinks.txt";
@@ -271,6 +277,27 @@ void ApplyContextIn(const Qualifier& qualifier, const TextString& value, RunSett
   run.contextToLoad = value;
 }
 
+// The number of threads, from 1 to kMaxJobs; without a value, one for each core (0).
+void ApplyJobs(const Qualifier& qualifier, const TextString& value, RunSettings& run, RunLog& log) {
+  run.jobs = 0;
+  if (value.IsEmpty()) return;
+  const std::string_view digits = value.View();
+  int jobs = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), jobs);
+  if (error == std::errc() && end == digits.data() + digits.size() && jobs >= 1 &&
+      jobs <= kMaxJobs) {
+    run.jobs = jobs;
+    return;
+  }
+  TextString message("Value of ");
+  message += qualifier.fullForm;
+  message += " must be a number from 1 to ";
+  message += kMaxJobs;
+  message += " - one thread per core used";
+  log.RunMessage(message.Data());
+  ++run.requestsFailed;
+}
+
 // Stores a file specification given as a value; without one nothing changes.
 void AssignIfGiven(FileSpecification& spec, const TextString& value) {
   if (!value.IsEmpty()) spec.Assign(value);
@@ -357,6 +384,9 @@ void Apply(const Qualifier& qualifier, const TextString& value, RunSettings& run
       return;
     case QualifierId::kTags:
       run.debugTags = 1;
+      return;
+    case QualifierId::kJobs:
+      ApplyJobs(qualifier, value, run, log);
       return;
   }
 }

@@ -17,7 +17,7 @@ namespace quorlex {
 inline constexpr char kQualifierChar = '/';
 
 // Every qualifier, in the order of the table. Those of the text-to-HTML analysis are
-// recognised and stored in the run's settings, but only six are offered to the user.
+// recognised and stored in the run's settings, but not offered to the user.
 enum class QualifierId {
   kQuestionMark,  // "/?", the other way of asking for help
   kHelp,
@@ -45,6 +45,7 @@ enum class QualifierId {
   kTable,
   kTabbed,
   kTags,
+  kJobs,
 };
 
 // One qualifier. The full form is the slash and the upper-case name ("/LOG"); the short
@@ -64,7 +65,7 @@ struct Qualifier {
   int ShortestLength() const { return minLength + 1; }
 };
 
-// The table of every qualifier, in QualifierId order. CONSOLE, HELP, LOG, OUTPUT, POLICY
+// The table of every qualifier, in QualifierId order. CONSOLE, HELP, JOBS, LOG, OUTPUT, POLICY
 // and SILENT are offered; the others are not.
 std::span<const Qualifier> QualifierTable();
 // The table entry of `id`.

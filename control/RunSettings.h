@@ -45,6 +45,9 @@ struct RunSettings {
   int generatePolicyFile = 0;
   TextString generatedPolicyName;
   int silent = 0;
+  // How many threads convert the files of the queue (0: one for each core the machine
+  // has). The run shows and writes the same with any number.
+  int jobs = 0;
 
   // The qualifiers of the text-to-HTML analysis: recognised and stored, not used here.
   int inputIsHtml = 0;

@@ -133,7 +133,7 @@ FragmentSettings OutputPass::Settings() const {
 
 PassResult OutputPass::RunOutputPass(const TextString& inputPath, const TextString& outputPath,
                                      const std::vector<TextString>* memorySource,
-                                     std::string* outputText) {
+                                     std::string* outputText, PreparedDocument* prepared) {
   StartPass();
   PassResult result;
   NameFiles(inputPath, outputPath, result);
@@ -142,9 +142,15 @@ PassResult OutputPass::RunOutputPass(const TextString& inputPath, const TextStri
   const TextString* ownInput = fromFile && mayOverwrite_ ? &inputPath : nullptr;
   if (toFile && !OutputMayTakeName(inputPath, outputPath, fromFile, ownInput)) return result;
 
-  TextString text;
-  if (!Convert(inputPath, memorySource, text)) return result;
-  result.unicodeText = pass_.encoding.unicodeTextProduced;
+  PreparedDocument convertedHere;
+  PreparedDocument& document = prepared != nullptr ? *prepared : convertedHere;
+  if (prepared != nullptr) {
+    context_.Replay(document.reading);
+  } else {
+    Convert(inputPath, memorySource, document);
+  }
+  if (!document.read) return result;
+  result.unicodeText = document.unicodeText;
 
   ASCIIFile out;
   if (toFile && !out.OpenWriteWhole(outputPath.Data(), ASCIIFile::Mode::kText)) {
@@ -152,22 +158,42 @@ PassResult OutputPass::RunOutputPass(const TextString& inputPath, const TextStri
     return result;
   }
   const bool mark = AnnounceOutput(outputPath, toFile, result.unicodeText);
-
-  // The lines laid out, then the URL table, the footer and the header box.
-  LineBuffer body;
-  LayOut(text, body);
-  text = TextString();  // laid out: its memory goes back before the output is written
-  std::vector<TextString> header;
-  AddReferencesAndFragments(body, header);
-  pass_.blocks.Clear();
+  if (prepared != nullptr) {
+    context_.Replay(document.layingOut);
+  } else {
+    LayOutDocument(document);
+  }
 
   // Written whole, or not at all.
   const OutputTarget target{toFile ? &out : nullptr, outputText};
-  const bool written = WriteOutput(header, body, mark, target);
+  const bool written = WriteOutput(document.header, document.body, mark, target);
   if (toFile && !CommitOutput(out, outputPath, ownInput, written)) return result;
   result.converted = 1;
   if (toFile) result.outputFile = outputPath;
   return result;
+}
+
+PreparedDocument OutputPass::Prepare(const TextString& inputPath, const TextString& outputPath) {
+  StartPass();
+  PassResult names;
+  NameFiles(inputPath, outputPath, names);
+  PreparedDocument document;
+  context_.RecordInto(&document.reading);
+  Convert(inputPath, nullptr, document);
+  if (document.read) {
+    context_.RecordInto(&document.layingOut);
+    LayOutDocument(document);
+  }
+  context_.RecordInto(nullptr);
+  return document;
+}
+
+void OutputPass::LayOutDocument(PreparedDocument& document) {
+  // The lines laid out, then the URL table, the footer and the header box.
+  LayOut(document.converted, document.body);
+  document.converted = TextString();  // laid out: its memory goes back before the output is written
+  AddReferencesAndFragments(document.body, document.header);
+  pass_.blocks.Clear();
 }
 
 void OutputPass::StartPass() {
@@ -204,10 +230,11 @@ int OutputPass::OutputMayTakeName(const TextString& inputPath, const TextString&
   return MayWrite(outputPath, ownInput);
 }
 
-int OutputPass::Convert(const TextString& inputPath, const std::vector<TextString>* memorySource,
-                        TextString& text) {
+void OutputPass::Convert(const TextString& inputPath, const std::vector<TextString>* memorySource,
+                         PreparedDocument& document) {
   BuildPatternLists(pass_);
-  if (!ReadInput(inputPath, memorySource, text)) return 0;
+  TextString& text = document.converted;
+  if (!ReadInput(inputPath, memorySource, text)) return;
   RunSecondStage(pass_, text);
   // The second stage notes a character beyond ASCII in the text; the header and the URL
   // table hold text of their own.
@@ -215,7 +242,8 @@ int OutputPass::Convert(const TextString& inputPath, const std::vector<TextStrin
       TitleOrUrlsBeyondAscii()) {
     pass_.encoding.unicodeTextProduced = true;
   }
-  return 1;
+  document.read = 1;
+  document.unicodeText = pass_.encoding.unicodeTextProduced;
 }
 
 bool OutputPass::AnnounceOutput(const TextString& outputPath, bool toFile, bool unicodeText) {

@@ -32,6 +32,21 @@ struct PassResult {
   bool unicodeText = false;
 };
 
+// The part of a pass that needs only the input, the policies and the file names: the
+// document read, converted and laid out, and what the pass reported meanwhile, in two
+// parts, for the output file is opened (and announced) between them. Made on another
+// thread, it lets a run convert files ahead while it writes them in order.
+struct PreparedDocument {
+  // 0 when the input could not be read or was too large (`reading` says why).
+  int read = 0;
+  bool unicodeText = false;
+  MessageRecord reading;    // while reading and converting
+  MessageRecord layingOut;  // while laying out and adding the URL table and fragments
+  TextString converted;     // the text converted, until it is laid out
+  std::vector<TextString> header;
+  LineBuffer body;
+};
+
 // Converts one HTML file into one text or HTML file: reads the input line by line (text
 // fragment definitions captured, other lines gathered into chunks of about 200,000
 // characters for the first stage), runs the second stage on the whole text, lays the lines
@@ -49,9 +64,17 @@ class OutputPass {
   // larger than kMaxInputBytes once decoded, the output would overwrite the input or
   // another file of the run, the output cannot be written). A failed pass leaves any
   // earlier output as it was.
+  //
+  // With `prepared` (made by Prepare for the same input, output and policies) the pass
+  // takes the document from it and reports what was recorded there at the points where it
+  // would have reported it, so the run sees what converting the file here would have shown.
   [[nodiscard]] PassResult RunOutputPass(const TextString& inputPath, const TextString& outputPath,
                                          const std::vector<TextString>* memorySource,
-                                         std::string* outputText);
+                                         std::string* outputText,
+                                         PreparedDocument* prepared = nullptr);
+  // Reads, converts and lays out the file at `inputPath` for an output at `outputPath`,
+  // recording what it reports instead of reporting it. Writes nothing.
+  [[nodiscard]] PreparedDocument Prepare(const TextString& inputPath, const TextString& outputPath);
 
   // "May overwrite the input files": when set, the output may take the input's name and
   // replace it (the input has been read whole by then).
@@ -98,10 +121,14 @@ class OutputPass {
   // any other file the run reads or has written. Reports a refusal.
   int OutputMayTakeName(const TextString& inputPath, const TextString& outputPath, bool fromFile,
                         const TextString* ownInput);
-  // Reads the input, runs the first stage per chunk and the second stage on the whole text,
-  // and notes whether the output will hold text beyond ASCII. Returns 0 after reporting.
-  int Convert(const TextString& inputPath, const std::vector<TextString>* memorySource,
-              TextString& text);
+  // Reads the input, runs the first stage per chunk and the second stage on the whole text
+  // into document.converted, and notes whether the output will hold text beyond ASCII.
+  // Leaves document.read 0 after reporting why the input was not read.
+  void Convert(const TextString& inputPath, const std::vector<TextString>* memorySource,
+               PreparedDocument& document);
+  // Lays out the converted text into the body and adds the URL table, the footer and the
+  // header box.
+  void LayOutDocument(PreparedDocument& document);
   // Says which file the output goes to (when `toFile`) and whether a Unicode text file
   // starts with the UTF-8 mark ("Unicode marker"). Returns whether it does.
   bool AnnounceOutput(const TextString& outputPath, bool toFile, bool unicodeText);

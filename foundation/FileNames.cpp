@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -182,6 +183,13 @@ int FileNameMatcher::Matches(const TextString& fileName) {
 bool IsFolder(const TextString& path) {
   struct stat info {};
   return stat(path.Data(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool CanRead(const TextString& path) {
+  std::FILE* file = std::fopen(path.Data(), "rb");
+  if (file == nullptr) return false;
+  std::fclose(file);
+  return true;
 }
 
 bool IsSameFile(const TextString& a, const TextString& b) {

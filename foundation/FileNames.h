@@ -32,6 +32,8 @@ void ResolvePath(const TextString& baseFolder, const TextString& path, TextStrin
 [[nodiscard]] bool StaysBelowCurrentFolder(const TextString& name);
 // Whether `path` names an existing folder (links followed).
 [[nodiscard]] bool IsFolder(const TextString& path);
+// Whether the file at `path` opens for reading.
+[[nodiscard]] bool CanRead(const TextString& path);
 // Whether two paths name the very same existing file (same device and inode, links
 // followed), whatever their spelling.
 [[nodiscard]] bool IsSameFile(const TextString& a, const TextString& b);

@@ -72,6 +72,27 @@ TEST(ClassifyArguments, SortsWordsIntoQualifiersFilesAndTheRest) {
   EXPECT_EQ(0, arguments.version);
 }
 
+TEST(ClassifyArguments, TakesTheNumberOfThreadsAsMakeDoes) {
+  const struct {
+    std::vector<TextString> words;
+    const char* qualifiers;
+    size_t files;
+  } kCases[] = {
+      {{"-j4", "a.htm"}, "/JOBS=4", 1},
+      {{"-j", "3", "a.htm"}, "/JOBS=3", 1},
+      {{"--jobs", "2", "a.htm"}, "/JOBS=2", 1},
+      {{"--jobs=2", "a.htm"}, "/jobs=2", 1},
+      {{"-j", "a.htm"}, "/JOBS", 1},  // no number follows: one thread per core
+      {{"a.htm", "-j"}, "/JOBS", 1},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.qualifiers);
+    const Arguments arguments = ClassifyArguments(c.words);
+    EXPECT_EQ(c.qualifiers, arguments.qualifierLine.View());
+    EXPECT_EQ(c.files, arguments.fileSpecs.size());
+  }
+}
+
 // Dash words name files in the current folder; "/qx=1-.../page.htm" needs a folder at the
 // root, which only root may make. The fixed option words keep their meaning.
 TEST(ClassifyArguments, AnExistingPathIsNeverAQualifier) {

@@ -21,6 +21,7 @@ const char kHelp[] =
     "Recognised qualifiers include\n"
     "   /CONSOLE             Write output direct to console\n"
     "   /HELP                Display this useful list of commands (\"/?\" also works)\n"
+    "   /JOBS=n              Convert on n threads (default: one per core)\n"
     "   /LOG[=filename]      Generate a .log file\n"
     "   /OUTPUT[=filespec]   Filespec for output file(s)\n"
     "   /POLICY[=filename]   Document policies used in a .pol file\n"
@@ -95,6 +96,7 @@ class QualifiersTest : public ::testing::Test {
     flag("table", run_.textTable);
     flag("tabbed", run_.tabTable);
     flag("tags", run_.debugTags);
+    if (run_.jobs != 0) s += "jobs=" + std::to_string(run_.jobs) + " ";
     flag("quiet", !log_->consoleEcho);
     text("pol", run_.policyFile);
     for (const TextString& file : run_.fileSpecs) text("file", file);
@@ -175,6 +177,16 @@ TEST_F(QualifiersTest, FillsSettingsAndReportsWhatItCannotTake) {
        "policy policyName=used.pol pol=Rules.POL file=a.htm file=b.HTM file=*.txt",
        {}},
       {"slash at the end", "a.htm /", "file=a.htm", {std::string(kUnrecognised) + "/ "}},
+      {"threads", "/JOBS=12", "jobs=12", {}},
+      {"threads: one per core", "/JOBS", "", {}},
+      {"threads out of range",
+       "/JOBS=257",
+       "",
+       {"Value of /JOBS must be a number from 1 to 256 - one thread per core used"}},
+      {"threads not a number",
+       "/JOBS=2x",
+       "",
+       {"Value of /JOBS must be a number from 1 to 256 - one thread per core used"}},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -216,6 +228,7 @@ TEST_F(QualifiersTest, AcceptsEveryQualifierDownToItsShortFormButNoShorter) {
       {"/TABL", "", "table"},
       {"/TABB", "", "tabbed"},
       {"/TAG", "", "tags"},
+      {"/J", "=2", "jobs=2"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.shortest);

@@ -27,6 +27,7 @@ TEST_F(CliTest, PrintsTheHelpTextForEverySpellingOfHelp) {
       "Recognised qualifiers include\n"
       "   /CONSOLE             Write output direct to console\n"
       "   /HELP                Display this useful list of commands (\"/?\" also works)\n"
+      "   /JOBS=n              Convert on n threads (default: one per core)\n"
       "   /LOG[=filename]      Generate a .log file\n"
       "   /OUTPUT[=filespec]   Filespec for output file(s)\n"
       "   /POLICY[=filename]   Document policies used in a .pol file\n"
