@@ -7,6 +7,7 @@
 
 #include "control/Driver.h"
 #include "foundation/FileNames.h"
+#include "foundation/WholeFileWriter.h"
 
 namespace quorlex {
 namespace {
@@ -159,6 +160,8 @@ LookAhead::Job* LookAhead::NextUntaken() {
 }
 
 void LookAhead::Work() {
+  // An interrupt is handled by the run's thread, which writes the files.
+  HoldEndingSignalsInThisThread();
   Engine engine;
   std::unique_lock lock(mutex_);
   for (;;) {

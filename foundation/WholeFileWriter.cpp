@@ -325,6 +325,11 @@ void RemoveTemporaryFilesOnInterrupt() {
   }
 }
 
+void HoldEndingSignalsInThisThread() {
+  const sigset_t held = EndingSignals();
+  pthread_sigmask(SIG_BLOCK, &held, nullptr);
+}
+
 WholeFileWriter::~WholeFileWriter() { Abandon(); }
 
 int WholeFileWriter::Open(const char* path, SymbolicLinks links) {

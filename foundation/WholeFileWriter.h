@@ -110,6 +110,12 @@ bool FileChangedByWriting(const char* path, struct stat& changed);
 // with ignored (SIGHUP under nohup) stays ignored. For programs, once at the start.
 void RemoveTemporaryFilesOnInterrupt();
 
+// Holds the signals that end a program back in the calling thread for as long as it runs.
+// A thread that helps a run without writing files (a worker converting ahead) calls it
+// first, so that those signals are handled by a thread that writes, which holds them back
+// while a temporary file and the list of them change together.
+void HoldEndingSignalsInThisThread();
+
 // True when `name` (a file name without folder) has the form of a writer's temporary file,
 // ".<name>.qxtmp-<host>-<pid>-<random>", or ".<name>.tmp-<pid>-<attempt>" as earlier
 // versions named them: the file of a write still in progress (such as this run's log) or the
