@@ -66,9 +66,14 @@ ours() {
   echo
   echo "| run | wall s | MB/s | peak RSS MB |"
   echo "| --- | ---: | ---: | ---: |"
-  read -r wall rss < <(timed "$RESULTS_DIR/ours/tree.time" "$Q" -r "$CORPUS_DIR/real" /CONSOLE)
+  # One thread, as the peers run; then on every core.
+  read -r wall rss < <(timed "$RESULTS_DIR/ours/tree.time" "$Q" -j1 -r "$CORPUS_DIR/real" /CONSOLE)
   echo "$wall" > "$RESULTS_DIR/ours/tree.wall"
-  echo "| whole corpus, one run (a folder with sub-folders, $n files, $(mb "$bytes") MB) | $wall | $(div "$(mb "$bytes")" "$wall") | $rss |"
+  echo "| whole corpus, one run, one thread (-j1; a folder with sub-folders, $n files, $(mb "$bytes") MB) | $wall | $(div "$(mb "$bytes")" "$wall") | $rss |"
+  local cores
+  cores=$(nproc)
+  read -r wall rss < <(timed "$RESULTS_DIR/ours/tree-j.time" "$Q" "-j$cores" -r "$CORPUS_DIR/real" /CONSOLE)
+  echo "| whole corpus, one run, $cores threads (-j$cores) | $wall | $(div "$(mb "$bytes")" "$wall") | $rss |"
   wall=$(per_file "$Q" /CONSOLE)
   echo "$wall" > "$RESULTS_DIR/ours/loop.wall"
   echo "| whole corpus, one process per file | $wall | $(div "$(mb "$bytes")" "$wall") | - |"
