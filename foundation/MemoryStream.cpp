@@ -36,7 +36,8 @@ StreamHandle MemoryStream(std::string_view prefix, std::string_view text) {
   functions.read = ReadPieces;
   functions.close = ClosePieces;
   StreamHandle stream(fopencookie(pieces.get(), "r", functions));
-  if (stream != nullptr) pieces.release();
+  // From here the stream owns the pieces: closing it frees them.
+  if (stream != nullptr) static_cast<void>(pieces.release());
   return stream;
 }
 
