@@ -87,7 +87,7 @@ class QUORLEX_API Converter {
   // The policies of the policy file at `path`, with its include files.
   static Converter FromPolicyFile(const std::string& path, Options options = {});
   // The default policies with these set, each by its name and value as a policy file
-  // writes them: {{"Target Page width", "60"}, {"Parse tables", "No"}}.
+  // writes them: {{"Target Page width", "60"}, {"Attempt to parse tables", "No"}}.
   static Converter FromPolicies(const std::vector<std::pair<std::string, std::string>>& nameValue,
                                 Options options = {});
 
