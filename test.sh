@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Quorlex and runs every test twice: once in a normal build (build/), once with
-# AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/). Checks the style
+# AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/); the threads tests run a
+# third time under ThreadSanitizer (build-tsan/). Checks the style
 # (scripts/check-style.sh) and that a Release build has no warnings (build-werror/).
 # Installs what is missing on a Debian machine first. Exits non-zero on the first failure.
 set -euo pipefail
@@ -53,6 +54,15 @@ fi
 # The sanitizer build leaves out the benchmarks: they only measure speed.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_build build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUORLEX_SANITIZE=ON -DQUORLEX_BUILD_BENCH=OFF
+# ThreadSanitizer watches conversions running on many threads at once: only the program
+# of tests/threads is built (build-tsan/), and only its tests run.
+echo "==> configuring build-tsan (ThreadSanitizer)"
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORLEX_WERROR=ON -DQUORLEX_TSAN=ON \
+  -DQUORLEX_BUILD_FRONTEND=OFF -DQUORLEX_BUILD_BENCH=OFF
+echo "==> building build-tsan (thread_tests)"
+cmake --build build-tsan --parallel "$jobs" --target thread_tests
+echo "==> testing build-tsan (thread_tests)"
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -L threads --output-on-failure
 # The fuzz targets, a few seconds each, when clang and its fuzzer runtime are installed
 # (install_fuzzing_deps in scripts/install-deps.sh); their saved inputs were replayed above
 # in both builds either way.
@@ -62,4 +72,4 @@ if fuzzing_available; then
 else
   echo "==> clang's fuzzer runtime is not installed: the fuzz targets did not run"
 fi
-echo "==> all tests passed (normal and sanitizer builds)"
+echo "==> all tests passed (normal, sanitizer and thread sanitizer builds)"

@@ -1,14 +1,28 @@
 # Sourced by the benchmark scripts.
 
+# Builds the target $3 (Release) in the folder $2 of the repository at $1, the further
+# arguments being cmake options.
+release_build() {
+  local repo=$1 folder=$2 target=$3
+  shift 3
+  echo "==> building $target (Release) in $folder/" >&2
+  cmake -S "$repo" -B "$repo/$folder" -DCMAKE_BUILD_TYPE=Release -DQUORLEX_BUILD_TESTS=OFF \
+    -DQUORLEX_BUILD_FRONTEND=OFF "$@" >/dev/null &&
+    cmake --build "$repo/$folder" --parallel "$(nproc)" --target "$target" >/dev/null ||
+    { echo "build failed" >&2; return 1; }
+}
+
 # Builds a Release quorlexrun in build-release/ of the repository at $1 and prints its path.
 release_quorlexrun() {
-  local repo=$1
-  echo "==> building quorlexrun (Release) in build-release/" >&2
-  cmake -S "$repo" -B "$repo/build-release" -DCMAKE_BUILD_TYPE=Release -DQUORLEX_BUILD_TESTS=OFF \
-    -DQUORLEX_BUILD_BENCH=OFF -DQUORLEX_BUILD_FRONTEND=OFF >/dev/null &&
-    cmake --build "$repo/build-release" --parallel "$(nproc)" --target quorlexrun >/dev/null ||
-    { echo "build failed" >&2; return 1; }
-  echo "$repo/build-release/apps/quorlexrun"
+  release_build "$1" build-release quorlexrun -DQUORLEX_BUILD_BENCH=OFF &&
+    echo "$1/build-release/apps/quorlexrun"
+}
+
+# Builds a Release api_bench (the library converting from memory) in build-release-api/ of
+# the repository at $1 and prints its path. It needs Google Benchmark, as bench/ does.
+release_api_bench() {
+  release_build "$1" build-release-api api_bench -DQUORLEX_BUILD_BENCH=ON &&
+    echo "$1/build-release-api/bench/api_bench"
 }
 
 # Runs a command, its output thrown away, and sets `seconds` (wall), `kilobytes` (peak

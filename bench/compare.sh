@@ -12,6 +12,7 @@
 #   PEERS         peers to time (default: those of peers.sh that are installed)
 #   RUNS          timed runs per big file (default 3); medians are quoted
 #   SIZES         big files (default "1M 8M 64M")
+#   API_TIMES     conversions of big-1M from memory through the library (default 1000)
 #   RESULTS_DIR   where raw timings go (default: a new temporary folder)
 #
 # Needs: cmake, g++, GNU time, hyperfine, python3. The peers are installed as peers.sh
@@ -26,6 +27,7 @@ CORPUS_DIR=${CORPUS_DIR:-$(cd "$repo/.." && pwd)/corpus}
 PEERS_SCRIPT=${PEERS_SCRIPT:-$(cd "$repo/.." && pwd)/shared/bench/peers.sh}
 RUNS=${RUNS:-3}
 SIZES=${SIZES:-"1M 8M 64M"}
+API_TIMES=${API_TIMES:-1000}
 RESULTS_DIR=${RESULTS_DIR:-$(mktemp -d)}
 GNU_TIME=$(type -P time) || { echo "GNU time is needed (apt-get install time)" >&2; exit 1; }
 command -v hyperfine >/dev/null || { echo "hyperfine is needed (apt-get install hyperfine)" >&2; exit 1; }
@@ -39,6 +41,7 @@ corpus_bytes() { (cd "$CORPUS_DIR" && xargs -d '\n' stat -c %s < real.list) | aw
 
 build() {
   Q=$(release_quorlexrun "$repo") || exit 1
+  API=$(release_api_bench "$repo") || exit 1
 }
 
 # Wall seconds and peak RSS (MB) of one command, its output thrown away.
@@ -91,7 +94,26 @@ ours() {
     echo "$wall" > "$RESULTS_DIR/ours/$sz.wall"
     echo "| big-$sz (median of $RUNS) | $wall | $(div "$(mb "$bytes")" "$wall") | $rss |"
   done
+  library
   echo
+}
+
+# The library converting big-1M from memory API_TIMES times in one process (no process
+# start, no file), per conversion, and its time per MB against quorlexrun's for the page.
+library() {
+  local f="$CORPUS_DIR/big/big-1M.html" bytes line seconds rss per ratio
+  [ -f "$f" ] || return 0
+  bytes=$(stat -c %s "$f")
+  line=$("$GNU_TIME" -f '%M' -o "$RESULTS_DIR/ours/api.time" "$API" "$f" "$API_TIMES") ||
+    { echo "| big-1M through the library | failed | - | - |"; return; }
+  echo "$line" > "$RESULTS_DIR/ours/api.out"
+  seconds=$(awk '{for (i = 1; i < NF; i++) if ($(i+1) == "s,") print $i}' <<< "$line")
+  rss=$(awk '{printf "%.0f", $1/1024}' "$RESULTS_DIR/ours/api.time")
+  per=$(awk -v s="$seconds" -v n="$API_TIMES" 'BEGIN{printf "%.4f", s/n}')
+  echo "| big-1M through the library, from memory (mean of $API_TIMES in one process) | $per | $(div "$(mb "$bytes")" "$per") | $rss |"
+  [ -f "$RESULTS_DIR/ours/1M.wall" ] || return 0
+  ratio=$(awk -v a="$per" -v b="$(cat "$RESULTS_DIR/ours/1M.wall")" 'BEGIN{printf "%.2f", a/b}')
+  echo "| (the library's time per MB / quorlexrun's, big-1M) | ${ratio}x | | |"
 }
 
 installed_peers() {

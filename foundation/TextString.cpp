@@ -607,6 +607,8 @@ int BlanksAtGap(int gap, int gaps, int added, int extra, bool leansRight) {
 
 }  // namespace
 
+void ResetJustifyDirection() { justifyLeansRight = true; }
+
 int TextString::Justify(int width) {
   justifyLeansRight = !justifyLeansRight;  // flips whatever this call's outcome
   const bool leansRight = justifyLeansRight;

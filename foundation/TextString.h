@@ -281,6 +281,10 @@ class TextString {
   int capacity;
 };
 
+// Makes the next Justify on this thread lean left, as the first one of a thread does: a
+// conversion that must not depend on what the thread justified before starts with it.
+void ResetJustifyDirection();
+
 // Ends the program when memory runs out, or a text would pass what a 32-bit length can
 // count (memory exhaustion ends a run; nothing can go on without the text): calls the
 // new-handler the program installed (which may say so), then aborts.

@@ -201,13 +201,17 @@ int ParsePolicyLine(ConversionContext& context, const TextString& line, int repo
   return request.accepted ? 0 : 2;
 }
 
-int PolicyFileReader::Read(const TextString& path, TextString* errorText) {
+void PolicyFileReader::StartRead() {
   ++context_.readNumber;
   allTaken_ = 1;
   refused_ = false;
   dependsOnInputFolder_ = false;
   filesRead_.clear();
   lastError_.Clear();
+}
+
+int PolicyFileReader::Read(const TextString& path, TextString* errorText) {
+  StartRead();
   ASCIIFile probe;
   if (!probe.OpenRead(path.Data())) {
     lastError_ = "Can't find policy file \"" + path + "\"";
@@ -232,9 +236,21 @@ int PolicyFileReader::OpenToRead(ASCIIFile& file, const TextString& path) {
   return 1;
 }
 
+int PolicyFileReader::ReadStream(std::FILE* stream, const TextString& name) {
+  StartRead();
+  ASCIIFile file;
+  file.OpenReadStream(stream, name.Data());
+  file.SetReadLimit(kMaxSettingsFileBytes);
+  ReadLines(file, name, 0);
+  return allTaken_;
+}
+
 void PolicyFileReader::ReadFile(const TextString& path, int depth) {
   ASCIIFile file;
-  if (!OpenToRead(file, path)) return;
+  if (OpenToRead(file, path)) ReadLines(file, path, depth);
+}
+
+void PolicyFileReader::ReadLines(ASCIIFile& file, const TextString& path, int depth) {
   TextString folder;
   TextString name;
   TextString extension;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,11 @@ class PolicyFileReader {
   // CheckSettingsFile says) and reading stops there: FileRefused() tells.
   int Read(const TextString& path, TextString* errorText);
 
+  // Reads policy lines from `stream` (not owned, not closed) as Read reads a file called
+  // `name`: its includes are looked for beside that name (in the current folder when it has
+  // no folder). Returns as Read does.
+  int ReadStream(std::FILE* stream, const TextString& name);
+
   // Whether the last Read stopped at a refused file.
   bool FileRefused() const { return refused_; }
   // The files the last Read read: the policy file, its includes and the files it switched
@@ -46,8 +52,12 @@ class PolicyFileReader {
   bool DependsOnInputFolder() const { return dependsOnInputFolder_; }
 
  private:
+  // Forgets what the last read found.
+  void StartRead();
   // Reads one file; `depth` counts the include files around it.
   void ReadFile(const TextString& path, int depth);
+  // Reads the lines of `file`, open as `path`, and of the files it switches to.
+  void ReadLines(ASCIIFile& file, const TextString& path, int depth);
   // Whether `path` is a file being read: one of the include files around the current line
   // or a file that switched to it. Including or switching to such a file would never end.
   bool BeingRead(const TextString& path) const;
