@@ -18,6 +18,8 @@ missing_deps() {
   [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
   [ -f /usr/include/gmock/gmock.h ] || missing+=(libgmock-dev)
   [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+  # The test that builds the example against the installed library through pkg-config.
+  command -v pkg-config >/dev/null 2>&1 || missing+=(pkg-config)
   # The style check of test.sh.
   command -v clang-format >/dev/null 2>&1 || missing+=(clang-format)
   command -v clang-tidy >/dev/null 2>&1 || missing+=(clang-tidy)
