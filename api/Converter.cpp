@@ -83,8 +83,6 @@ class ConversionWorker {
       return result;
     }
     record_.clear();
-    // Justified lines lean as in a conversion of their own, whatever this thread did before.
-    ResetJustifyDirection();
     pass_.SetInputStream(stream.get());
     const PassResult pass = pass_.RunOutputPass(kInputName, outputName_, nullptr, &result.text);
     pass_.SetInputStream(nullptr);

@@ -197,6 +197,9 @@ void OutputPass::LayOutDocument(PreparedDocument& document) {
 }
 
 void OutputPass::StartPass() {
+  // Justified lines lean as in a run of their own: a file converts the same wherever it
+  // stands in the queue, and whichever thread converts it.
+  ResetJustifyDirection();
   pass_.Reset();
   pass_.options = QuorlOptions::FromPolicies(context_.Detagging());
   pass_.report = context_.Reporter();
