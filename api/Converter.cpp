@@ -74,7 +74,8 @@ class ConversionWorker {
     pass_.SetHeaderBox(headerBox);
   }
 
-  Result Convert(std::string_view html, Input input) {
+  // Converts `html`; `names` (null: standard input) name the document and its output.
+  Result Convert(std::string_view html, Input input, const DocumentNames* names) {
     Result result;
     const StreamHandle stream =
         MemoryStream(MarkAsUtf8(html, input, decodesInput_) ? kUtf8Mark : "", html);
@@ -84,7 +85,10 @@ class ConversionWorker {
     }
     record_.clear();
     pass_.SetInputStream(stream.get());
-    const PassResult pass = pass_.RunOutputPass(kInputName, outputName_, nullptr, &result.text);
+    const PassResult pass =
+        names != nullptr ? pass_.RunOutputPass(names->input.c_str(), names->output.c_str(), nullptr,
+                                               &result.text)
+                         : pass_.RunOutputPass(kInputName, outputName_, nullptr, &result.text);
     pass_.SetInputStream(nullptr);
     result.ok = pass.converted != 0;
     if (!result.ok) result.text.clear();
@@ -129,10 +133,11 @@ struct Converter::Impl {
     return impl;
   }
 
-  Result Convert(std::string_view html, Input input, Mode mode) const {
+  Result Convert(std::string_view html, Input input, Mode mode,
+                 const DocumentNames* names = nullptr) const {
     if (!errors.empty()) return Result{std::string(), errors, false};
     std::unique_ptr<ConversionWorker> worker = Take(mode);
-    Result result = worker->Convert(html, input);
+    Result result = worker->Convert(html, input, names);
     GiveBack(mode, std::move(worker));
     return result;
   }
@@ -211,6 +216,10 @@ const std::vector<Message>& Converter::errors() const { return impl_->errors; }
 
 Result Converter::ToText(std::string_view html, Input input) const {
   return impl_->Convert(html, input, Mode::kText);
+}
+
+Result Converter::ToText(std::string_view html, Input input, const DocumentNames& names) const {
+  return impl_->Convert(html, input, Mode::kText, &names);
 }
 
 Result Converter::RemoveMarkup(std::string_view html, Input input) const {

@@ -73,6 +73,14 @@ struct Options {
   bool headerBox = false;
 };
 
+// The file names a header box shows for one document (see Options::headerBox), as
+// quorlexrun shows the files it converts: the last part of each path ("page.htm",
+// "page.txt"); a folder in front is left out.
+struct DocumentNames {
+  std::string input;
+  std::string output;
+};
+
 // Converts documents under one set of policies. Immutable once made; every operation may be
 // called from many threads at once, on one converter or on copies of it, which share its
 // state. Converting reuses the engine's working state between calls.
@@ -102,6 +110,10 @@ class QUORLEX_API Converter {
 
   // Converts `html` into text laid out for reading, whatever "Remove all tags" says.
   Result ToText(std::string_view html, Input input = Input::kBytes) const;
+  // As ToText above, with the header box (when Options::headerBox asks for one) naming the
+  // document and its output `names` instead of standard input, so that the text equals the
+  // file quorlexrun writes for those files (on the same day, as the box shows the date).
+  Result ToText(std::string_view html, Input input, const DocumentNames& names) const;
   // Removes the markup the policies choose from `html`, keeping HTML, whatever "Remove all
   // tags" says.
   Result RemoveMarkup(std::string_view html, Input input = Input::kBytes) const;

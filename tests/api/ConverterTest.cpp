@@ -70,6 +70,41 @@ TEST(Converter, WritesWhatTheConsoleProgramWrites) {
   }
 }
 
+// The header box names the files it is given as the file quorlexrun writes names them; the
+// folders of the paths are left out.
+TEST(Converter, NamesTheDocumentInTheHeaderBoxAsQuorlexrunDoes) {
+  static const struct {
+    const char* name;
+    const char* file;
+    const char* policies;
+  } kCases[] = {
+      {"links", "page.htm", ""},
+      {"right-justify", "Report 2024.html", "policies.pol"},
+      {"widths-russian", "страница.htm", ""},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    TempFolder work;
+    const std::string html = CaseFile(c.name, "input.htm");
+    std::vector<std::string> arguments = {work.Write(c.file, html), "/OUTPUT=" + work / "out/"};
+    std::string policies;
+    if (*c.policies != '\0') {
+      policies = CaseFile(c.name, c.policies);
+      arguments.push_back(work.Write("case.pol", policies));
+    }
+    const testing::ProgramResult run = testing::RunProgram(QUORLEX_RUN, arguments, work.Path(), "");
+    ASSERT_EQ(0, run.status) << run.err;
+    const std::string stem(c.file, std::string_view(c.file).rfind('.'));
+    const std::string written = work.Read("out/" + stem + ".txt");
+    const Converter converter = Converter::FromPolicyText(policies, {.headerBox = true});
+    const Result result =
+        converter.ToText(html, Input::kBytes, {"/elsewhere/" + std::string(c.file), stem + ".txt"});
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(WithoutDate(written), WithoutDate(result.text));
+    EXPECT_NE(std::string::npos, result.text.find(": " + stem + ".txt ")) << result.text;
+  }
+}
+
 TEST(Converter, ReadsBytesAsAFileAndUtf8AsUtf8) {
   const std::string cp1251 = "<meta charset=\"windows-1251\"><p>\xCF\xF0\xE8\xE2\xE5\xF2</p>";
   const std::string utf16 = std::string("\xFF\xFE<\0p\0>\0C\0a\0f\0\xE9\0", 16);
