@@ -20,6 +20,11 @@ missing_deps() {
   [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
   # The test that builds the example against the installed library through pkg-config.
   command -v pkg-config >/dev/null 2>&1 || missing+=(pkg-config)
+  # The Python module (Debian's interpreter /usr/bin/python3) and its tests, Dask's among them.
+  [ -f /usr/include/pybind11/pybind11.h ] || missing+=(pybind11-dev)
+  compgen -G "/usr/include/python3*/Python.h" >/dev/null || missing+=(python3-dev)
+  /usr/bin/python3 -c "import pytest" 2>/dev/null || missing+=(python3-pytest)
+  /usr/bin/python3 -c "import distributed" 2>/dev/null || missing+=(python3-distributed)
   # The style check of test.sh.
   command -v clang-format >/dev/null 2>&1 || missing+=(clang-format)
   command -v clang-tidy >/dev/null 2>&1 || missing+=(clang-tidy)
