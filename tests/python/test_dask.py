@@ -47,7 +47,8 @@ def _page(number: int, rng: random.Random) -> bytes:
                      "</table>")
     html = "".join(parts) + "</body></html>"
     if number % 5 == 0:
-        return b'<meta charset="windows-1251">' + html.encode() + "<p>Привет</p>".encode("cp1251")
+        cyrillic = "<p>Привет</p>".encode("cp1251")
+        return b'<meta charset="windows-1251">' + html.encode() + cyrillic
     return html.encode()
 
 

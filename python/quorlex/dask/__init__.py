@@ -75,7 +75,8 @@ def _converter(policies: Optional[Tuple[Tuple[str, object], ...]], policy_file: 
 
 def _temporary_name(target: str) -> str:
     folder, name = os.path.split(target)
-    suffix = f"{_TEMPORARY_MARKER}{socket.gethostname() or '_'}-{os.getpid()}-{secrets.token_hex(8)}"
+    host = socket.gethostname() or "_"
+    suffix = f"{_TEMPORARY_MARKER}{host}-{os.getpid()}-{secrets.token_hex(8)}"
     encoded = os.fsencode(name)
     kept = min(len(encoded), _MAX_NAME_IN_TEMPORARY, _MAX_FILE_NAME - 1 - len(suffix))
     return os.path.join(folder, "." + os.fsdecode(encoded[:kept]) + suffix)
@@ -171,8 +172,9 @@ def convert_files(
     work: List[int] = []
     for index, output in enumerate(outputs):
         if output in seen:
-            results[index] = _failed(paths[index], output,
-                                     f"ERROR: Output file would overwrite another of the run - {output}")
+            results[index] = _failed(
+                paths[index], output,
+                f"ERROR: Output file would overwrite another of the run - {output}")
         else:
             seen.add(output)
             work.append(index)
