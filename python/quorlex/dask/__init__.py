@@ -123,6 +123,25 @@ def _convert_file(input_path: str, output: str, policies=None, policy_file=None)
     return FileResult(input_path, output, CONVERTED, converter.messages)
 
 
+def _convert_batch(files: Sequence[Tuple[str, str]], policies=None,
+                   policy_file=None) -> List[FileResult]:
+    """Converts a batch of (input, output) files on one worker, one after the other."""
+    return [_convert_file(input_path, output, policies, policy_file)
+            for input_path, output in files]
+
+
+# Files go to the workers in batches of up to this many: a task of its own for every file
+# would cost the scheduler more than converting a typical page does.
+_MAX_BATCH = 32
+
+
+def _batches(items: List) -> List[List]:
+    """``items`` cut into batches, small enough that a run of few files still spreads over
+    the workers (at least 16 batches while there are files enough)."""
+    size = max(1, min(_MAX_BATCH, len(items) // 16))
+    return [items[start:start + size] for start in range(0, len(items), size)]
+
+
 @contextlib.contextmanager
 def _client(client, workers: Optional[int] = None) -> Iterator:
     """The client given, else the one of this process, else one of a LocalCluster started
@@ -153,8 +172,8 @@ def convert_files(
     progress: bool = False,
     workers: Optional[int] = None,
 ) -> List[FileResult]:
-    """Converts the files ``paths`` to text on a Dask cluster into ``out_dir``, one task a
-    file, and returns a result for each, in order. A file that fails is reported in its
+    """Converts the files ``paths`` to text on a Dask cluster into ``out_dir``, in batches
+    of up to 32 files a task, and returns a result for each, in order. A file that fails is reported in its
     result and the others complete. Two inputs that would give the same output fail but
     the first. ``client`` is the cluster's client (default: the current one, else a
     LocalCluster of ``workers`` processes started for the call); ``progress`` shows Dask's
@@ -178,14 +197,15 @@ def convert_files(
         else:
             seen.add(output)
             work.append(index)
+    files = [(os.path.abspath(paths[i]), os.path.abspath(outputs[i])) for i in work]
     with _client(client, workers) as cluster:
-        futures = cluster.map(_convert_file, [os.path.abspath(paths[i]) for i in work],
-                              [os.path.abspath(outputs[i]) for i in work],
+        futures = cluster.map(_convert_batch, _batches(files),
                               policies=_policy_key(policies), policy_file=policy_file,
                               pure=False)
         if progress:
             distributed.progress(futures)
-        for index, result in zip(work, cluster.gather(futures)):
+        converted = [result for batch in cluster.gather(futures) for result in batch]
+        for index, result in zip(work, converted):
             results[index] = dataclasses.replace(result, input=paths[index], output=outputs[index])
     return results
 
