@@ -214,6 +214,8 @@ bool Converter::ok() const { return impl_->errors.empty(); }
 
 const std::vector<Message>& Converter::errors() const { return impl_->errors; }
 
+bool Converter::WritesText() const { return impl_->detagging.Find(kRemoveAllTags)->number != 0; }
+
 Result Converter::ToText(std::string_view html, Input input) const {
   return impl_->Convert(html, input, Mode::kText);
 }

@@ -38,6 +38,7 @@ class ModuleConverter {
       : converter_(Make(pairs, policyFile, {.headerBox = headerBox})) {}
 
   py::list Errors() const { return MessageList(converter_.errors()); }
+  bool WritesText() const { return converter_.WritesText(); }
 
   // Converts `html` (held, not copied, while the interpreter lock is released); `names`,
   // when given, name the document and its output for the header box.
@@ -82,6 +83,7 @@ PYBIND11_MODULE(_quorlex, module) {
       .def(py::init<const std::optional<Pairs>&, const std::optional<std::string>&, bool>(),
            py::arg("pairs"), py::arg("policy_file"), py::arg("header_box"))
       .def_property_readonly("errors", &ModuleConverter::Errors)
+      .def_property_readonly("writes_text", &ModuleConverter::WritesText)
       .def("convert", &ModuleConverter::Convert, py::arg("html"), py::arg("utf8"),
            py::arg("markup"), py::arg("names"));
 }

@@ -107,6 +107,11 @@ class QUORLEX_API Converter {
   explicit operator bool() const { return ok(); }
   // What reading the policies reported, in order; empty when ok().
   const std::vector<Message>& errors() const;
+  // What quorlexrun writes under these policies: text ("Remove all tags : Yes", the
+  // default), or HTML with the chosen markup removed (false). ToText and RemoveMarkup
+  // convert as they say whatever this is; a program that converts files as quorlexrun does
+  // asks it which of the two to call.
+  bool WritesText() const;
 
   // Converts `html` into text laid out for reading, whatever "Remove all tags" says.
   Result ToText(std::string_view html, Input input = Input::kBytes) const;

@@ -103,6 +103,12 @@ class Converter:
             raise PolicyError(errors)
         self.messages: List[Message] = []
 
+    @property
+    def writes_text(self) -> bool:
+        """What quorlexrun writes under these policies: text ("Remove all tags : Yes", the
+        default), or HTML with the chosen markup removed (False)."""
+        return self._converter.writes_text
+
     def to_text(self, html: Html) -> str:
         """The document as text laid out for reading. Raises ConversionError on failure."""
         return self._convert(html, markup=False)

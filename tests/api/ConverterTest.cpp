@@ -244,13 +244,15 @@ TEST(Converter, ReturnsMessagesTheSuppressPoliciesKeep) {
   }
 }
 
-TEST(Converter, ChoosesTheModeWhateverRemoveAllTagsSays) {
+TEST(Converter, ChoosesTheModeWhateverRemoveAllTagsSaysAndTellsWhichItIs) {
   const std::string html = "<p>One <b>two</b></p>";
   for (const char* removeAll : {"Yes", "No"}) {
     SCOPED_TRACE(removeAll);
     const Converter converter = Converter::FromPolicies({{"Remove all tags", removeAll}});
     EXPECT_EQ("One *two*\n\n", converter.ToText(html).text);
     EXPECT_EQ("<p>One <b>two</b></p>\n", converter.RemoveMarkup(html).text);
+    // What quorlexrun would write under them is what the policies say.
+    EXPECT_EQ(std::string(removeAll) == "Yes", converter.WritesText());
   }
 }
 

@@ -114,6 +114,29 @@ def test_failures_are_reported_and_the_rest_complete(client, pages, tmp_path):
     assert all(written[name] == expected[name] for name in written)
 
 
+def test_markup_policies_give_quorlexrun_html_and_never_replace_an_input(client, pages, tmp_path):
+    folder = tmp_path / "in"
+    folder.mkdir()
+    for number in range(20):
+        (folder / f"page{number:03}.htm").write_bytes((pages / f"page{number:03}.htm").read_bytes())
+    (tmp_path / "markup.pol").write_text("Remove all tags : No\n")
+    run = run_quorlexrun(["in/*.htm", "markup.pol", "/OUTPUT=expected/"], tmp_path)
+    assert run.returncode == 0, run.stderr
+    inputs = _inputs(folder)
+    results = quorlex.dask.convert_files(inputs, str(tmp_path / "out"),
+                                         {"Remove all tags": False}, client=client)
+    assert all(result.ok for result in results)
+    assert _written(tmp_path / "out") == {
+        name: (tmp_path / "expected" / name).read_bytes()
+        for name in os.listdir(tmp_path / "expected")}
+    # Converted where they lie, the outputs would take the inputs' names.
+    in_place = quorlex.dask.convert_files(inputs, str(folder), {"Remove all tags": False},
+                                          client=client)
+    assert [result.messages[0].text for result in in_place] == [
+        f"ERROR: Output file is overwriting input file - {path}" for path in inputs]
+    assert (folder / "page000.htm").read_bytes() == (pages / "page000.htm").read_bytes()
+
+
 def test_bad_policies_fail_before_the_run(client, tmp_path):
     with pytest.raises(quorlex.PolicyError):
         quorlex.dask.convert_files(["a.htm"], str(tmp_path), {"Colour": "blue"}, client=client)

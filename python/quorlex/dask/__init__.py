@@ -48,13 +48,16 @@ class FileResult:
         return self.status == CONVERTED
 
 
-def output_path(input_path: str, out_dir: str) -> str:
+def output_path(input_path: str, out_dir: str, text: bool = True) -> str:
     """The output quorlexrun writes for ``input_path`` with /OUTPUT=out_dir/: the input's
-    name with its last extension replaced by ".txt" ("in.asc" gives "out.txt")."""
-    stem = os.path.splitext(os.path.basename(input_path))[0]
+    name with its last extension replaced by ".txt" ("in.asc" gives "out.txt"); HTML output
+    (``text`` false) keeps the input's extension, or gets ".html" when it has none."""
+    stem, extension = os.path.splitext(os.path.basename(input_path))
     if input_path.lower() == "in.asc":
         stem = "out"
-    return os.path.join(out_dir, stem + ".txt")
+    if text:
+        extension = ".txt"
+    return os.path.join(out_dir, stem + (extension or ".html"))
 
 
 # The converters of each worker thread, by policies: reading the policies and building
@@ -98,6 +101,13 @@ def _write_whole(target: str, data: bytes) -> None:
         raise
 
 
+def _same_file(input_path: str, output: str) -> bool:
+    try:
+        return os.path.samefile(input_path, output)
+    except OSError:
+        return False
+
+
 def _failed(input_path: str, output: str, text: str) -> FileResult:
     return FileResult(input_path, output, FAILED, [quorlex.Message(10, text)])
 
@@ -111,8 +121,11 @@ def _convert_file(input_path: str, output: str, policies=None, policy_file=None)
         return _failed(input_path, output, f"ERROR: Can't find or open {input_path}")
     converter = _converter(policies, policy_file, header_box=True)
     try:
-        text = converter.to_text_named(html, os.path.basename(input_path),
-                                       os.path.basename(output))
+        if converter.writes_text:
+            text = converter.to_text_named(html, os.path.basename(input_path),
+                                           os.path.basename(output))
+        else:
+            text = converter.remove_markup(html)
     except quorlex.ConversionError as error:
         return FileResult(input_path, output, FAILED, error.messages)
     try:
@@ -172,20 +185,22 @@ def convert_files(
     progress: bool = False,
     workers: Optional[int] = None,
 ) -> List[FileResult]:
-    """Converts the files ``paths`` to text on a Dask cluster into ``out_dir``, in batches
-    of up to 32 files a task, and returns a result for each, in order. A file that fails is reported in its
-    result and the others complete. Two inputs that would give the same output fail but
-    the first. ``client`` is the cluster's client (default: the current one, else a
-    LocalCluster of ``workers`` processes started for the call); ``progress`` shows Dask's
-    progress bar. The policies are read once on each worker; PolicyError is raised here,
-    before any work, when they cannot be read."""
+    """Converts the files ``paths`` on a Dask cluster into ``out_dir`` (text, or HTML when
+    the policies say "Remove all tags : No", as quorlexrun does), in batches of up to 32
+    files a task, and returns a result for each, in order. A file that fails is reported in
+    its result and the others complete. Two inputs that would give the same output fail but
+    the first, and an output may not replace its input. ``client`` is the cluster's client
+    (default: the current one, else a LocalCluster of ``workers`` processes started for the
+    call); ``progress`` shows Dask's progress bar. The policies are read once on each
+    worker; PolicyError is raised here, before any work, when they cannot be read."""
     import distributed
 
-    quorlex.Converter(policies, policy_file)  # refuses bad policies before the cluster runs
+    # Refuses bad policies before the cluster runs, and says what the outputs are.
+    text = quorlex.Converter(policies, policy_file).writes_text
     policy_file = None if policy_file is None else os.path.abspath(policy_file)
     os.makedirs(out_dir, exist_ok=True)
     paths = list(paths)
-    outputs = [output_path(path, out_dir) for path in paths]
+    outputs = [output_path(path, out_dir, text) for path in paths]
     results: List[Optional[FileResult]] = [None] * len(paths)
     seen = set()
     work: List[int] = []
@@ -194,6 +209,10 @@ def convert_files(
             results[index] = _failed(
                 paths[index], output,
                 f"ERROR: Output file would overwrite another of the run - {output}")
+        elif _same_file(paths[index], output):
+            results[index] = _failed(
+                paths[index], output,
+                f"ERROR: Output file is overwriting input file - {paths[index]}")
         else:
             seen.add(output)
             work.append(index)
