@@ -1,7 +1,7 @@
 #include "frontend/DesktopProgram.h"
 
 #include <QApplication>
-#include <QIcon>
+#include <QDir>
 #include <cstdio>
 #include <filesystem>
 #include <vector>
@@ -26,6 +26,14 @@ TextString FullPath(const TextString& spec) {
 
 }  // namespace
 
+QIcon ProgramIcon() {
+  QIcon icon;
+  // Each file is read for its size.
+  const QDir folder(QStringLiteral(":/icons"));
+  for (const QString& name : folder.entryList(QDir::Files)) icon.addFile(folder.filePath(name));
+  return icon;
+}
+
 int RunDesktopProgram(int argc, char** argv) {
   std::vector<TextString> words;
   for (int i = 1; i < argc; ++i) words.emplace_back(argv[i]);
@@ -37,7 +45,7 @@ int RunDesktopProgram(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("quorlex"));
   QApplication::setDesktopFileName(QStringLiteral("quorlex"));
-  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quorlex")));
+  QApplication::setWindowIcon(ProgramIcon());
   LinuxDesktop desktop;
   QtPrompts prompts;
   SettingsStore store(DefaultSettingsPath());

@@ -31,6 +31,9 @@ missing_deps() {
   # Qt 6 Widgets for the desktop front end and its tests (the programs build without it).
   compgen -G "/usr/lib/*/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake" >/dev/null ||
     missing+=(qt6-base-dev)
+  # Qt's SVG plug-ins, which draw the program's scalable icon (the window icon itself is PNG).
+  compgen -G "/usr/lib/*/qt6/plugins/iconengines/libqsvgicon.so" >/dev/null ||
+    missing+=(libqt6svg6)
   echo "${missing[@]}"
 }
 
