@@ -298,9 +298,10 @@ void MainWindow::Initialise() {
   if (settings_.defaultPolicyUsed) policyFileName_ = settings_.defaultPolicyFile;
   // English first, so that every text has one before the chosen language replaces it.
   language_.SetLanguage(kLanguageEnglish);
-  if (!settings_.selectedLanguage) number = ChooseFirstLanguage(number);
+  TextString languageFile = settings_.languageFile;
+  if (!settings_.selectedLanguage) number = ChooseFirstLanguage(number, languageFile);
   if (number == kLanguageOther) {
-    language_.LoadLanguageFile(settings_.languageFile.Data());
+    UseLanguageFile(languageFile);
   } else {
     language_.SetLanguage(number);
   }
@@ -311,14 +312,11 @@ void MainWindow::Initialise() {
   FillControls();
 }
 
-int MainWindow::ChooseFirstLanguage(int number) {
+int MainWindow::ChooseFirstLanguage(int number, TextString& languageFile) {
   settings_.selectedLanguage = 1;
   ChooseLanguageDialog dialog(language_, prompts_, programFolder_, this);
   if (prompts_.RunDialog(dialog) != QDialog::Accepted) return number;
-  if (dialog.Chosen() == kLanguageOther) {
-    settings_.useLanguageFile = 1;
-    settings_.languageFile = dialog.FileName();
-  }
+  if (dialog.Chosen() == kLanguageOther) languageFile = dialog.FileName();
   return dialog.Chosen();
 }
 
@@ -649,11 +647,28 @@ void MainWindow::UseLanguageFiles() {
   LanguageFilesDialog dialog(language_, prompts_, programFolder_, settings_.useLanguageFile != 0,
                              settings_.languageFile, this);
   if (prompts_.RunDialog(dialog) == QDialog::Accepted) {
-    if (dialog.UseFile()) language_.LoadLanguageFile(dialog.FileName().Data());
-    settings_.useLanguageFile = dialog.UseFile() ? 1 : 0;
-    settings_.languageFile = dialog.FileName();
+    if (dialog.UseFile()) {
+      UseLanguageFile(dialog.FileName());
+    } else {
+      settings_.useLanguageFile = 0;
+      settings_.languageFile = dialog.FileName();
+    }
   }
   UpdateLanguageMenu(menuBar(), language_.Current());
+}
+
+bool MainWindow::UseLanguageFile(const TextString& name) {
+  const bool readable = CanOpen(name);
+  if (readable && language_.LoadLanguageFile(name.Data())) {
+    settings_.useLanguageFile = 1;
+    settings_.languageFile = name;
+    return true;
+  }
+  const char* problem =
+      readable ? "ERROR: No texts in language file \"" : "ERROR: Can't read language file \"";
+  prompts_.Show("Language File Error", MessageToUtf8((problem + name + "\"").View()),
+                NoticeIcon::Exclamation);
+  return false;
 }
 
 void MainWindow::RunCommand(Command command) {

@@ -116,11 +116,16 @@ class MainWindow : public QMainWindow {
   void BuildMenu();
   // "When the window opens": language, histories, default policy file, check marks.
   void Initialise();
-  // "Choose your language" on a first run: the number chosen, or `number` when cancelled.
-  int ChooseFirstLanguage(int number);
+  // "Choose your language" on a first run: the number chosen, or `number` when cancelled;
+  // when "Other" is chosen, `languageFile` receives the file named with it.
+  int ChooseFirstLanguage(int number, TextString& languageFile);
   void OnLanguageChanged();
   void ChooseLanguage(int number);
   void UseLanguageFiles();
+  // Loads the language file `name` and records it in the settings as the one in use. A file
+  // that cannot be read or holds no texts is refused with a message, and the language and the
+  // settings stay as they were. True when the file is in use.
+  bool UseLanguageFile(const TextString& name);
 
   // Between fields and controls. Reading takes what was typed into the edit boxes as leaving
   // them would.

@@ -1,6 +1,7 @@
 #include "frontend/UiLanguage.h"
 
 #include <QFile>
+#include <algorithm>
 #include <climits>
 
 #include "foundation/ASCIIFile.h"
@@ -106,6 +107,15 @@ std::vector<ParsedEntry> ParseLanguageText(std::string_view content) {
     if (ParseLanguageLine(line, entry.identifier, entry.text)) entries.push_back(std::move(entry));
   }
   return entries;
+}
+
+// True when one of `entries` names an entry of the tables.
+bool NamesAnyEntry(const std::vector<ParsedEntry>& entries) {
+  TextTable table;
+  int index = 0;
+  return std::any_of(entries.begin(), entries.end(), [&table, &index](const ParsedEntry& entry) {
+    return LocateIdentifier(entry.identifier, table, index);
+  });
 }
 
 std::string BuiltInFile(const LanguageRow& language) {
@@ -253,10 +263,7 @@ std::string UiLanguage::Display(TextTable table, int n) {
 
 int UiLanguage::LoadLanguageFile(const char* path) {
   ASCIIFile file;
-  if (path == nullptr || !file.OpenRead(path)) {
-    Apply(kLanguageOther);
-    return 0;
-  }
+  if (path == nullptr || !file.OpenRead(path)) return 0;
   // A line longer than a read arrives in pieces; join them before parsing.
   std::string content;
   while (file.ReadLine()) {
@@ -265,6 +272,7 @@ int UiLanguage::LoadLanguageFile(const char* path) {
   }
   file.CloseAll();
   const std::vector<ParsedEntry> entries = ParseLanguageText(content);
+  if (!NamesAnyEntry(entries)) return 0;
   std::string texts;
   for (const ParsedEntry& entry : entries) texts += entry.text;
   const CodePage codePage = GuessCodePage(texts);

@@ -93,9 +93,11 @@ class UiLanguage : public QObject {
 
   // Reads a language file into the tables as they are (entries it does not name keep their
   // texts), then makes -1 ("Other") the current language and emits LanguageChanged even when
-  // -1 was current already, so a second file shows too. A file that cannot be opened changes
-  // no text but the language still becomes -1. Returns 1 when the file was read.
-  int LoadLanguageFile(const char* path);
+  // -1 was current already, so a second file shows too. Returns 1 when the file was read.
+  // A file that cannot be opened, or that holds no entry (an empty file, only comments, a
+  // file of another kind), returns 0 and changes nothing: the texts, the current language
+  // and the settings stay as they were.
+  [[nodiscard]] int LoadLanguageFile(const char* path);
   // Writes the four tables as a language file (dialog texts, tool tips, menu texts, then
   // messages, every non-empty entry under the comment heading of its window or menu), whole
   // or not at all. Returns 1 when the file is in place.

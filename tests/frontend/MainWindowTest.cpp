@@ -748,6 +748,65 @@ class MainWindowTest : public QObject {
     QVERIFY(f.Box(Control::ConversionBox)->itemText(0) != QString("Convert to text"));
   }
 
+  void unusableLanguageFileIsRefused_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("missing") << "gone.lng"
+                             << "ERROR: Can't read language file \"";
+    QTest::newRow("no name") << ""
+                             << "ERROR: Can't read language file \"";
+    QTest::newRow("folder") << "."
+                            << "ERROR: Can't read language file \"";
+    QTest::newRow("no texts") << "empty.lng"
+                              << "ERROR: No texts in language file \"";
+  }
+  void unusableLanguageFileIsRefused() {
+    QFETCH(QString, name);
+    QFETCH(QString, notice);
+    Fixture f;
+    f.folder.Write("empty.lng", "! nothing here\n");
+    const std::string file = name.isEmpty() ? std::string() : f.folder / name.toStdString();
+    f.window->RunCommand(Command::LanguageFrench);
+    const std::string shown = f.window->Language().Display(TextTable::Message, 111);
+    f.prompts.onDialog = [&file](QDialog& dialog) {
+      qobject_cast<QCheckBox*>(FindControl(&dialog, Control::UseLanguageFile))->setChecked(true);
+      qobject_cast<QLineEdit*>(FindControl(&dialog, Control::LanguageFileName))
+          ->setText(QString::fromStdString(file));
+      return int{QDialog::Accepted};
+    };
+    f.window->RunCommand(Command::LanguageSkin);
+    QVERIFY(f.HasNotice("Language File Error", notice.toStdString() + file + "\""));
+    QCOMPARE(f.window->Language().Current(), int{kLanguageFrench});
+    QCOMPARE(f.Box(Control::ConversionBox)->itemText(0).toStdString(), shown);
+    QCOMPARE(Text(f.window->Settings().language), std::string("French"));
+    QCOMPARE(f.window->Settings().useLanguageFile, 0);
+    QCOMPARE(Text(f.window->Settings().languageFile), std::string());
+  }
+
+  // A first run that names an unusable file goes on in English, and the file is not kept.
+  void firstRunRefusesAnUnusableLanguageFile() {
+    FakePrompts prompts;
+    TempFolder folder;
+    SettingsStore store(folder / "settings.conf");
+    FakeDesktop desktop;
+    const std::string file = folder / "gone.lng";
+    prompts.onDialog = [&file](QDialog& dialog) {
+      qobject_cast<QRadioButton*>(FindControl(&dialog, Control::ChooseOther))->setChecked(true);
+      qobject_cast<QLineEdit*>(FindControl(&dialog, Control::ChooseFile))
+          ->setText(QString::fromStdString(file));
+      return int{QDialog::Accepted};
+    };
+    MainWindow window(store, desktop, prompts, folder.Path());
+    const auto refusal =
+        std::find_if(prompts.notices.begin(), prompts.notices.end(),
+                     [](const auto& notice) { return notice.caption == "Language File Error"; });
+    QVERIFY(refusal != prompts.notices.end());
+    QCOMPARE(refusal->text, "ERROR: Can't read language file \"" + file + "\"");
+    QCOMPARE(window.Language().Current(), int{kLanguageEnglish});
+    QCOMPARE(window.Settings().useLanguageFile, 0);
+    QCOMPARE(Text(window.Settings().languageFile), std::string());
+  }
+
   void viewingBeforeConvertingAsksForFiles() {
     Fixture f;
     f.window->RunCommand(Command::ViewResults);

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <string>
@@ -250,13 +251,32 @@ class UiLanguageTest : public QObject {
     QCOMPARE(Text(language.MenuText(11)), std::string("after a long line"));
   }
 
-  void missingFileLeavesTheTextsAndSelectsOther() {
-    UiLanguage language;
-    language.SetLanguage(kLanguageGerman);
-    const TextString before = language.MenuText(10);
-    QCOMPARE(language.LoadLanguageFile("/nonexistent/quorlex.lng"), 0);
-    QCOMPARE(language.Current(), int(kLanguageOther));
-    QCOMPARE(Text(language.MenuText(10)), Text(before));
+  void unusableFileChangesNothing_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("missing") << "missing.lng" << QByteArray();
+    QTest::newRow("folder") << "folder" << QByteArray();
+    QTest::newRow("empty") << "empty.lng" << QByteArray("");
+    QTest::newRow("only comments") << "notes.lng" << QByteArray("! 15026 : no\n\n   ! x\n");
+    QTest::newRow("no entry of the tables") << "far.lng" << QByteArray("20000 : x\n0 : y\n");
+    QTest::newRow("another kind of file") << "page.lng" << QByteArray("<html><p>Hi</p>\n");
+  }
+  void unusableFileChangesNothing() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "folder");
+    if (!content.isNull()) folder.Write(name.toStdString(), content.toStdString());
+    ProgramSettings settings;
+    UiLanguage language(&settings);
+    language.SetLanguage(kLanguageSwedish);
+    const Snapshot before = TakeSnapshot(language);
+    QSignalSpy changes(&language, &UiLanguage::LanguageChanged);
+    QCOMPARE(language.LoadLanguageFile((folder / name.toStdString()).c_str()), 0);
+    QCOMPARE(language.Current(), int(kLanguageSwedish));
+    QCOMPARE(Text(settings.language), std::string("Swedish"));
+    QCOMPARE(changes.count(), 0);
+    QVERIFY(TakeSnapshot(language) == before);
   }
 
   void arbitraryBytesNeverBreakTheReader() {
@@ -268,7 +288,7 @@ class UiLanguageTest : public QObject {
       for (int i = 0; i < 600; ++i) bytes += alphabet[random() % alphabet.size()];
       UiLanguage language;
       language.SetLanguage(kLanguageRussian);
-      language.LoadLanguageFile(folder.Write("random.lng", bytes).c_str());
+      (void)language.LoadLanguageFile(folder.Write("random.lng", bytes).c_str());
       for (int t = 0; t < kTextTables; ++t) {
         for (int n = 0; n < TableSize(static_cast<TextTable>(t)); ++n) {
           QVERIFY(IsValidUtf8(language.Display(static_cast<TextTable>(t), n)));
