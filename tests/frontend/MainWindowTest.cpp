@@ -783,30 +783,6 @@ class MainWindowTest : public QObject {
     QCOMPARE(Text(f.window->Settings().languageFile), std::string());
   }
 
-  // A first run that names an unusable file goes on in English, and the file is not kept.
-  void firstRunRefusesAnUnusableLanguageFile() {
-    FakePrompts prompts;
-    TempFolder folder;
-    SettingsStore store(folder / "settings.conf");
-    FakeDesktop desktop;
-    const std::string file = folder / "gone.lng";
-    prompts.onDialog = [&file](QDialog& dialog) {
-      qobject_cast<QRadioButton*>(FindControl(&dialog, Control::ChooseOther))->setChecked(true);
-      qobject_cast<QLineEdit*>(FindControl(&dialog, Control::ChooseFile))
-          ->setText(QString::fromStdString(file));
-      return int{QDialog::Accepted};
-    };
-    MainWindow window(store, desktop, prompts, folder.Path());
-    const auto refusal =
-        std::find_if(prompts.notices.begin(), prompts.notices.end(),
-                     [](const auto& notice) { return notice.caption == "Language File Error"; });
-    QVERIFY(refusal != prompts.notices.end());
-    QCOMPARE(refusal->text, "ERROR: Can't read language file \"" + file + "\"");
-    QCOMPARE(window.Language().Current(), int{kLanguageEnglish});
-    QCOMPARE(window.Settings().useLanguageFile, 0);
-    QCOMPARE(Text(window.Settings().languageFile), std::string());
-  }
-
   void viewingBeforeConvertingAsksForFiles() {
     Fixture f;
     f.window->RunCommand(Command::ViewResults);
