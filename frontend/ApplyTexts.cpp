@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QWidget>
+#include <algorithm>
 #include <vector>
 
 namespace quorlex {
@@ -64,7 +65,84 @@ QAction* ActionOf(QMenuBar* menuBar, Command command) {
   return nullptr;
 }
 
+// The letter after the "&" of a caption ("&&" is a plain ampersand), lower-cased; a null
+// character when there is none.
+QChar MnemonicOf(const QString& caption) {
+  for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != QLatin1Char('&')) continue;
+    if (caption[i + 1] != QLatin1Char('&')) return caption[i + 1].toLower();
+    ++i;
+  }
+  return QChar();
+}
+
+// The caption of a control that can carry a mnemonic, or null for other widgets and for
+// labels without a buddy (their "&" would not do anything).
+QString CaptionOf(const QWidget* widget) {
+  if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
+  const auto* label = qobject_cast<const QLabel*>(widget);
+  if (label != nullptr && label->buddy() != nullptr) return label->text();
+  return QString();
+}
+
+void SetCaptionText(QWidget* widget, const QString& text) {
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+    button->setText(text);
+  } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+    label->setText(text);
+  }
+}
+
+// The position of the first letter of `caption` that is not in `used`, or -1.
+qsizetype FirstFreeLetter(const QString& caption, const QString& used) {
+  for (qsizetype i = 0; i < caption.size(); ++i) {
+    if (caption[i].isLetter() && !used.contains(caption[i].toLower())) return i;
+  }
+  return -1;
+}
+
 }  // namespace
+
+void AssignMnemonics(QWidget* window, const QString& taken) {
+  QString used = taken.toLower();
+  std::vector<QWidget*> waiting;
+  for (QWidget* child : window->findChildren<QWidget*>()) {
+    const QString caption = CaptionOf(child);
+    if (caption.isEmpty()) continue;
+    const QChar letter = MnemonicOf(caption);
+    if (letter.isNull()) {
+      waiting.push_back(child);
+    } else {
+      used.append(letter);
+    }
+  }
+  // Labels choose first: a field is reached through its label, a button by a click too.
+  std::stable_partition(waiting.begin(), waiting.end(),
+                        [](const QWidget* child) { return qobject_cast<const QLabel*>(child); });
+  for (QWidget* child : waiting) {
+    QString caption = CaptionOf(child);
+    const qsizetype at = FirstFreeLetter(caption, used);
+    if (at < 0) continue;
+    used.append(caption[at].toLower());
+    SetCaptionText(child, caption.insert(at, QLatin1Char('&')));
+  }
+}
+
+void NameFieldsAfterLabels(QWidget* window) {
+  for (const QLabel* label : window->findChildren<QLabel*>()) {
+    if (label->buddy() != nullptr)
+      label->buddy()->setAccessibleName(QString(label->text()).remove(QLatin1Char('&')));
+  }
+}
+
+QString MenuMnemonics(const QMenuBar* menuBar) {
+  QString letters;
+  for (const QAction* action : menuBar->actions()) {
+    const QChar letter = MnemonicOf(action->text());
+    if (!letter.isNull()) letters.append(letter);
+  }
+  return letters;
+}
 
 QWidget* FindControl(QWidget* window, Control control) {
   if (control == Control::Caption) return window;
@@ -83,6 +161,12 @@ QString ToQString(std::string_view utf8) {
 
 void SetControlId(QWidget* widget, Control control) {
   widget->setProperty(kControlProperty, static_cast<int>(control));
+}
+
+QLabel* MakeBuddyLabel(QWidget* parent, Control label, QWidget* field) {
+  auto* made = MakeControl<QLabel>(parent, label);
+  made->setBuddy(field);
+  return made;
 }
 
 QPushButton* MakeBrowseButton(QWidget* parent, Control control) {

@@ -6,6 +6,7 @@
 #include "frontend/UiIds.h"
 #include "frontend/UiLanguage.h"
 
+class QLabel;
 class QMenuBar;
 class QPushButton;
 class QWidget;
@@ -27,6 +28,10 @@ Widget* MakeControl(QWidget* parent, Control control) {
   return widget;
 }
 
+// A label of `parent`, marked as `label`, that names `field` (screen readers call the field by
+// it) and whose mnemonic takes the keyboard to it.
+QLabel* MakeBuddyLabel(QWidget* parent, Control label, QWidget* field);
+
 // A "..." button beside a name box: as narrow as its caption allows.
 QPushButton* MakeBrowseButton(QWidget* parent, Control control);
 
@@ -37,6 +42,21 @@ QWidget* FindControl(QWidget* window, Control control);
 // the window title for Control::Caption, the text of labels and buttons and the title of
 // group boxes. Controls the window does not have are passed over.
 void ApplyDialogTexts(QWidget* window, DialogTemplate dialog, UiLanguage& language);
+
+// Gives a keyboard mnemonic ("&" before a letter) to every label with a buddy and every
+// button of `window` whose caption has none: the first letter of the caption that no other
+// control of `window` uses and that is not in `taken` (the letters of the menu bar, say);
+// labels choose before buttons.
+// Letters are compared ignoring case; a caption with no free letter keeps none. Call it again
+// after the captions change.
+void AssignMnemonics(QWidget* window, const QString& taken);
+
+// Gives every field that has a label the label's text for its accessible name (a list is
+// otherwise called by the item it shows).
+void NameFieldsAfterLabels(QWidget* window);
+
+// The mnemonic letters of the entries of a menu bar, lower-cased ("fcsvlh").
+QString MenuMnemonics(const QMenuBar* menuBar);
 
 // Sets the tool tip of every control of `window` that has one (an empty one when `enabled`
 // is false, which switches them off).

@@ -159,6 +159,8 @@ MainWindow::MainWindow(SettingsStore& store, Desktop& desktop, Prompts& prompts,
 }
 
 MainWindow::~MainWindow() {
+  // The edit boxes report being left when the window goes, after its fields are gone.
+  for (QLineEdit* edit : centralWidget()->findChildren<QLineEdit*>()) edit->disconnect(this);
   // The sheets and the status window keep their positions in the settings: they go first,
   // while the settings still exist, and the settings are saved after.
   for (PropertySheet*& sheet : sheets_) {
@@ -176,10 +178,11 @@ void MainWindow::BuildControls() {
 
   auto* input = MakeControl<QGroupBox>(central, Control::InputGroup);
   auto* inputLayout = new QGridLayout(input);
-  inputLayout->addWidget(MakeControl<QLabel>(input, Control::FilesLabel), 0, 0, 1, 2);
   filesBox_ = MakeEditableBox(input, Control::FilesBox);
+  inputLayout->addWidget(MakeBuddyLabel(input, Control::FilesLabel, filesBox_), 0, 0, 1, 2);
   inputLayout->addWidget(filesBox_, 1, 0);
   auto* filesBrowse = MakeBrowseButton(input, Control::FilesBrowse);
+  filesBrowse->setAccessibleName(QStringLiteral("Choose input files"));
   inputLayout->addWidget(filesBrowse, 1, 1);
   subFolders_ = MakeControl<QCheckBox>(input, Control::SubFolders);
   inputLayout->addWidget(subFolders_, 2, 0, 1, 2);
@@ -189,8 +192,8 @@ void MainWindow::BuildControls() {
   auto* middle = new QHBoxLayout;
   auto* conversion = MakeControl<QGroupBox>(central, Control::ConversionGroup);
   auto* conversionLayout = new QVBoxLayout(conversion);
-  conversionLayout->addWidget(MakeControl<QLabel>(conversion, Control::ConversionLabel));
   conversionBox_ = MakeControl<QComboBox>(conversion, Control::ConversionBox);
+  conversionLayout->addWidget(MakeBuddyLabel(conversion, Control::ConversionLabel, conversionBox_));
   conversionLayout->addWidget(conversionBox_);
   overwrite_ = MakeControl<QCheckBox>(conversion, Control::Overwrite);
   conversionLayout->addWidget(overwrite_);
@@ -199,17 +202,20 @@ void MainWindow::BuildControls() {
 
   auto* output = MakeControl<QGroupBox>(central, Control::OutputGroup);
   auto* outputLayout = new QGridLayout(output);
-  outputLayout->addWidget(MakeControl<QLabel>(output, Control::OutputLabel), 0, 0, 1, 2);
   outputBox_ = MakeControl<QComboBox>(output, Control::OutputBox);
+  outputLayout->addWidget(MakeBuddyLabel(output, Control::OutputLabel, outputBox_), 0, 0, 1, 2);
   outputLayout->addWidget(outputBox_, 1, 0, 1, 2);
-  outputLayout->addWidget(MakeControl<QLabel>(output, Control::OutputNameLabel), 2, 0, 1, 2);
   outputName_ = MakeControl<QLineEdit>(output, Control::OutputName);
+  outputLayout->addWidget(MakeBuddyLabel(output, Control::OutputNameLabel, outputName_), 2, 0, 1,
+                          2);
   outputLayout->addWidget(outputName_, 3, 0, 1, 2);
-  outputLayout->addWidget(MakeControl<QLabel>(output, Control::FolderLabel), 4, 0, 1, 2);
   outputFolderBox_ = MakeEditableBox(output, Control::OutputFolderBox);
   outputFolderBox_->setMinimumContentsLength(24);
+  outputLayout->addWidget(MakeBuddyLabel(output, Control::FolderLabel, outputFolderBox_), 4, 0, 1,
+                          2);
   outputLayout->addWidget(outputFolderBox_, 5, 0);
   outputBrowse_ = MakeBrowseButton(output, Control::OutputBrowse);
+  outputBrowse_->setAccessibleName(QStringLiteral("Choose output folder"));
   outputLayout->addWidget(outputBrowse_, 5, 1);
   outputLayout->setColumnStretch(0, 1);
   middle->addWidget(output, 1);
@@ -217,10 +223,11 @@ void MainWindow::BuildControls() {
 
   auto* policy = MakeControl<QGroupBox>(central, Control::PolicyGroup);
   auto* policyLayout = new QGridLayout(policy);
-  policyLayout->addWidget(MakeControl<QLabel>(policy, Control::PolicyLabel), 0, 0, 1, 3);
   policyBox_ = MakeEditableBox(policy, Control::PolicyBox);
+  policyLayout->addWidget(MakeBuddyLabel(policy, Control::PolicyLabel, policyBox_), 0, 0, 1, 3);
   policyLayout->addWidget(policyBox_, 1, 0);
   auto* policyBrowse = MakeBrowseButton(policy, Control::PolicyBrowse);
+  policyBrowse->setAccessibleName(QStringLiteral("Choose policy file"));
   policyLayout->addWidget(policyBrowse, 1, 1);
   auto* reset = MakeControl<QPushButton>(policy, Control::Reset);
   policyLayout->addWidget(reset, 1, 2);
@@ -247,6 +254,8 @@ void MainWindow::BuildControls() {
     if (index >= 0) TakeFileSpec(FromQString(filesBox_->itemText(index)));
   });
   connect(filesBox_->lineEdit(), &QLineEdit::editingFinished, this, [this] { LeaveFilesBox(); });
+  // Enter in the files box converts, as the default button of a dialog would.
+  connect(filesBox_->lineEdit(), &QLineEdit::returnPressed, this, [this] { Convert(); });
   connect(filesBrowse, &QPushButton::clicked, this, [this] { BrowseInputFiles(); });
   connect(subFolders_, &QCheckBox::toggled, this, [this](bool on) { searchSubFolders_ = on; });
   connect(conversionBox_, &QComboBox::activated, this,
@@ -282,6 +291,20 @@ void MainWindow::BuildMenu() {
   connect(menuBar(), &QMenuBar::triggered, this, [this](QAction* action) {
     RunCommand(static_cast<Command>(action->property(kCommandProperty).toInt()));
   });
+  Action(Command::FileExit)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  Action(Command::HelpContents)->setShortcut(QKeySequence::HelpContents);
+  AddWindowShortcut({QKeySequence::Open}, [this] { BrowseInputFiles(); });
+  AddWindowShortcut(
+      {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)},
+      [this] { Convert(); });
+}
+
+void MainWindow::AddWindowShortcut(const QList<QKeySequence>& keys,
+                                   const std::function<void()>& run) {
+  auto* action = new QAction(this);
+  action->setShortcuts(keys);
+  addAction(action);
+  connect(action, &QAction::triggered, this, run);
 }
 
 QAction* MainWindow::Action(Command command) const {
@@ -327,6 +350,8 @@ void MainWindow::OnLanguageChanged() {
   FillList(conversionBox_, language_, {111, 110});
   FillList(outputBox_, language_, {105, 106});
   ApplyDialogTexts(centralWidget(), DialogTemplate::Main, language_);
+  AssignMnemonics(centralWidget(), MenuMnemonics(menuBar()));
+  NameFieldsAfterLabels(centralWidget());
   ApplyToolTipsEverywhere();
   status_->ApplyTexts();
   for (PropertySheet* sheet : sheets_) {

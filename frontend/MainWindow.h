@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QKeySequence>
+#include <QList>
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -114,6 +117,8 @@ class MainWindow : public QMainWindow {
 
   void BuildControls();
   void BuildMenu();
+  // A shortcut of the whole window that runs `run`.
+  void AddWindowShortcut(const QList<QKeySequence>& keys, const std::function<void()>& run);
   // "When the window opens": language, histories, default policy file, check marks.
   void Initialise();
   // "Choose your language" on a first run: the number chosen, or `number` when cancelled;

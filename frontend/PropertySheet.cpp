@@ -129,6 +129,8 @@ void PropertySheet::ApplyTexts(bool toolTips) {
   for (int i = 0; i < static_cast<int>(pages_.size()); ++i) {
     QWidget* page = pages_[static_cast<size_t>(i)].first;
     ApplyDialogTexts(page, pages_[static_cast<size_t>(i)].second, language_);
+    AssignMnemonics(page, QString());
+    NameFieldsAfterLabels(page);
     tabs_->setTabText(i, page->windowTitle());
   }
   ApplyDialogTexts(this, DialogTemplate::SheetButtons, language_);

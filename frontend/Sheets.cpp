@@ -113,7 +113,7 @@ constexpr PolicyRow kTablesRows[] = {
 // A labelled control on one line.
 void AddLabelled(QVBoxLayout* layout, Control label, QWidget* control) {
   auto* row = new QHBoxLayout;
-  row->addWidget(MakeControl<QLabel>(control->parentWidget(), label));
+  row->addWidget(MakeBuddyLabel(control->parentWidget(), label, control));
   row->addWidget(control, 1);
   layout->addLayout(row);
 }
@@ -272,13 +272,16 @@ class QuorlPageRules : public QObject {
 };
 
 // A command edit with its browse button, which picks a program.
+// `browseName` is what the button is called for screen readers ("Choose web browser").
 QLineEdit* AddCommand(PropertySheet& sheet, QVBoxLayout* layout, Control label, Control edit,
-                      Control browse, Prompts& prompts, UiLanguage& language) {
+                      Control browse, const QString& browseName, Prompts& prompts,
+                      UiLanguage& language) {
   QWidget* page = layout->parentWidget();
-  layout->addWidget(MakeControl<QLabel>(page, label));
   auto* row = new QHBoxLayout;
   auto* command = MakeControl<QLineEdit>(page, edit);
+  layout->addWidget(MakeBuddyLabel(page, label, command));
   auto* button = MakeBrowseButton(page, browse);
+  button->setAccessibleName(browseName);
   row->addWidget(command, 1);
   row->addWidget(button);
   layout->addLayout(row);
@@ -291,18 +294,6 @@ QLineEdit* AddCommand(PropertySheet& sheet, QVBoxLayout* layout, Control label, 
     sheet.Touch(command);
   });
   return command;
-}
-
-// The named DDE services of the list; the item after them is the free entry.
-constexpr std::array<const char*, 4> kDdeServices = {"IExplore", "NETSCAPE", "Opera", "Mozilla"};
-constexpr int kDdeOtherItem = 369;
-
-int DdeServiceIndex(const TextString& name) {
-  if (name.IsEmpty()) return 0;
-  for (size_t i = 0; i < kDdeServices.size(); ++i) {
-    if (name.View() == kDdeServices[i]) return static_cast<int>(i);
-  }
-  return static_cast<int>(kDdeServices.size());
 }
 
 void BindSetting(PropertySheet& sheet, QCheckBox* box, int& field) {
@@ -337,8 +328,9 @@ void AddViewersPage(PropertySheet& sheet, ProgramSettings& settings, Viewers& vi
   layout->addWidget(autoView);
   BindSetting(sheet, autoView, settings.autoDdeUpdates);
 
-  QLineEdit* browser = AddCommand(sheet, layout, C::BrowserCommandLabel, C::BrowserCommand,
-                                  C::BrowserBrowse, prompts, language);
+  QLineEdit* browser =
+      AddCommand(sheet, layout, C::BrowserCommandLabel, C::BrowserCommand, C::BrowserBrowse,
+                 QStringLiteral("Choose web browser"), prompts, language);
   sheet.BindText(
       browser,
       [&settings, &viewers] {
@@ -348,48 +340,15 @@ void AddViewersPage(PropertySheet& sheet, ProgramSettings& settings, Viewers& vi
       },
       [&settings](const TextString& value) { settings.browserCommand = value; });
 
-  auto* useDde = MakeControl<QCheckBox>(page, C::UseDde);
-  layout->addWidget(useDde);
-  BindSetting(sheet, useDde, settings.useDdeToViewHtml);
-
-  auto* service = MakeControl<QComboBox>(page, C::DdeService);
-  for (const char* name : kDdeServices) service->addItem(QString::fromLatin1(name));
-  service->addItem(QString());
-  auto* other = MakeControl<QLineEdit>(page, C::DdeServiceOther);
-  auto* serviceRow = new QHBoxLayout;
-  serviceRow->addWidget(MakeControl<QLabel>(page, C::DdeServiceLabel));
-  serviceRow->addWidget(service);
-  serviceRow->addWidget(other, 1);
-  layout->addLayout(serviceRow);
-  QObject::connect(&sheet, &PropertySheet::TextsApplied, service, [service, &language] {
-    service->setItemText(static_cast<int>(kDdeServices.size()),
-                         ToQString(language.Display(TextTable::Dialog, kDdeOtherItem)));
-  });
-  sheet.BindChoice(
-      service, [&settings] { return DdeServiceIndex(settings.ddeServerName); },
-      [&settings, other](int index) {
-        settings.ddeServerName = index < static_cast<int>(kDdeServices.size())
-                                     ? TextString(kDdeServices[static_cast<size_t>(index)])
-                                     : TextString(other->text().toUtf8().constData());
-      });
-  sheet.BindText(
-      other,
-      [&settings] {
-        const bool named =
-            DdeServiceIndex(settings.ddeServerName) < static_cast<int>(kDdeServices.size());
-        return named ? TextString() : settings.ddeServerName;
-      },
-      [&settings, service](const TextString& value) {
-        if (service->currentIndex() == static_cast<int>(kDdeServices.size()))
-          settings.ddeServerName = value;
-      });
-
+  // The DDE settings stay in the settings file but have no control: there is no dynamic
+  // data exchange here.
   auto* prefix = MakeControl<QCheckBox>(page, C::AddUrlPrefix);
   layout->addWidget(prefix);
   BindSetting(sheet, prefix, settings.addUrlPrefix);
 
-  QLineEdit* textViewer = AddCommand(sheet, layout, C::TextViewerLabel, C::TextViewerCommand,
-                                     C::TextViewerBrowse, prompts, language);
+  QLineEdit* textViewer =
+      AddCommand(sheet, layout, C::TextViewerLabel, C::TextViewerCommand, C::TextViewerBrowse,
+                 QStringLiteral("Choose text viewer"), prompts, language);
   sheet.BindText(
       textViewer,
       [&settings, &viewers] {

@@ -34,7 +34,7 @@ PropertySheet* MakeTextSheet(PolicySet& policies, UiLanguage& language, ProgramS
                              QWidget* owner);
 
 // "Program Settings": the "Drag'n'Drop" page (what follows a start with files) and the
-// "Viewers" page (viewer commands, DDE and the URL prefix). When the sheet opens, an empty
+// "Viewers" page (viewer commands and the URL prefix). When the sheet opens, an empty
 // browser command shows the detected browser and an empty text-viewer command the desktop's
 // text viewer; they are stored only when touched.
 PropertySheet* MakeSettingsSheet(ProgramSettings& settings, Viewers& viewers, Prompts& prompts,

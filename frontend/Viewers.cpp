@@ -220,9 +220,22 @@ int Viewers::FindAssociatedProgram(const char* ext1, const char* ext2, TextStrin
 
 int Viewers::DetectBrowser(TextString& out) {
   if (FindAssociatedProgram(".htm", ".html", out)) return 1;
-  Notify(5, 31);
   out = settings_.browserCommand;
   return 0;
+}
+
+void Viewers::ReportNoBrowser() {
+  notices_.Show(std::string(kProgramName),
+                "ERROR: No web browser found to show the result: install one (firefox-esr, "
+                "chromium) or set one in Settings",
+                NoticeIcon::Exclamation);
+}
+
+void Viewers::ReportNoViewer(const TextString& file) {
+  notices_.Show(std::string(kProgramName),
+                "ERROR: No text viewer found to show " + std::string(file.View()) +
+                    ": install one (mousepad, gedit) or set one in Settings",
+                NoticeIcon::Exclamation);
 }
 
 int Viewers::FindTextViewer(TextString& out) { return FindAssociatedProgram(".txt", "", out); }
@@ -268,8 +281,8 @@ std::vector<std::string> Viewers::CommandWords(const TextString& command) const 
   return SplitWords(command.View());
 }
 
-int Viewers::Start(const TextString& command, const TextString& argument,
-                   const std::string& shown) {
+int Viewers::Start(const TextString& command, const TextString& argument, const std::string& shown,
+                   Shower shower) {
   std::vector<std::string> argv = CommandWords(command);
   if (argv.empty()) argv.emplace_back();
   argv.emplace_back(argument.View());
@@ -277,7 +290,9 @@ int Viewers::Start(const TextString& command, const TextString& argument,
   if (error == 0) return 1;
   const std::string commandText(command.View());
   const std::string number = std::to_string(error);
-  notices_.Show(language_.Display(TextTable::Message, 8),
+  // The browser's caption is translated; the viewer's is this program's own.
+  notices_.Show(shower == Shower::kBrowser ? language_.Display(TextTable::Message, 8)
+                                           : std::string("Error launching viewer"),
                 FillPlaceholders(language_.Display(TextTable::Message, 47),
                                  {{"ccc", commandText}, {"url", shown}, {"nnn", number}}),
                 NoticeIcon::Exclamation);
@@ -298,10 +313,13 @@ int Viewers::LaunchBrowser(const TextString& url, TextString command, int allowD
     settings_.ddeWorking = "No";
     settings_.ddeWorking = "Yes";
   }
-  if (command.IsEmpty()) return 0;
+  if (command.IsEmpty()) {
+    ReportNoBrowser();
+    return 0;
+  }
   std::string shown(url.View());
   if (HoldsBlank(url)) shown = "\"" + shown + "\"";
-  return Start(command, url, shown);
+  return Start(command, url, shown, Shower::kBrowser);
 }
 
 int Viewers::LaunchFileViewer(const TextString& file, TextString command) {
@@ -319,8 +337,11 @@ int Viewers::LaunchFileViewer(const TextString& file, TextString command) {
       if (shown.back() != '"') shown += '"';
     }
   }
-  if (command.IsEmpty()) FindRtfViewer(command);
-  return Start(command, file, shown);
+  if (command.IsEmpty() && !FindRtfViewer(command)) {
+    ReportNoViewer(file);
+    return 0;
+  }
+  return Start(command, file, shown, Shower::kViewer);
 }
 
 void Viewers::ReportDdeError(int code) {
@@ -346,14 +367,14 @@ int Viewers::ViewResults(ResultToView& result, const std::function<void(ResultTo
   }
   TextString viewer;
   if (!FindTextViewer(viewer)) {
-    Notify(5, 31);
+    ReportNoViewer(file);
     return 0;
   }
   // Appended rather than written "\"" + name: g++ 12 warns (-Wrestrict) about a memcpy
   // inside std::string's operator+ that cannot overlap.
   std::string shown = "\"";
   shown.append(file.View()).append("\"");
-  return Start(viewer, file, shown);
+  return Start(viewer, file, shown, Shower::kViewer);
 }
 
 int Viewers::ViewAfterConversion(const ResultToView& result, int outputFormat,

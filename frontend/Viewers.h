@@ -46,8 +46,9 @@ class Viewers {
   // dropped, and the program found (in PATH when it has no folder). Returns 1 with its full
   // path in `out`, else 0 (out untouched). A call made while one is running fails at once.
   int FindAssociatedProgram(const char* ext1, const char* ext2, TextString& out);
-  // The web browser (".htm", else ".html"). When none is found: message box (caption message
-  // 5, text message 31) and `out` becomes the stored "\BrowserCommand"; returns 0 then.
+  // The web browser (".htm", else ".html"). When none is found, `out` becomes the stored
+  // "\BrowserCommand" and 0 is returned; nothing is shown (the program starts and opens
+  // Settings without a browser; only a view asked for reports the lack).
   int DetectBrowser(TextString& out);
   // The program for ".txt"; for ".rtf", else ".doc"; for ".pdf", else ".doc".
   int FindTextViewer(TextString& out);
@@ -66,12 +67,14 @@ class Viewers {
   // browser to talk to and falls through silently; "\DDEWorking" is written "No" and "Yes"
   // around it. The command is started with the URL as one argument; when it cannot be
   // started, message box caption 8, text 47 with the command, the URL (in double quotes when
-  // it holds a blank) and the error number. Returns 1 when a browser was started.
+  // it holds a blank) and the error number. No command and none detected: a message box
+  // naming browsers to install. Returns 1 when a browser was started.
   int LaunchBrowser(const TextString& url, TextString command, int allowDde);
   // Shows `file` with the viewer `command` (empty: the RTF viewer). An empty name gives
-  // message 46; a failed start the message of LaunchBrowser, where the name stands in double
-  // quotes when it holds a blank. The file is passed as one argument, unquoted. Returns 1
-  // when the viewer was started.
+  // message 46; no viewer a message box naming the file and viewers to install; a failed
+  // start the text of LaunchBrowser's failure under "Error launching viewer", where the name
+  // stands in double quotes when it holds a blank. The file is passed as one argument, unquoted.
+  // Returns 1 when the viewer was started.
   int LaunchFileViewer(const TextString& file, TextString command);
   // Shows the text of a DDE error in a message box; nothing for 0.
   void ReportDdeError(int code);
@@ -79,7 +82,8 @@ class Viewers {
   // "View Results...": when nothing was converted yet, says so (caption 13, text 52 when
   // files are chosen; caption 12, text 26 when not) and calls `convert`, which updates
   // `result`; still nothing: stop. HTML results go to the detected browser, text results to
-  // the desktop's text viewer (none: caption 5, text 31). Returns 1 when a viewer started.
+  // the desktop's text viewer (none: a message box naming the file and viewers to install).
+  // Returns 1 when a viewer started.
   int ViewResults(ResultToView& result, const std::function<void(ResultToView&)>& convert);
   // After a successful conversion to a file: views the result when "\AutoDDEUpdates" is on
   // (after a start with files, when "\DragAndDrop\ViewResults" is on instead) and a file was
@@ -98,8 +102,13 @@ class Viewers {
   // The command's words: the whole command when it names an existing file (a path with
   // blanks), else its blank-separated words with double quotes grouping.
   std::vector<std::string> CommandWords(const TextString& command) const;
+  // What a started program shows the user, which names it in the failure message.
+  enum class Shower { kBrowser, kViewer };
   // Starts `command` with `argument`; on failure shows message 47 with `shown` for "url".
-  int Start(const TextString& command, const TextString& argument, const std::string& shown);
+  int Start(const TextString& command, const TextString& argument, const std::string& shown,
+            Shower shower);
+  void ReportNoBrowser();
+  void ReportNoViewer(const TextString& file);
   void Notify(int caption, int text);
 
   ProgramSettings& settings_;

@@ -1,11 +1,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
@@ -44,11 +46,13 @@ constexpr const char* kPage = "<html><body><p>Hello world</p></body></html>\n";
 std::string Text(const TextString& text) { return std::string(text.View()); }
 
 // A main window with its own settings file (a language already chosen, a browser command
-// stored so nothing is detected), a fake desktop and prompts that record everything.
+// stored so nothing is detected, unless the desktop is to have none), a fake desktop and
+// prompts that record everything.
 struct Fixture {
-  explicit Fixture(bool firstRun = false) {
+  enum class Browser { kStored, kNone };
+  explicit Fixture(bool firstRun = false, Browser browser = Browser::kStored) {
     if (!firstRun) store.Set("\\Languages\\SelectedLanguage", "Yes");
-    store.Set("\\BrowserCommand", "/bin/true");
+    if (browser == Browser::kStored) store.Set("\\BrowserCommand", "/bin/true");
     store.Set("\\DragAndDrop\\ViewResults", "No");
     (void)store.Save();
     Open();
@@ -90,6 +94,11 @@ struct Fixture {
     emit edit->textEdited(text);
     emit edit->editingFinished();
   }
+  void Show() {
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+  }
   std::string Shown(Control control) { return Box(control)->currentText().toStdString(); }
   std::string Page(const std::string& name) { return folder.Write(name, kPage); }
   bool HasNotice(const std::string& caption, const std::string& textStart) const {
@@ -107,6 +116,12 @@ struct Fixture {
 };
 
 bool RunningAsRoot() { return geteuid() == 0; }
+
+// The letter after the "&" of a label's text, or a null character.
+char Mnemonic(const QLabel* label) {
+  const qsizetype at = label->text().indexOf(QLatin1Char('&'));
+  return at >= 0 && at + 1 < label->text().size() ? label->text()[at + 1].toLatin1() : '\0';
+}
 
 }  // namespace
 
@@ -636,24 +651,16 @@ class MainWindowTest : public QObject {
     Fixture f;
     f.window->OpenSheet(Command::ViewerSettings);
     PropertySheet* sheet = f.window->SheetOf(Command::ViewerSettings);
-    auto* service = qobject_cast<QComboBox*>(FindControl(sheet, Control::DdeService));
-    auto* other = qobject_cast<QLineEdit*>(FindControl(sheet, Control::DdeServiceOther));
+    auto* viewer = qobject_cast<QLineEdit*>(FindControl(sheet, Control::TextViewerCommand));
     auto apply = [sheet] {
       emit qobject_cast<QPushButton*>(FindControl(sheet, Control::SheetApply))->clicked();
     };
-    service->setCurrentIndex(2);
-    emit service->activated(2);
+    viewer->setText("mousepad");
+    emit viewer->textEdited("mousepad");
     f.window->Settings().browserCommand = "changed elsewhere";
     apply();
-    QCOMPARE(Text(f.window->Settings().ddeServerName), std::string("Opera"));
+    QCOMPARE(Text(f.window->Settings().viewTextCommand), std::string("mousepad"));
     QCOMPARE(Text(f.window->Settings().browserCommand), std::string("changed elsewhere"));
-    // The free entry writes the name typed beside the list.
-    service->setCurrentIndex(4);
-    emit service->activated(4);
-    other->setText("Firefox");
-    emit other->textEdited("Firefox");
-    apply();
-    QCOMPARE(Text(f.window->Settings().ddeServerName), std::string("Firefox"));
     // The switch of the page and of the menu are one setting.
     qobject_cast<QCheckBox*>(FindControl(sheet, Control::AutoView))->click();
     apply();
@@ -681,7 +688,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(f.window->Settings().displayToolTips, 0);
     // A sheet opened while they are off shows none either.
     f.window->OpenSheet(Command::ViewerSettings);
-    QVERIFY(FindControl(f.window->SheetOf(Command::ViewerSettings), Control::UseDde)
+    QVERIFY(FindControl(f.window->SheetOf(Command::ViewerSettings), Control::AddUrlPrefix)
                 ->toolTip()
                 .isEmpty());
   }
@@ -824,6 +831,94 @@ class MainWindowTest : public QObject {
     QCOMPARE(stat((f.folder / "a.htm").c_str(), &after), 0);
     QVERIFY(before.st_ino != after.st_ino);
     QVERIFY(f.folder.Read("a.htm").find("<p>Hello") != std::string::npos);
+  }
+
+  void labelsTakeTheKeyboardToTheirFields() {
+    static const struct {
+      Control label, field;
+    } kLabels[] = {{Control::FilesLabel, Control::FilesBox},
+                   {Control::ConversionLabel, Control::ConversionBox},
+                   {Control::OutputLabel, Control::OutputBox},
+                   {Control::OutputNameLabel, Control::OutputName},
+                   {Control::FolderLabel, Control::OutputFolderBox},
+                   {Control::PolicyLabel, Control::PolicyBox}};
+    Fixture f;
+    f.Show();
+    for (const auto& row : kLabels) {
+      QWidget* field = FindControl(f.window.get(), row.field);
+      QCOMPARE(f.ControlOf<QLabel>(row.label)->buddy(), field);
+      QTest::keyClick(f.window.get(), Mnemonic(f.ControlOf<QLabel>(row.label)), Qt::AltModifier);
+      QVERIFY(field == QApplication::focusWidget() ||
+              field->isAncestorOf(QApplication::focusWidget()));
+    }
+    // Each field label of the sheets names its field and has a letter of its own.
+    for (const Command command : {Command::TextFormatting, Command::ViewerSettings}) {
+      f.window->OpenSheet(command);
+      for (QLabel* label : f.window->SheetOf(command)->findChildren<QLabel*>())
+        QVERIFY(label->buddy() != nullptr && Mnemonic(label) != '\0');
+    }
+  }
+
+  void browseButtonsSayWhatTheyChoose() {
+    Fixture f;
+    f.window->OpenSheet(Command::ViewerSettings);
+    QWidget* sheet = f.window->SheetOf(Command::ViewerSettings);
+    const struct {
+      QWidget* window;
+      Control button;
+      const char* name;
+    } kButtons[] = {{f.window.get(), Control::FilesBrowse, "Choose input files"},
+                    {f.window.get(), Control::OutputBrowse, "Choose output folder"},
+                    {f.window.get(), Control::PolicyBrowse, "Choose policy file"},
+                    {sheet, Control::BrowserBrowse, "Choose web browser"},
+                    {sheet, Control::TextViewerBrowse, "Choose text viewer"}};
+    for (const auto& row : kButtons)
+      QCOMPARE(FindControl(row.window, row.button)->accessibleName(), QString(row.name));
+    // A field is called by its label, not by its group ("Output").
+    QCOMPARE(f.Box(Control::OutputBox)->accessibleName(), QString("Output type"));
+  }
+
+  void keysConvertChooseHelpAndQuit() {
+    static const struct {
+      const char* name;
+      QKeySequence keys;
+      bool (*done)(Fixture&);
+    } kKeys[] = {
+        {"Enter in the files box", QKeySequence(Qt::Key_Return),
+         [](Fixture& f) { return f.folder.Read("a.txt").find("Hello") != std::string::npos; }},
+        {"Ctrl+Return", QKeySequence(Qt::CTRL | Qt::Key_Return),
+         [](Fixture& f) { return f.folder.Read("a.txt").find("Hello") != std::string::npos; }},
+        {"Ctrl+O", QKeySequence(Qt::CTRL | Qt::Key_O),
+         [](Fixture& f) { return f.prompts.openStarts.size() == 1; }},
+        {"F1", QKeySequence(Qt::Key_F1), [](Fixture& f) { return f.desktop.started.size() == 1; }},
+        {"Ctrl+Q", QKeySequence(Qt::CTRL | Qt::Key_Q),
+         [](Fixture& f) { return !f.window->isVisible(); }},
+    };
+    for (const auto& row : kKeys) {
+      Fixture f;
+      f.Show();
+      QLineEdit* files = f.Box(Control::FilesBox)->lineEdit();
+      files->setText(QString::fromStdString(f.Page("a.htm")));
+      // Only Enter goes to the files box; the others are keys of the whole window.
+      QTest::keySequence(
+          row.keys == QKeySequence(Qt::Key_Return) ? static_cast<QWidget*>(files) : f.window.get(),
+          row.keys);
+      QVERIFY2(row.done(f), row.name);
+    }
+  }
+
+  void noBrowserIsMentionedUntilAViewIsAskedFor() {
+    Fixture f(false, Fixture::Browser::kNone);
+    f.Show();
+    f.window->OpenSheet(Command::ViewerSettings);
+    // The DDE settings have no control: there is no DDE here.
+    QVERIFY(FindControl(f.window->SheetOf(Command::ViewerSettings), Control::UseDde) == nullptr);
+    QVERIFY(f.prompts.notices.empty());
+    f.window->RunCommand(Command::HelpContents);
+    QVERIFY(f.desktop.started.empty());
+    QVERIFY(f.HasNotice("Quorlex",
+                        "ERROR: No web browser found to show the result: install one "
+                        "(firefox-esr, chromium) or set one in Settings"));
   }
 
   void ddeFailureLastTimeSwitchesDdeOff() {

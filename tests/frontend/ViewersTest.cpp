@@ -132,15 +132,41 @@ class ViewersTest : public QObject {
     QCOMPARE(f.viewers.FindTextViewer(found), 1);  // the guard was cleared
   }
 
-  void browserNotFoundIsReportedAndTheStoredOneUsed() {
+  void browserNotFoundIsQuietAndTheStoredOneUsed() {
     Fixture f;
     f.settings.browserCommand = "/opt/stored/browser";
     TextString browser;
     QCOMPARE(f.viewers.DetectBrowser(browser), 0);
     QCOMPARE(Text(browser), std::string("/opt/stored/browser"));
-    QCOMPARE(f.notices.shown.size(), size_t{1});
-    QCOMPARE(f.notices.shown[0].caption, std::string("Failed to auto-detect default browser"));
-    QCOMPARE(f.notices.shown[0].text, f.Message(31));
+    QVERIFY(f.notices.shown.empty());
+  }
+
+  void aMissingBrowserOrViewerNamesWhatToInstall() {
+    static const struct {
+      const char* name;
+      int (*view)(Viewers&);
+      const char* text;
+    } kCases[] = {
+        {"markup result",
+         [](Viewers& v) {
+           return v.ViewAfterConversion({"/out/", "a.htm", 1, true}, 0, false);
+         },
+         "ERROR: No web browser found to show the result: install one (firefox-esr, chromium) "
+         "or set one in Settings"},
+        {"text result",
+         [](Viewers& v) {
+           return v.ViewAfterConversion({"/out/", "a.txt", 0, true}, 2, false);
+         },
+         "ERROR: No text viewer found to show /out/a.txt: install one (mousepad, gedit) or set "
+         "one in Settings"},
+    };
+    for (const auto& row : kCases) {
+      Fixture f;
+      f.settings.autoDdeUpdates = 1;
+      QVERIFY2(row.view(f.viewers) == 0 && f.desktop.started.empty(), row.name);
+      QCOMPARE(f.notices.shown.size(), size_t{1});
+      QCOMPARE(f.notices.shown[0].text, std::string(row.text));
+    }
   }
 
   void fileUrls_data() {
@@ -246,18 +272,9 @@ class ViewersTest : public QObject {
     QCOMPARE(f.viewers.LaunchFileViewer(TextString(file.constData()), "/usr/bin/v"), 0);
     QCOMPARE(f.desktop.started, std::vector<Argv>({{"/usr/bin/v", file.toStdString()}}));
     QCOMPARE(f.notices.shown.size(), size_t{1});
+    QCOMPARE(f.notices.shown[0].caption, std::string("Error launching viewer"));
     QCOMPARE(f.notices.shown[0].text, "Command \"/usr/bin/v " + shown.toStdString() +
                                           "\" failed.\n\r  Error code=" + std::to_string(EACCES));
-  }
-
-  void textResultWithoutAViewerStartsNothing() {
-    Fixture f;
-    ResultToView result{"/out/", "a.txt", 0, true};
-    QCOMPARE(f.viewers.ViewResults(result, nullptr), 0);
-    QVERIFY(f.desktop.started.empty());
-    QCOMPARE(f.notices.shown.size(), size_t{1});
-    QCOMPARE(f.notices.shown[0].caption, f.Message(5));
-    QCOMPARE(f.notices.shown[0].text, f.Message(31));
   }
 
   void viewResultsConvertsFirstWhenNothingWasConverted_data() {
