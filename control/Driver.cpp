@@ -24,8 +24,6 @@ namespace {
 // The name standard input goes by where a file name is needed.
 constexpr const char* kStandardInputName = "stdin";
 
-bool IsStandardInput(const TextString& path) { return path.Length() == 1 && path[0] == '-'; }
-
 bool HasStar(const TextString& text) { return text.CountChar('*') > 0; }
 
 bool SameNoCase(const TextString& a, const char* b) {

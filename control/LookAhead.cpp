@@ -12,8 +12,6 @@
 namespace quorlex {
 namespace {
 
-bool IsStandardInput(const TextString& path) { return path.Length() == 1 && path[0] == '-'; }
-
 long long FileSize(const TextString& path) {
   struct stat info {};
   return stat(path.Data(), &info) == 0 ? static_cast<long long>(info.st_size) : 0;

@@ -30,6 +30,9 @@ struct QueueEntry {
   TextString outputSpec;
 };
 
+// Whether a queue entry or file specification is "-", standard input.
+[[nodiscard]] bool IsStandardInput(const TextString& path);
+
 // What the output of a run is: HTML for "Selectively remove markup", text otherwise.
 enum class OutputFormat { kText, kHtml };
 

@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,10 +21,8 @@ std::map<std::string, std::string> FilesBelow(const fs::path& folder) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     if (!entry.is_regular_file()) continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    files[fs::relative(entry.path(), folder).string()] = bytes.str();
+    files[fs::relative(entry.path(), folder).string()] =
+        testing::TempFolder::ReadFile(entry.path().string());
   }
   return files;
 }
@@ -43,15 +39,10 @@ std::vector<Case> E2eCases() {
   for (const auto& entry : fs::directory_iterator(QUORLEX_E2E_DIR)) {
     const fs::path input = entry.path() / "input.htm";
     if (!fs::exists(input)) continue;
-    const auto read = [](const fs::path& path) {
-      std::ifstream in(path, std::ios::binary);
-      std::ostringstream bytes;
-      bytes << in.rdbuf();
-      return bytes.str();
-    };
     const fs::path policies = entry.path() / "policies.pol";
-    cases.push_back({entry.path().filename().string(), read(input),
-                     fs::exists(policies) ? read(policies) : std::string()});
+    cases.push_back(
+        {entry.path().filename().string(), testing::TempFolder::ReadFile(input.string()),
+         fs::exists(policies) ? testing::TempFolder::ReadFile(policies.string()) : std::string()});
   }
   return cases;
 }
