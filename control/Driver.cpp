@@ -179,15 +179,18 @@ void QueueFiles(RunSettings& run, RunLog& log, const TextString& spec, const Tex
   FileSpecState state;
   TextString file;
   ExpandFileSpec(owner, expanded, includeSubFolders, 0, state, file);
-  run.requestsFailed += state.unreadable;
+  run.requestsFailed += static_cast<int>(state.unreadable.size());
+  run.failedFiles.insert(run.failedFiles.end(), state.unreadable.begin(), state.unreadable.end());
   if (file.IsEmpty()) {
     log.Message(("WARNING: No file matches " + spec).Data(), 10);
     ++run.requestsFailed;
+    run.failedFiles.push_back(spec);
     return;
   }
   if (!CanRead(file)) {
     log.RunMessage(("ERROR: Can't find or open " + spec).Data());
     ++run.requestsFailed;
+    run.failedFiles.push_back(spec);
     return;
   }
   for (int index = 1; !file.IsEmpty(); ++index) {
@@ -524,10 +527,17 @@ RunResult ConversionDriver::ConvertQueue() {
   for (run_.queuePosition = 0; run_.queuePosition < run_.queue.size(); ++run_.queuePosition) {
     const QueueEntry& entry = run_.queue[run_.queuePosition];
     if (entry.input.IsEmpty()) break;
+    if (watch_.stop != nullptr && watch_.stop->load()) {
+      result.stopped = true;
+      break;
+    }
+    if (watch_.fileStarting)
+      watch_.fileStarting(run_.queuePosition, run_.queue.size(), entry.input);
     const std::unique_ptr<PreparedFile> prepared =
         ahead != nullptr ? ahead->Take(run_.queuePosition) : nullptr;
     if (!ConvertFile(entry, prepared.get())) {
       result.failed = 1;
+      run_.failedFiles.push_back(entry.input);
       break;
     }
     ++result.converted;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -69,11 +70,21 @@ enum class Split {
 int ProcessFileSpecs(SpecSource source, const TextString& specs, const TextString& policyFile,
                      RunSettings& run, RunLog& log, Split split);
 
+// What a program running a conversion learns of its walk, and how it stops it.
+struct RunWatch {
+  // Told before the file at `position` (from 0) of the queue's `total` is converted.
+  std::function<void(size_t position, size_t total, const TextString& input)> fileStarting;
+  // Once set (from any thread) the walk ends before the next file: the file being converted
+  // is finished and written, the rest is not begun.
+  const std::atomic<bool>* stop = nullptr;
+};
+
 // How a run ended.
 struct RunResult {
   int queued = 0;
   int converted = 0;
-  int failed = 0;  // a conversion failed and ended the walk
+  int failed = 0;        // a conversion failed and ended the walk
+  bool stopped = false;  // the watch stopped the walk before the end of the queue
   // The first and the last file the run wrote (empty while none was written; output that
   // went to the sink is not counted).
   TextString firstOutput;
@@ -107,6 +118,8 @@ class ConversionDriver {
   }
   // Where the queue entry "-" is read from (not owned, not closed).
   void SetStandardInput(std::FILE* stream) { standardInput_ = stream; }
+  // Who watches the walk (none unless set).
+  void SetWatch(RunWatch watch) { watch_ = std::move(watch); }
 
   // Loads the run's policy file (reporting "ERROR: Can't find master policy file " when it
   // is missing), sets the qualifiers' policies and filters messages as they say; when a
@@ -178,6 +191,7 @@ class ConversionDriver {
   bool settingsFileRefused_ = false;
   std::FILE* standardInput_ = nullptr;
   std::function<void(std::string_view text)> consoleSink_;
+  RunWatch watch_;
   // The file the last successful conversion wrote (empty: none, or it went to the sink).
   TextString lastOutput_;
   // Output folders that could not be made.

@@ -99,6 +99,10 @@ struct RunSettings {
   // unrecognised qualifier, a log or policy file that cannot be written. Any of them makes
   // the run end with a failure status.
   int requestsFailed = 0;
+  // What the run was asked to read and could not convert, in the order found: file
+  // patterns that name no file, files that cannot be opened, folders that cannot be
+  // listed, and the file whose conversion failed.
+  std::vector<TextString> failedFiles;
 };
 
 }  // namespace quorlex

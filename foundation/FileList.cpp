@@ -51,7 +51,7 @@ struct Search {
 
   void PassOverLongPath(const TextString& path) {
     Warn("WARNING: Path too long ", path);
-    ++state.unreadable;
+    state.unreadable.push_back(path);
   }
 
   // Lists the matching files of `folder` ("" for the current one, else ending with a
@@ -62,7 +62,7 @@ struct Search {
                                                   closedir);
     if (!dir) {
       Warn("WARNING: Cannot read folder ", folder);
-      ++state.unreadable;
+      state.unreadable.push_back(folder);
       return;
     }
     std::vector<Listed> kept;

@@ -14,7 +14,7 @@ struct FileSpecState {
   std::vector<TextString> files;
   // Folders that could not be listed and files passed over because their path is too long:
   // what the pattern names but cannot be converted.
-  int unreadable = 0;
+  std::vector<TextString> unreadable;
 };
 
 // Sets `out` to the index-th file (from 0) of the sorted list of files that `spec` names,
@@ -25,7 +25,7 @@ struct FileSpecState {
 // listed; `owner` is told "WARNING: File is empty " and its name at level 7. A folder that
 // cannot be read is passed over with "WARNING: Cannot read folder " and its name, a file
 // whose path is longer than the system takes with "WARNING: Path too long " and the path,
-// both at level 7 and counted in state.unreadable. Files are listed as the folder of `spec` plus
+// both at level 7 and listed in state.unreadable. Files are listed as the folder of `spec` plus
 // their path below it, sorted by that name ignoring case (names equal but for case in byte order).
 //
 // A spec that names an existing file is that file, even when its name holds '*' or '%':

@@ -54,6 +54,7 @@ void RunLog::RunMessage(const char* message) {
     std::fputs(message, echoStream_);
     std::fputc('\n', echoStream_);
   }
+  if (runMessageCallback_) runMessageCallback_(message);
   if (!runText.IsEmpty()) runText.AppendChar('\n');
   runText += "SESSION: ";
   runText += message;

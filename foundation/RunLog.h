@@ -67,9 +67,14 @@ class RunLog {
   void Message(const char* message, int level);
   // A status line (banners, progress) to the channel.
   void Status(const char* message);
-  // A message about the run itself: echoed on the error stream with consoleEcho, then kept
-  // in runText as "SESSION: " and the message until the log file takes it.
+  // A message about the run itself: echoed on the error stream with consoleEcho, shown
+  // through the run-message callback when there is one, then kept in runText as
+  // "SESSION: " and the message until the log file takes it.
   void RunMessage(const char* message);
+  // Where run messages are shown besides the log (the desktop's status window).
+  void SetRunMessageCallback(MessageCallback callback) {
+    runMessageCallback_ = std::move(callback);
+  }
 
   // Opens the log file `logName` (in `outputFolder` when it has no folder of its own),
   // falling back to "Pellomar.log" in the output folder, with the run messages that say
@@ -119,6 +124,7 @@ class RunLog {
   RunTexts texts_;
   std::FILE* echoStream_ = stderr;
   RunFiles* runFiles_ = nullptr;
+  MessageCallback runMessageCallback_;
 };
 
 }  // namespace quorlex

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,16 +17,21 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <string_view>
+#include <utility>
 
 #include "control/Arguments.h"
 #include "control/Driver.h"
 #include "control/Qualifiers.h"
 #include "foundation/FileNames.h"
 #include "frontend/ApplyTexts.h"
+#include "frontend/BackgroundRun.h"
 #include "frontend/CodePages.h"
 #include "frontend/Dialogs.h"
 #include "frontend/FileSpec.h"
@@ -150,6 +156,11 @@ MainWindow::MainWindow(SettingsStore& store, Desktop& desktop, Prompts& prompts,
   outputType_ = settings_.outputType == kOutputToClipboard ? kOutputToClipboard : 0;
   status_ = new StatusWindow(settings_, language_, this);
   status_->Attach(policyLog_.Channel());
+  run_ = new BackgroundRun(this);
+  connect(run_, &BackgroundRun::Lines, status_, &StatusWindow::AppendMessages);
+  connect(run_, &BackgroundRun::Progress, this, &MainWindow::ShowProgress);
+  connect(run_, &BackgroundRun::ClipboardText, this,
+          [](const std::string& text) { PlaceOnClipboard(text); });
   context_.SetRun(&policyLog_);
   setAcceptDrops(true);
   BuildControls();
@@ -237,6 +248,16 @@ void MainWindow::BuildControls() {
   auto* buttons = new QHBoxLayout;
   previewToggle_ = MakeControl<QPushButton>(central, Control::PreviewToggle);
   buttons->addWidget(previewToggle_);
+  // While a conversion runs: how far it has got, and the way to stop it.
+  progress_ = new QProgressBar(central);
+  progress_->setFormat(QStringLiteral("%v of %m files"));
+  progress_->setAccessibleName(QStringLiteral("Conversion progress"));
+  progress_->hide();
+  buttons->addWidget(progress_, 1);
+  cancel_ = new QPushButton(central);
+  cancel_->setAutoDefault(false);
+  cancel_->hide();
+  buttons->addWidget(cancel_);
   buttons->addStretch(1);
   auto* convert = MakeControl<QPushButton>(central, Control::Convert);
   convert->setDefault(true);
@@ -244,11 +265,14 @@ void MainWindow::BuildControls() {
   auto* view = MakeControl<QPushButton>(central, Control::View);
   buttons->addWidget(view);
   layout->addLayout(buttons);
+  requestControls_ = {input, conversion, output, policy, convert, view};
 
   previewArea_ = MakeControl<QPlainTextEdit>(central, Control::PreviewArea);
   previewArea_->setReadOnly(true);
   layout->addWidget(previewArea_);
   setCentralWidget(central);
+  // The line that names the file being converted, then the summary of the last run.
+  statusBar()->setSizeGripEnabled(false);
 
   connect(filesBox_, &QComboBox::activated, this, [this](int index) {
     if (index >= 0) TakeFileSpec(FromQString(filesBox_->itemText(index)));
@@ -280,6 +304,7 @@ void MainWindow::BuildControls() {
   connect(policyBrowse, &QPushButton::clicked, this, [this] { BrowsePolicyFile(); });
   connect(reset, &QPushButton::clicked, this, [this] { ResetPolicies(); });
   connect(convert, &QPushButton::clicked, this, [this] { Convert(); });
+  connect(cancel_, &QPushButton::clicked, this, [this] { CancelConversion(); });
   connect(view, &QPushButton::clicked, this, [this] { ViewResults(); });
 }
 
@@ -350,6 +375,7 @@ void MainWindow::OnLanguageChanged() {
   FillList(conversionBox_, language_, {111, 110});
   FillList(outputBox_, language_, {105, 106});
   ApplyDialogTexts(centralWidget(), DialogTemplate::Main, language_);
+  cancel_->setText(ToQString(language_.Display(TextTable::Dialog, 435)));
   AssignMnemonics(centralWidget(), MenuMnemonics(menuBar()));
   NameFieldsAfterLabels(centralWidget());
   ApplyToolTipsEverywhere();
@@ -446,6 +472,7 @@ void MainWindow::TakeFileSpec(const TextString& spec) {
 }
 
 bool MainWindow::BrowseInputFiles() {
+  if (Converting()) return false;
   ReadControls();
   const TextString start =
       WithFinalSeparator(!inputDir_.IsEmpty() ? inputDir_ : settings_.currentDir) + "*.htm*";
@@ -477,6 +504,10 @@ bool MainWindow::BrowseInputFiles() {
 
 void MainWindow::DropFiles(const std::vector<TextString>& dropped) {
   if (dropped.empty()) return;
+  if (Converting()) {
+    droppedDuringRun_.insert(droppedDuringRun_.end(), dropped.begin(), dropped.end());
+    return;
+  }
   const std::vector<TextString> paths = MarkFolders(dropped);
   fileSpec_ = MakeFileSpec(paths);
   TextString name;
@@ -764,6 +795,7 @@ void MainWindow::RunCommand(Command command) {
 }
 
 bool MainWindow::Convert() {
+  if (Converting()) return false;
   ReadControls();
   if (fileSpec_.IsEmpty() && !BrowseInputFiles()) return false;
   if (fileSpec_.IsEmpty()) return false;
@@ -791,7 +823,9 @@ bool MainWindow::RunConversion() {
     LoadPolicyFile(policyFileName_);
   ApplyConversionType();
 
-  RunSettings run = qualifiers_;
+  RunRequest request;
+  RunSettings& run = request.run;
+  run = qualifiers_;
   run.includeSubFolders = searchSubFolders_ ? 1 : 0;
   run.mayOverwrite = mayOverwrite_ ? 1 : 0;
   run.outputToConsole = OutputDestination() == 2 ? 1 : 0;
@@ -802,25 +836,17 @@ bool MainWindow::RunConversion() {
     const TextString name = GetOutputFileName();
     run.output.Assign(IsSingleFile(fileSpec_) && !name.IsEmpty() ? outputDir_ + name : outputDir_);
   }
-  RunLog log(language_.MakeRunTexts());
-  status_->Attach(log.Channel());
+  const bool toConsole = run.outputToConsole != 0;
+  request.specs = FileSpecPaths(fileSpec_);
+  request.policies = &context_;
+  request.policyFileName = policyFileName_;
+  request.texts = language_.MakeRunTexts();
   if (startedWithFiles_ ? settings_.dragDropViewStatusWindow : settings_.displayStatusDialog)
     ShowStatusWindow();
 
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  ConversionDriver driver(run, log);
-  driver.SetConsoleSink(PlaceOnClipboard);
-  RunResult result;
-  if (driver.LoadPolicies()) {
-    driver.UsePolicies(context_, policyFileName_);
-    for (const TextString& path : FileSpecPaths(fileSpec_))
-      QueueFiles(run, log, path, TextString(), TextString(), run.includeSubFolders);
-    if (driver.StartRun()) result = driver.ConvertQueue();
-  }
-  QApplication::restoreOverrideCursor();
-  status_->Attach(policyLog_.Channel());
-
-  const bool converted = result.queued > 0 && result.failed == 0 && run.requestsFailed == 0;
+  const RunOutcome& outcome = RunInBackground(std::move(request));
+  const RunResult& result = outcome.result;
+  const bool converted = outcome.Succeeded();
   if (!result.lastOutput.IsEmpty()) {
     TextString name;
     TextString extension;
@@ -829,13 +855,65 @@ bool MainWindow::RunConversion() {
     result_.conversionType = conversionType_;
   }
   status_->SetFirstOutputPath(result.firstOutput);
+  const std::string summary = outcome.Summary();
+  status_->AppendMessage(summary.c_str());
+  statusBar()->showMessage(QString::fromStdString(summary));
   if (converted && settings_.autoDismissStatusDialog) status_->hide();
   SaveSettingsNow();
-  if (converted && !run.outputToConsole) {
-    viewers_.ViewAfterConversion(result_, run.outputFormat == OutputFormat::kText ? 2 : 0,
+  if (!converted && !result.stopped) ShowFailures(outcome);
+  if (converted && !toConsole) {
+    viewers_.ViewAfterConversion(result_, outcome.outputFormat == OutputFormat::kText ? 2 : 0,
                                  startedWithFiles_);
   }
   return converted;
+}
+
+const RunOutcome& MainWindow::RunInBackground(RunRequest request) {
+  ShowRunning(true);
+  QEventLoop waiting;
+  connect(run_, &BackgroundRun::Finished, &waiting, &QEventLoop::quit);
+  run_->Start(std::move(request));
+  waiting.exec();
+  ShowRunning(false);
+  if (closeAfterRun_) {
+    QTimer::singleShot(0, this, &QWidget::close);
+  } else if (!droppedDuringRun_.empty()) {
+    QTimer::singleShot(0, this, [this] { DropFiles(std::exchange(droppedDuringRun_, {})); });
+  }
+  return run_->Outcome();
+}
+
+void MainWindow::ShowRunning(bool on) {
+  for (QWidget* control : requestControls_) control->setEnabled(!on);
+  progress_->setRange(0, 0);  // busy until the queue is known
+  progress_->setVisible(on);
+  cancel_->setEnabled(true);
+  cancel_->setVisible(on);
+  if (on) statusBar()->clearMessage();
+}
+
+void MainWindow::ShowProgress(int done, int total, const QString& current) {
+  progress_->setRange(0, total);
+  progress_->setValue(done);
+  statusBar()->showMessage(current);
+}
+
+bool MainWindow::Converting() const { return run_->Running(); }
+
+void MainWindow::CancelConversion() {
+  run_->Cancel();
+  cancel_->setEnabled(false);
+}
+
+void MainWindow::ShowFailures(const RunOutcome& outcome) {
+  constexpr size_t kNamed = 10;
+  std::string text = Message(48) + "\n\n" + outcome.Summary();
+  const std::vector<TextString>& failed = outcome.failedFiles;
+  for (size_t i = 0; i < failed.size() && i < kNamed; ++i)
+    text += "\n" + MessageToUtf8(failed[i].View());
+  if (failed.size() > kNamed)
+    text += "\n... and " + std::to_string(failed.size() - kNamed) + " more";
+  prompts_.Show(Message(9), text, NoticeIcon::Exclamation);
 }
 
 void MainWindow::ShowStatusWindow() {
@@ -885,7 +963,6 @@ bool MainWindow::ConvertStartFiles(const std::vector<TextString>& paths) {
   RefreshTitle();
   FillControls();
   const bool converted = Convert();
-  if (!converted) Notify(9, 48);
   startedWithFiles_ = false;
   ApplyConversionType();
   return !converted || settings_.dragDropStartProgram;
@@ -902,6 +979,18 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (Converting()) {
+    // The window closes once the conversion has stopped after the file in progress.
+    event->ignore();
+    if (!closeAfterRun_ && prompts_.Ask(windowTitle().toStdString(),
+                                        "A conversion is running. Cancel it after the file in "
+                                        "progress and close the window?")) {
+      closeAfterRun_ = true;
+      CancelConversion();
+    }
+    return;
+  }
+  closeAfterRun_ = false;
   if (policiesChanged_ && prompts_.Ask(Message(11), Message(51))) SavePolicies();
   for (PropertySheet* sheet : sheets_) {
     if (sheet != nullptr) sheet->hide();

@@ -20,6 +20,7 @@
 
 class QAction;
 class QCheckBox;
+class QProgressBar;
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -27,12 +28,15 @@ class QPushButton;
 
 namespace quorlex {
 
+class BackgroundRun;
 class Desktop;
 class PropertySheet;
 class Prompts;
 class SettingsStore;
 class StatusWindow;
 struct Arguments;
+struct RunOutcome;
+struct RunRequest;
 
 // The main window: one conversion request (which files, what kind of conversion, where the
 // output goes, which policy file), the menu, the property sheets that edit the policies and
@@ -69,12 +73,18 @@ class MainWindow : public QMainWindow {
   bool ConvertStartFiles(const std::vector<TextString>& paths);
 
   // Convert ("Convert File(s)..."): browses first when no file is named; checks the input and
-  // output folders (message box and nothing else when one fails); then converts. Returns true
-  // when every queued file converted.
+  // output folders (message box and nothing else when one fails); then converts on a thread
+  // of its own, the window answering meanwhile, and waits for the end. Returns true when
+  // every queued file converted; false at once while a conversion is running.
   bool Convert();
+  // Whether a conversion is running, and asking it to stop after the file in progress
+  // (the Cancel button).
+  bool Converting() const;
+  void CancelConversion();
   // Browses for input files; returns true when the user chose some.
   bool BrowseInputFiles();
-  // Converts dropped files at once (a dropped folder stands for the HTML files in it).
+  // Converts dropped files at once (a dropped folder stands for the HTML files in it); files
+  // dropped while a conversion runs are converted after it.
   void DropFiles(const std::vector<TextString>& dropped);
   // Loads a policy file into the policies (reset first); its "Output directory" becomes the
   // output folder unless the user chose one. A file that cannot be read is reported in a
@@ -163,6 +173,14 @@ class MainWindow : public QMainWindow {
   // Conversion.
   void ApplyConversionType();
   bool RunConversion();
+  // Runs `request` on the conversion's thread and waits for its end, the window answering
+  // meanwhile with the progress shown.
+  const RunOutcome& RunInBackground(RunRequest request);
+  // While a conversion runs: the progress and Cancel instead of the request's controls.
+  void ShowRunning(bool on);
+  void ShowProgress(int done, int total, const QString& current);
+  // The message box after a run that failed: the summary and the files not converted.
+  void ShowFailures(const RunOutcome& outcome);
   void ShowStatusWindow();
   void ViewResults();
   // A message box with the message texts `caption` and `text`.
@@ -203,6 +221,11 @@ class MainWindow : public QMainWindow {
   bool shownOnce_ = false;
 
   StatusWindow* status_ = nullptr;
+  BackgroundRun* run_ = nullptr;
+  // The window closes once the cancelled conversion has ended.
+  bool closeAfterRun_ = false;
+  // Files dropped or handed over while a conversion ran.
+  std::vector<TextString> droppedDuringRun_;
   // The markup sheet, the text sheet and "Program Settings", each made when first opened.
   std::array<PropertySheet*, 3> sheets_{};
 
@@ -217,6 +240,10 @@ class MainWindow : public QMainWindow {
   QComboBox* policyBox_ = nullptr;
   QPushButton* previewToggle_ = nullptr;
   QPlainTextEdit* previewArea_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  // The controls a running conversion disables.
+  std::vector<QWidget*> requestControls_;
 };
 
 }  // namespace quorlex

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "foundation/ASCIIFile.h"
 #include "foundation/FileNames.h"
@@ -93,7 +94,31 @@ void StatusWindow::Attach(MessageChannel& channel) {
   channel.SetStatusCallback([this](const char* text) { AppendMessage(text); });
 }
 
-void StatusWindow::AppendMessage(const char* message) {
+void StatusWindow::AppendMessage(const char* message) { AppendMessages({message}); }
+
+void StatusWindow::AppendMessages(const std::vector<std::string>& messages) {
+  TextString added;
+  bool rebuilt = false;
+  for (const std::string& message : messages) {
+    if (AddMessage(message.c_str(), added)) {
+      rebuilt = true;
+      added.Clear();
+    }
+  }
+  if (rebuilt) {
+    std::string_view shown = text_.View();
+    shown.remove_suffix(3);  // the line end after the last line
+    messages_->setPlainText(ForScreen(shown));
+  } else if (!messages.empty()) {
+    messages_->appendPlainText(ForScreen(added.View()));
+  }
+  if (messages_->verticalScrollBar()->maximum() > 0) {
+    messages_->moveCursor(QTextCursor::End);
+    messages_->ensureCursorVisible();
+  }
+}
+
+bool StatusWindow::AddMessage(const char* message, TextString& added) {
   // Split at line feeds; a message ending in a line feed has no empty last line.
   const TextString whole(message);
   TextString block;
@@ -107,8 +132,7 @@ void StatusWindow::AppendMessage(const char* message) {
   }
   if (pieces == 0) lines_.emplace_back();
 
-  const bool rebuild = text_.Length() > kTextLimit;
-  if (rebuild) {
+  if (text_.Length() > kTextLimit) {
     const size_t first = lines_.size() > kKeptLines ? lines_.size() - kKeptLines : 0;
     text_.Clear();
     for (size_t i = first; i < lines_.size(); ++i) {
@@ -116,20 +140,14 @@ void StatusWindow::AppendMessage(const char* message) {
       text_.Append(kLineEnd);
     }
     lineCount_ = static_cast<int>(lines_.size() - first);
-    std::string_view shown = text_.View();
-    shown.remove_suffix(3);  // the line end after the last line
-    messages_->setPlainText(ForScreen(shown));
-  } else {
-    text_ += block;
-    text_.Append(kLineEnd);
-    ++lineCount_;
-    messages_->appendPlainText(ForScreen(block.View()));
+    return true;
   }
-  if (messages_->verticalScrollBar()->maximum() > 0) {
-    messages_->moveCursor(QTextCursor::End);
-    messages_->ensureCursorVisible();
-  }
-  if (isVisible()) repaint();
+  text_ += block;
+  text_.Append(kLineEnd);
+  ++lineCount_;
+  if (!added.IsEmpty()) added.Append(kLineEnd);
+  added += block;
+  return false;
 }
 
 void StatusWindow::Clear() {
@@ -186,6 +204,7 @@ void StatusWindow::ApplyTexts() {
 }
 
 void StatusWindow::Place() {
+  if (PlaceBesideOwner()) return;
   const WindowPosition& stored = settings_.statusWindow;
   const bool onScreen =
       stored.IsStored() && QGuiApplication::screenAt(QPoint(stored.left, stored.top)) != nullptr;
@@ -198,6 +217,47 @@ void StatusWindow::Place() {
                   {desktop.left(), desktop.top(), desktop.width(), desktop.height()}, size.width(),
                   size.height());
   move(at.left, at.top);
+}
+
+bool StatusWindow::PlaceBesideOwner() {
+  const QWidget* owner = parentWidget();
+  if (owner == nullptr || !owner->isVisible() || owner->screen() == nullptr) return false;
+  const QRect main = owner->frameGeometry();
+  const QRect desktop = owner->screen()->availableGeometry();
+  constexpr int kGap = 8;
+  // The free parts of the screen right of, below, left of and above the main window.
+  const QRect sides[] = {
+      QRect(QPoint(main.right() + 1 + kGap, desktop.top()), desktop.bottomRight()),
+      QRect(QPoint(desktop.left(), main.bottom() + 1 + kGap), desktop.bottomRight()),
+      QRect(desktop.topLeft(), QPoint(main.left() - 1 - kGap, desktop.bottom())),
+      QRect(desktop.topLeft(), QPoint(desktop.right(), main.top() - 1 - kGap)),
+  };
+  const QSize size = frameGeometry().size();
+  const QRect* roomiest = nullptr;
+  for (const QRect& side : sides) {
+    if (side.width() >= size.width() && side.height() >= size.height()) {
+      MoveInto(side, main.topLeft(), size);
+      return true;
+    }
+    if (roomiest == nullptr ||
+        side.width() * side.height() > roomiest->width() * roomiest->height())
+      roomiest = &side;
+  }
+  // Smaller, where it still shows a few lines.
+  constexpr QSize kSmallest(320, 160);
+  if (roomiest->width() < kSmallest.width() || roomiest->height() < kSmallest.height())
+    return false;
+  const QSize fitting = size.boundedTo(roomiest->size());
+  resize(fitting - (frameGeometry().size() - geometry().size()));
+  MoveInto(*roomiest, main.topLeft(), fitting);
+  return true;
+}
+
+void StatusWindow::MoveInto(const QRect& area, const QPoint& near, const QSize& size) {
+  // As near the main window's corner as the area allows.
+  const int left = std::clamp(near.x(), area.left(), area.right() + 1 - size.width());
+  const int top = std::clamp(near.y(), area.top(), area.bottom() + 1 - size.height());
+  move(left, top);
 }
 
 void StatusWindow::showEvent(QShowEvent* event) {

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
 #include <vector>
 
 #include "foundation/TextString.h"
 
 class QCheckBox;
+class QPoint;
+class QRect;
+class QSize;
 class QPlainTextEdit;
 
 namespace quorlex {
@@ -38,9 +42,10 @@ class StatusWindow : public QDialog {
   void Attach(MessageChannel& channel);
 
   // Adds a message: each of its lines (split at line feeds; an empty message is one empty
-  // line) joins the kept lines and the text shown, then the text scrolls to its end and
-  // repaints at once, so that messages show while the conversion runs on this thread.
+  // line) joins the kept lines and the text shown, then the text scrolls to its end.
   void AppendMessage(const char* message);
+  // Adds messages as AppendMessage does, with one update of the text shown for them all.
+  void AppendMessages(const std::vector<std::string>& messages);
   // Forgets every line and empties the text.
   void Clear();
   // Asks for a file name (starting from DefaultSaveName) and saves the lines there.
@@ -73,9 +78,19 @@ class StatusWindow : public QDialog {
   void reject() override;
 
  private:
-  // At the stored position when it lies on a screen, else 30 pixels from the right and
-  // bottom edges of the screen.
+  // Beside the main window when it shows (right of it, below, left or above: the first
+  // place on its screen that covers none of it), else at the stored position when it lies
+  // on a screen, else 30 pixels from the right and bottom edges of the screen.
   void Place();
+  // Adds a message's lines to the kept lines and the text. Returns true when the text grew
+  // past its limit and was rebuilt from the last lines; else the message's lines are
+  // appended to `added`.
+  bool AddMessage(const char* message, TextString& added);
+  // Moves the window to the first place beside the main window that lies on its screen;
+  // false when the main window is hidden or no such place is free.
+  bool PlaceBesideOwner();
+  // Moves the window, `size` with its frame, into `area` as near to `near` as it goes.
+  void MoveInto(const QRect& area, const QPoint& near, const QSize& size);
 
   TextString text_;
   int language_ = -2;  // the language whose texts were last applied; none yet

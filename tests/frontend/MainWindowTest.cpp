@@ -11,8 +11,12 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 #include <QtTest>
 #include <filesystem>
@@ -919,6 +923,156 @@ class MainWindowTest : public QObject {
     QVERIFY(f.HasNotice("Quorlex",
                         "ERROR: No web browser found to show the result: install one "
                         "(firefox-esr, chromium) or set one in Settings"));
+  }
+
+  // A run long enough to outlast several batches of what it reports.
+  static std::string ManyPages(Fixture& f, int count) {
+    for (int i = 0; i < count; ++i) f.Page("many/" + std::to_string(1000 + i) + ".htm");
+    return f.folder / "many/*.htm";
+  }
+
+  static std::string LastStatusLine(Fixture& f) {
+    return f.window->Status().Lines().empty() ? "" : Text(f.window->Status().Lines().back());
+  }
+
+  void windowAnswersWhileItConverts() {
+    Fixture f;
+    f.Type(Control::FilesBox, QString::fromStdString(ManyPages(f, 200)));
+    auto* progress = f.window->findChild<QProgressBar*>();
+    bool converting = false;
+    bool progressShown = false;
+    bool requestLocked = false;
+    QTimer::singleShot(0, f.window.get(), [&] {
+      converting = f.window->Converting();
+      progressShown = progress->isVisibleTo(f.window.get());
+      requestLocked = !f.ControlOf<QPushButton>(Control::Convert)->isEnabled();
+      // A second request while one runs is refused, not started alongside.
+      QVERIFY(!f.window->Convert());
+    });
+    QVERIFY(f.window->Convert());
+    QVERIFY(converting && progressShown && requestLocked);
+    QVERIFY(!f.window->Converting() && !progress->isVisibleTo(f.window.get()));
+    QCOMPARE(LastStatusLine(f), std::string("200 converted, 0 failed"));
+    QCOMPARE(f.window->statusBar()->currentMessage(), QStringLiteral("200 converted, 0 failed"));
+    QVERIFY(f.folder.Read("many/1199.txt").find("Hello world") != std::string::npos);
+  }
+
+  void cancelStopsAfterTheFileInProgress() {
+    Fixture f;
+    constexpr int kPages = 400;
+    f.Type(Control::FilesBox, QString::fromStdString(ManyPages(f, kPages)));
+    auto* progress = f.window->findChild<QProgressBar*>();
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, f.window.get(), [&] {
+      if (progress->value() >= 1) f.window->CancelConversion();
+    });
+    watch.start(1);
+    QVERIFY(!f.window->Convert());
+    watch.stop();
+    const QRegularExpression cancelled(
+        QStringLiteral("^(\\d+) converted, 0 failed, (\\d+) not converted \\(cancelled\\)$"));
+    const QRegularExpressionMatch summary =
+        cancelled.match(QString::fromStdString(LastStatusLine(f)));
+    QVERIFY2(summary.hasMatch(), LastStatusLine(f).c_str());
+    const int converted = summary.captured(1).toInt();
+    QVERIFY(converted >= 1 && converted < kPages);
+    QCOMPARE(converted + summary.captured(2).toInt(), kPages);
+    // The outputs are whole or absent: exactly the files reported converted.
+    int outputs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(f.folder / "many")) {
+      if (entry.path().extension() != ".txt") continue;
+      ++outputs;
+      const std::string text = TempFolder::ReadFile(entry.path());
+      QVERIFY(text.find("Hello world") != std::string::npos);
+      QCOMPARE(text.size(), f.folder.Read("many/1000.txt").size());
+    }
+    QCOMPARE(outputs, converted);
+    QVERIFY(f.prompts.notices.empty());
+  }
+
+  void closingDuringARunAsksFirst_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("cancel and close") << true;
+    QTest::newRow("go on") << false;
+  }
+  void closingDuringARunAsksFirst() {
+    QFETCH(bool, cancel);
+    Fixture f;
+    f.Show();
+    f.prompts.answerYes = cancel;
+    f.Type(Control::FilesBox, QString::fromStdString(ManyPages(f, 200)));
+    QTimer::singleShot(0, f.window.get(), [&] { f.window->close(); });
+    QCOMPARE(f.window->Convert(), !cancel);
+    QCOMPARE(f.prompts.questions.size(), size_t{1});
+    QTRY_COMPARE(f.window->isVisible(), !cancel);
+  }
+
+  void everyFailureIsShownWithTheFilesItConcerns_data() {
+    QTest::addColumn<QString>("made");     // what goes wrong
+    QTest::addColumn<QString>("message");  // what the status window shows
+    QTest::newRow("no such file") << "none"
+                                  << "WARNING: No file matches ";
+    QTest::newRow("unreadable file") << "locked file"
+                                     << "ERROR: Can't find or open ";
+    QTest::newRow("unreadable folder") << "locked folder"
+                                       << "WARNING: Cannot read folder ";
+    QTest::newRow("output replacing its input") << "same name"
+                                                << "ERROR: ";
+  }
+  void everyFailureIsShownWithTheFilesItConcerns() {
+    QFETCH(QString, made);
+    QFETCH(QString, message);
+    if (made.startsWith("locked") && RunningAsRoot()) QSKIP("permission bits do not stop root");
+    Fixture f;
+    // With the status window off the failure is shown all the same.
+    f.Reopen("\\Dialogs\\DisplayStatusDialog", "No");
+    const std::string good = f.Page("in/good.htm");
+    std::string bad = f.folder / "in/bad.htm";
+    if (made == "locked file") {
+      f.Page("in/bad.htm");
+      std::filesystem::permissions(bad, std::filesystem::perms::none);
+    } else if (made == "locked folder") {
+      f.Page("in/sub/bad.htm");
+      bad = f.folder / "in/sub/";
+      std::filesystem::permissions(bad, std::filesystem::perms::none);
+    } else if (made == "same name") {
+      bad = good;
+    }
+    if (made == "locked folder") {
+      f.ControlOf<QCheckBox>(Control::SubFolders)->setChecked(true);
+      f.Type(Control::FilesBox, QString::fromStdString(f.folder / "in/*.htm"));
+    } else if (made == "same name") {
+      f.Type(Control::FilesBox, QString::fromStdString(good));
+      f.ControlOf<QLineEdit>(Control::OutputName)->setText("good.htm");
+    } else {
+      f.Type(Control::FilesBox, QString::fromStdString(Text(MakeFileSpec(
+                                    {TextString(good.c_str()), TextString(bad.c_str())}))));
+    }
+    QVERIFY(!f.window->Convert());
+    if (made == "locked folder")
+      std::filesystem::permissions(bad, std::filesystem::perms::owner_all);
+    QVERIFY(!f.window->Status().isVisible());
+    const bool shown = std::any_of(
+        f.window->Status().Lines().begin(), f.window->Status().Lines().end(),
+        [&](const TextString& line) { return Text(line).rfind(message.toStdString(), 0) == 0; });
+    QVERIFY2(shown, qPrintable(message));
+    const std::string summary =
+        made == "same name" ? "0 converted, 1 failed" : "1 converted, 1 failed";
+    QCOMPARE(LastStatusLine(f), summary);
+    QCOMPARE(f.prompts.notices.size(), size_t{1});
+    QCOMPARE(f.prompts.notices[0].caption, std::string("Convert Error"));
+    QCOMPARE(f.prompts.notices[0].text, "Conversion failed\n\n" + summary + "\n" + bad);
+  }
+
+  void statusWindowOpensBesideTheMainWindow() {
+    Fixture f;
+    f.window->resize(400, 300);
+    f.window->move(0, 0);
+    f.Show();
+    QVERIFY(f.Browse({f.Page("a.htm")}));
+    QVERIFY(f.window->Convert());
+    QVERIFY(f.window->Status().isVisible());
+    QVERIFY(!f.window->Status().frameGeometry().intersects(f.window->frameGeometry()));
   }
 
   void ddeFailureLastTimeSwitchesDdeOff() {

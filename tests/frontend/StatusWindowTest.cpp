@@ -6,6 +6,7 @@
 #include <QtTest>
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/RunLog.h"
@@ -82,6 +83,33 @@ class StatusWindowTest : public QObject {
     QCOMPARE(Text(f.window.Text()), text);
     QCOMPARE(f.Shown(), lines);
     QCOMPARE(f.window.LineCount(), 1);  // one block per message
+  }
+
+  // A run's lines arrive in batches: the window must end as if they came one at a time,
+  // also when a batch carries the text past its limit.
+  void batchesShowWhatSingleMessagesShow_data() {
+    QTest::addColumn<int>("batch");
+    QTest::newRow("one at a time") << 1;
+    QTest::newRow("batches of 7") << 7;
+    QTest::newRow("one batch") << 1000;
+  }
+  void batchesShowWhatSingleMessagesShow() {
+    QFETCH(int, batch);
+    Fixture single;
+    Fixture batched;
+    std::vector<std::string> pending;
+    for (int i = 0; i < 700; ++i) {
+      const std::string message = "line " + std::to_string(i) + (i % 5 == 0 ? "\nmore" : "");
+      single.window.AppendMessage(message.c_str());
+      pending.push_back(message);
+      if (static_cast<int>(pending.size()) == batch || i == 699) {
+        batched.window.AppendMessages(std::exchange(pending, {}));
+      }
+    }
+    QCOMPARE(batched.Lines(), single.Lines());
+    QCOMPARE(Text(batched.window.Text()), Text(single.window.Text()));
+    QCOMPARE(batched.window.LineCount(), single.window.LineCount());
+    QCOMPARE(batched.Shown(), single.Shown());
   }
 
   void messagesInOtherCodePagesShowReadably() {
