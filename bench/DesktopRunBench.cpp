@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
@@ -86,7 +87,7 @@ int main(int argc, char** argv) {
       window.DropFiles({quorlex::TextString(folder.c_str())});
       seconds = std::chrono::duration<double>(Clock::now() - start).count();
       ping.stop();
-      summary = window.statusBar()->currentMessage().toStdString();
+      summary = window.statusBar()->findChild<QLabel*>()->text().toStdString();
       app.quit();
     });
     app.exec();

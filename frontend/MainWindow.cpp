@@ -253,7 +253,7 @@ void MainWindow::BuildControls() {
   progress_->setFormat(QStringLiteral("%v of %m files"));
   progress_->setAccessibleName(QStringLiteral("Conversion progress"));
   progress_->hide();
-  buttons->addWidget(progress_, 1);
+  buttons->addWidget(progress_, 4);
   cancel_ = new QPushButton(central);
   cancel_->setAutoDefault(false);
   cancel_->hide();
@@ -271,7 +271,11 @@ void MainWindow::BuildControls() {
   previewArea_->setReadOnly(true);
   layout->addWidget(previewArea_);
   setCentralWidget(central);
-  // The line that names the file being converted, then the summary of the last run.
+  // The line that names the file being converted, then the summary of the last run. A label
+  // of its own, as the bar's temporary message gives way to every menu item's tip.
+  statusLine_ = new QLabel(this);
+  statusLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  statusBar()->addWidget(statusLine_, 1);
   statusBar()->setSizeGripEnabled(false);
 
   connect(filesBox_, &QComboBox::activated, this, [this](int index) {
@@ -857,7 +861,7 @@ bool MainWindow::RunConversion() {
   status_->SetFirstOutputPath(result.firstOutput);
   const std::string summary = outcome.Summary();
   status_->AppendMessage(summary.c_str());
-  statusBar()->showMessage(QString::fromStdString(summary));
+  statusLine_->setText(QString::fromStdString(summary));
   if (converted && settings_.autoDismissStatusDialog) status_->hide();
   SaveSettingsNow();
   if (!converted && !result.stopped) ShowFailures(outcome);
@@ -889,13 +893,13 @@ void MainWindow::ShowRunning(bool on) {
   progress_->setVisible(on);
   cancel_->setEnabled(true);
   cancel_->setVisible(on);
-  if (on) statusBar()->clearMessage();
+  if (on) statusLine_->clear();
 }
 
 void MainWindow::ShowProgress(int done, int total, const QString& current) {
   progress_->setRange(0, total);
   progress_->setValue(done);
-  statusBar()->showMessage(current);
+  statusLine_->setText(current);
 }
 
 bool MainWindow::Converting() const { return run_->Running(); }

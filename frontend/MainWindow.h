@@ -20,6 +20,7 @@
 
 class QAction;
 class QCheckBox;
+class QLabel;
 class QProgressBar;
 class QComboBox;
 class QLineEdit;
@@ -241,6 +242,8 @@ class MainWindow : public QMainWindow {
   QPushButton* previewToggle_ = nullptr;
   QPlainTextEdit* previewArea_ = nullptr;
   QProgressBar* progress_ = nullptr;
+  // At the foot of the window: the file being converted, then the last run's summary.
+  QLabel* statusLine_ = nullptr;
   QPushButton* cancel_ = nullptr;
   // The controls a running conversion disables.
   std::vector<QWidget*> requestControls_;

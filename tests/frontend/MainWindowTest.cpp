@@ -953,7 +953,8 @@ class MainWindowTest : public QObject {
     QVERIFY(converting && progressShown && requestLocked);
     QVERIFY(!f.window->Converting() && !progress->isVisibleTo(f.window.get()));
     QCOMPARE(LastStatusLine(f), std::string("200 converted, 0 failed"));
-    QCOMPARE(f.window->statusBar()->currentMessage(), QStringLiteral("200 converted, 0 failed"));
+    QCOMPARE(f.window->statusBar()->findChild<QLabel*>()->text(),
+             QStringLiteral("200 converted, 0 failed"));
     QVERIFY(f.folder.Read("many/1199.txt").find("Hello world") != std::string::npos);
   }
 
