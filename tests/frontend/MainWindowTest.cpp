@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <QtTest>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -99,6 +100,14 @@ struct Fixture {
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
   }
+  // Chooses a menu command as the user does.
+  void Trigger(Command command) {
+    const QVariant wanted(static_cast<int>(command));
+    for (QAction* action : window->menuBar()->findChildren<QAction*>()) {
+      if (action->property(kCommandProperty) == wanted) return action->trigger();
+    }
+    QFAIL("no such menu command");
+  }
   std::string Shown(Control control) { return Box(control)->currentText().toStdString(); }
   std::string Page(const std::string& name) { return folder.Write(name, kPage); }
   bool HasNotice(const std::string& caption, const std::string& textStart) const {
@@ -116,6 +125,40 @@ struct Fixture {
 };
 
 bool RunningAsRoot() { return geteuid() == 0; }
+
+// Something the user does that changes the settings, or not, and the line the settings file
+// then holds (null: the file is not written).
+struct SettingsChange {
+  const char* name;
+  std::function<void(Fixture&)> act;
+  const char* line;
+};
+
+const std::vector<SettingsChange>& SettingsChanges() {
+  static const std::vector<SettingsChange> kChanges = {
+      {"tool tips switched off", [](Fixture& f) { f.Trigger(Command::ShowToolTips); },
+       "\\Dialogs\\DisplayToolTips=No"},
+      {"status window switched off", [](Fixture& f) { f.Trigger(Command::ShowStatusDialog); },
+       "\\Dialogs\\DisplayStatusDialog=No"},
+      {"automatic view switched on", [](Fixture& f) { f.Trigger(Command::AutoViewResults); },
+       "\\AutoDDEUpdates=Yes"},
+      {"language chosen", [](Fixture& f) { f.Trigger(Command::LanguageFrench); },
+       "\\Languages\\Language=French"},
+      {"file typed", [](Fixture& f) { f.Type(Control::FilesBox, "/nowhere/a.htm"); },
+       "\\Files\\MRU00=/nowhere/a.htm"},
+      {"program settings applied",
+       [](Fixture& f) {
+         f.window->OpenSheet(Command::ViewerSettings);
+         PropertySheet* sheet = f.window->SheetOf(Command::ViewerSettings);
+         qobject_cast<QCheckBox*>(FindControl(sheet, Control::AutoView))->click();
+         emit qobject_cast<QPushButton*>(FindControl(sheet, Control::SheetApply))->clicked();
+       },
+       "\\AutoDDEUpdates=Yes"},
+      {"messages shown, nothing changed", [](Fixture& f) { f.Trigger(Command::ViewMessages); },
+       nullptr},
+  };
+  return kChanges;
+}
 
 // The letter after the "&" of a label's text, or a null character.
 char Mnemonic(const QLabel* label) {
@@ -645,6 +688,42 @@ class MainWindowTest : public QObject {
     const std::string missing = f.folder / "missing.htm";
     QVERIFY(f.window->ConvertStartFiles({TextString(missing.c_str())}));
     QVERIFY(f.HasNotice("Convert Error", "Conversion failed"));
+  }
+
+  // The settings file is written as soon as a setting changes, the window still open, and
+  // left alone (here: as another program wrote it) when nothing changed.
+  void settingsWrittenWhenTheyChange_data() {
+    QTest::addColumn<int>("change");
+    for (size_t i = 0; i < SettingsChanges().size(); ++i) {
+      QTest::newRow(SettingsChanges()[i].name) << static_cast<int>(i);
+    }
+  }
+  void settingsWrittenWhenTheyChange() {
+    QFETCH(int, change);
+    const SettingsChange& row = SettingsChanges()[static_cast<size_t>(change)];
+    Fixture f;
+    const std::string other = "\\CurrentDir=/written/by/another\n";
+    f.folder.Write("settings.conf", other);
+    row.act(f);
+    const std::string written = f.folder.Read("settings.conf");
+    if (row.line == nullptr) {
+      QCOMPARE(written, other);
+    } else {
+      QVERIFY2(written.find(std::string("\n") + row.line + "\n") != std::string::npos,
+               written.c_str());
+    }
+  }
+
+  // A window opened on settings it wrote itself writes nothing until one changes.
+  void windowOpenedOnItsOwnSettingsWritesNothing() {
+    Fixture f;  // the window completes the settings file of the fixture
+    struct stat before {};
+    QCOMPARE(stat(f.store.Path().c_str(), &before), 0);
+    f.Open();
+    f.window.reset();
+    struct stat after {};
+    QCOMPARE(stat(f.store.Path().c_str(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);  // a save puts a new file in place
   }
 
   void settingsSheetWritesOnlyTouchedValues() {
