@@ -26,23 +26,18 @@ class DesktopProgramTest : public QObject {
 
   // A start with files whose window stayed closed ends unless the clipboard holds its text
   // or a later start opened its window.
-  void startWithFilesEndsUnlessItHoldsTheClipboard_data() {
-    QTest::addColumn<int>("outputDestination");
-    QTest::addColumn<bool>("ownsClipboard");
-    QTest::addColumn<bool>("windowShown");
-    QTest::addColumn<bool>("ends");
-    QTest::newRow("output to files") << 0 << false << false << true;
-    QTest::newRow("output to files, clipboard of an earlier run") << 0 << true << false << true;
-    QTest::newRow("clipboard held") << 2 << true << false << false;
-    QTest::newRow("clipboard taken by another program") << 2 << false << false << true;
-    QTest::newRow("window opened by a later start") << 2 << false << true << false;
-  }
   void startWithFilesEndsUnlessItHoldsTheClipboard() {
-    QFETCH(int, outputDestination);
-    QFETCH(bool, ownsClipboard);
-    QFETCH(bool, windowShown);
-    QFETCH(bool, ends);
-    QCOMPARE(StartWithFilesEnds(outputDestination, ownsClipboard, windowShown), ends);
+    static const struct {
+      const char* name;
+      int destination;
+      bool owns, shown, ends;
+    } kCases[] = {{"output to files", 0, true, false, true},
+                  {"clipboard held", 2, true, false, false},
+                  {"clipboard taken by another program", 2, false, false, true},
+                  {"window opened by a later start", 2, false, true, false}};
+    for (const auto& c : kCases) {
+      QVERIFY2(StartWithFilesEnds(c.destination, c.owns, c.shown) == c.ends, c.name);
+    }
   }
 };
 

@@ -16,7 +16,6 @@
 #include <QUrl>
 #include <QtTest>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -100,14 +99,6 @@ struct Fixture {
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
   }
-  // Chooses a menu command as the user does.
-  void Trigger(Command command) {
-    const QVariant wanted(static_cast<int>(command));
-    for (QAction* action : window->menuBar()->findChildren<QAction*>()) {
-      if (action->property(kCommandProperty) == wanted) return action->trigger();
-    }
-    QFAIL("no such menu command");
-  }
   std::string Shown(Control control) { return Box(control)->currentText().toStdString(); }
   std::string Page(const std::string& name) { return folder.Write(name, kPage); }
   bool HasNotice(const std::string& caption, const std::string& textStart) const {
@@ -125,40 +116,6 @@ struct Fixture {
 };
 
 bool RunningAsRoot() { return geteuid() == 0; }
-
-// Something the user does that changes the settings, or not, and the line the settings file
-// then holds (null: the file is not written).
-struct SettingsChange {
-  const char* name;
-  std::function<void(Fixture&)> act;
-  const char* line;
-};
-
-const std::vector<SettingsChange>& SettingsChanges() {
-  static const std::vector<SettingsChange> kChanges = {
-      {"tool tips switched off", [](Fixture& f) { f.Trigger(Command::ShowToolTips); },
-       "\\Dialogs\\DisplayToolTips=No"},
-      {"status window switched off", [](Fixture& f) { f.Trigger(Command::ShowStatusDialog); },
-       "\\Dialogs\\DisplayStatusDialog=No"},
-      {"automatic view switched on", [](Fixture& f) { f.Trigger(Command::AutoViewResults); },
-       "\\AutoDDEUpdates=Yes"},
-      {"language chosen", [](Fixture& f) { f.Trigger(Command::LanguageFrench); },
-       "\\Languages\\Language=French"},
-      {"file typed", [](Fixture& f) { f.Type(Control::FilesBox, "/nowhere/a.htm"); },
-       "\\Files\\MRU00=/nowhere/a.htm"},
-      {"program settings applied",
-       [](Fixture& f) {
-         f.window->OpenSheet(Command::ViewerSettings);
-         PropertySheet* sheet = f.window->SheetOf(Command::ViewerSettings);
-         qobject_cast<QCheckBox*>(FindControl(sheet, Control::AutoView))->click();
-         emit qobject_cast<QPushButton*>(FindControl(sheet, Control::SheetApply))->clicked();
-       },
-       "\\AutoDDEUpdates=Yes"},
-      {"messages shown, nothing changed", [](Fixture& f) { f.Trigger(Command::ViewMessages); },
-       nullptr},
-  };
-  return kChanges;
-}
 
 // The letter after the "&" of a label's text, or a null character.
 char Mnemonic(const QLabel* label) {
@@ -690,40 +647,48 @@ class MainWindowTest : public QObject {
     QVERIFY(f.HasNotice("Convert Error", "Conversion failed"));
   }
 
-  // The settings file is written as soon as a setting changes, the window still open, and
-  // left alone (here: as another program wrote it) when nothing changed.
-  void settingsWrittenWhenTheyChange_data() {
-    QTest::addColumn<int>("change");
-    for (size_t i = 0; i < SettingsChanges().size(); ++i) {
-      QTest::newRow(SettingsChanges()[i].name) << static_cast<int>(i);
-    }
+  // The settings file is written as soon as a menu command changes a setting, the window
+  // still open, and left alone (here: as another program wrote it) when nothing changed.
+  void menuCommandsWriteChangedSettings_data() {
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("tool tips") << int(Command::ShowToolTips)
+                               << QByteArray("\\Dialogs\\DisplayToolTips=No");
+    QTest::newRow("language") << int(Command::LanguageFrench)
+                              << QByteArray("\\Languages\\Language=French");
+    QTest::newRow("nothing changed") << int(Command::ViewMessages) << QByteArray();
   }
-  void settingsWrittenWhenTheyChange() {
-    QFETCH(int, change);
-    const SettingsChange& row = SettingsChanges()[static_cast<size_t>(change)];
+  void menuCommandsWriteChangedSettings() {
+    QFETCH(int, command);
+    QFETCH(QByteArray, line);
     Fixture f;
     const std::string other = "\\CurrentDir=/written/by/another\n";
     f.folder.Write("settings.conf", other);
-    row.act(f);
-    const std::string written = f.folder.Read("settings.conf");
-    if (row.line == nullptr) {
-      QCOMPARE(written, other);
-    } else {
-      QVERIFY2(written.find(std::string("\n") + row.line + "\n") != std::string::npos,
-               written.c_str());
+    for (QAction* action : f.window->menuBar()->findChildren<QAction*>()) {
+      if (action->property(kCommandProperty) == command) action->trigger();
     }
+    // Written, the file holds every setting and no longer the other program's line.
+    const std::string written = f.folder.Read("settings.conf");
+    const std::string expected = line.isEmpty() ? other : "\n" + line.toStdString() + "\n";
+    QVERIFY2(written.find(expected) != std::string::npos, written.c_str());
   }
 
-  // A window opened on settings it wrote itself writes nothing until one changes.
-  void windowOpenedOnItsOwnSettingsWritesNothing() {
-    Fixture f;  // the window completes the settings file of the fixture
-    struct stat before {};
-    QCOMPARE(stat(f.store.Path().c_str(), &before), 0);
+  // A new history entry and an Apply of "Program Settings" write the settings file too; a
+  // window opened again on the file it wrote writes nothing.
+  void historyAndSettingsSheetWriteSettings() {
+    Fixture f;
+    f.Type(Control::FilesBox, "/nowhere/a.htm");
+    QVERIFY(f.folder.Read("settings.conf").find("\\Files\\MRU00=/nowhere/a.htm\n") !=
+            std::string::npos);
+    f.window->OpenSheet(Command::ViewerSettings);
+    PropertySheet* sheet = f.window->SheetOf(Command::ViewerSettings);
+    qobject_cast<QCheckBox*>(FindControl(sheet, Control::AutoView))->click();
+    emit qobject_cast<QPushButton*>(FindControl(sheet, Control::SheetApply))->clicked();
+    QVERIFY(f.folder.Read("settings.conf").find("\\AutoDDEUpdates=Yes\n") != std::string::npos);
+    const std::string kept = "# a comment, dropped by a save\n" + f.folder.Read("settings.conf");
+    f.folder.Write("settings.conf", kept);
     f.Open();
-    f.window.reset();
-    struct stat after {};
-    QCOMPARE(stat(f.store.Path().c_str(), &after), 0);
-    QCOMPARE(after.st_ino, before.st_ino);  // a save puts a new file in place
+    QCOMPARE(f.folder.Read("settings.conf"), kept);
   }
 
   void settingsSheetWritesOnlyTouchedValues() {

