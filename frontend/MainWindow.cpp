@@ -319,6 +319,7 @@ void MainWindow::BuildMenu() {
   delete Action(Command::LanguageGerman);
   connect(menuBar(), &QMenuBar::triggered, this, [this](QAction* action) {
     RunCommand(static_cast<Command>(action->property(kCommandProperty).toInt()));
+    SaveSettingsNow();
   });
   Action(Command::FileExit)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   Action(Command::HelpContents)->setShortcut(QKeySequence::HelpContents);
@@ -362,6 +363,8 @@ void MainWindow::Initialise() {
   ShowPreview(false);
   EnableControls();
   FillControls();
+  // The language chosen on a first run is kept at once.
+  SaveSettingsNow();
 }
 
 int MainWindow::ChooseFirstLanguage(int number, TextString& languageFile) {
@@ -494,10 +497,10 @@ bool MainWindow::BrowseInputFiles() {
   if (!inputDir_.IsEmpty()) settings_.currentDir = inputDir_;
   if (!outputDirExplicit_) {
     outputDir_ = folder;
-    InsertInHistory(settings_.HistoryOf(HistoryList::OutDir), outputDir_);
+    Remember(HistoryList::OutDir, outputDir_);
   }
   DeriveOutputName();
-  InsertInHistory(settings_.HistoryOf(HistoryList::Files), fileSpec_);
+  Remember(HistoryList::Files, fileSpec_);
   // A new choice of files starts from the default general options, unless the user has
   // edited policies since they were last loaded, saved or reset.
   if (!policiesChanged_) context_.General().ResetAll();
@@ -546,7 +549,7 @@ void MainWindow::LeaveFilesBox() {
   const TextString typed = FromQString(filesBox_->currentText());
   if (typed.View() == fileSpec_.View()) return;
   TakeFileSpec(typed);
-  InsertInHistory(settings_.HistoryOf(HistoryList::Files), typed);
+  Remember(HistoryList::Files, typed);
   FillControls();
 }
 
@@ -569,7 +572,7 @@ void MainWindow::BrowseOutputFolder() {
   }
   outputDirExplicit_ = true;
   outputDir_ = folder;
-  InsertInHistory(settings_.HistoryOf(HistoryList::OutDir), outputDir_);
+  Remember(HistoryList::OutDir, outputDir_);
   FillControls();
 }
 
@@ -594,7 +597,7 @@ bool MainWindow::LoadPolicyFile(const TextString& name) {
 void MainWindow::ChoosePolicy(const TextString& name) {
   if (LoadPolicyFile(name)) {
     policyFileName_ = name;
-    InsertInHistory(settings_.HistoryOf(HistoryList::Policy), name);
+    Remember(HistoryList::Policy, name);
   } else {
     ResetPoliciesQuietly();
     policyFileName_.Clear();
@@ -607,7 +610,7 @@ void MainWindow::LeavePolicyBox() {
   if (typed.View() == policyFileName_.View() || typed.IsEmpty()) return;
   if (LoadPolicyFile(typed)) {
     policyFileName_ = typed;
-    InsertInHistory(settings_.HistoryOf(HistoryList::Policy), typed);
+    Remember(HistoryList::Policy, typed);
   }
   FillControls();
 }
@@ -675,7 +678,10 @@ PropertySheet* MainWindow::SheetOf(Command command) const {
 PropertySheet* MainWindow::MakeSheet(size_t kind) {
   if (kind == kSettingsSheet) {
     PropertySheet* sheet = MakeSettingsSheet(settings_, viewers_, prompts_, language_, this);
-    connect(sheet, &PropertySheet::Applied, this, [this] { UpdateCheckMarks(); });
+    connect(sheet, &PropertySheet::Applied, this, [this] {
+      UpdateCheckMarks();
+      SaveSettingsNow();
+    });
     return sheet;
   }
   PropertySheet* sheet = kind == kMarkupSheet
@@ -1026,6 +1032,11 @@ void MainWindow::ShowTranslationsNote() {
 }
 
 std::string MainWindow::Message(int n) { return language_.Display(TextTable::Message, n); }
+
+void MainWindow::Remember(HistoryList list, const TextString& entry) {
+  InsertInHistory(settings_.HistoryOf(list), entry);
+  SaveSettingsNow();
+}
 
 void MainWindow::SaveSettingsNow() {
   settings_.conversionType = conversionType_;

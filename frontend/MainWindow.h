@@ -45,8 +45,10 @@ struct RunRequest;
 //
 // The request lives in the fields below, each bound to a control; the controls are read into
 // the fields before anything uses them and filled from the fields after every change. The
-// window owns the settings (loaded when it is built, saved after every conversion and when it
-// is destroyed), the user-interface language, the policies, the status window and the sheets.
+// window owns the settings (loaded when it is built; written as soon as they change, after a
+// menu command, an Apply of "Program Settings", a new history entry or a conversion, and when
+// it is destroyed), the user-interface language, the policies, the status window and the
+// sheets.
 // Every modal exchange goes through `prompts`, so tests can answer them.
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -189,6 +191,9 @@ class MainWindow : public QMainWindow {
   void ShowTranslationsNote();
   std::string Message(int n);
   QAction* Action(Command command) const;
+  // Puts `entry` first in a history (InsertInHistory) and writes the settings.
+  void Remember(HistoryList list, const TextString& entry);
+  // Writes the settings file when the settings differ from what it last held.
   void SaveSettingsNow();
 
   SettingsStore& store_;

@@ -167,7 +167,7 @@ int ProgramSettings::SaveSettings(SettingsStore& root) const {
   for (int list = 0; list < kHistoryLists; ++list) {
     WriteHistory(root, kHistoryNames[list], kHistoryEntries, histories[list].data());
   }
-  return root.Save();
+  return root.SaveChanges();
 }
 
 WindowPosition PlaceWindow(const WindowPosition& stored, DefaultPlace place,

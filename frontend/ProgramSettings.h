@@ -93,8 +93,9 @@ struct ProgramSettings {
   // "\AutoDDEUpdates" and "\DDEServerName" (see BrowserDefaults). Histories: an entry that
   // cannot be read is empty.
   void LoadSettings(SettingsStore& root, const BrowserDetector& detect);
-  // Writes every setting and every history into the store and saves its file. Returns 1
-  // when the file was written; 0 leaves the stored file as it was (nothing is reported).
+  // Writes every setting and every history into the store, and saves its file when that
+  // changed them (SettingsStore::SaveChanges). Returns 1 when the file holds them; 0 leaves
+  // the stored file as it was (nothing is reported).
   int SaveSettings(SettingsStore& root) const;
 };
 

@@ -54,6 +54,7 @@ int SettingsStore::Find(std::string_view name) const {
 int SettingsStore::Load() {
   entries_.clear();
   index_.clear();
+  fileText_.reset();
   if (path_.empty()) return 0;
   std::ifstream in(path_, std::ios::binary);
   if (!in) return 0;
@@ -72,25 +73,39 @@ int SettingsStore::Load() {
     if (name.empty()) continue;
     Set(name, line.substr(equals + 1));
   }
+  // Comments and repeated names are gone: what counts as the file is what saving would write.
+  fileText_ = FileText();
   return 1;
 }
 
-int SettingsStore::Save() const {
+std::string SettingsStore::FileText() const {
+  std::string text;
+  for (const auto& [name, value] : entries_) {
+    text += name;
+    text += '=';
+    text += value;
+    text += '\n';
+  }
+  return text;
+}
+
+int SettingsStore::Save() {
   if (path_.empty()) return 0;
   std::error_code ignored;
   const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
   if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
-  std::string content;
-  for (const auto& [name, value] : entries_) {
-    content += name;
-    content += '=';
-    content += value;
-    content += '\n';
-  }
+  std::string text = FileText();
   TextString errorText;
   // Dotfile managers keep the settings file as a link into their repository: the file behind
   // the link is written, and the link stays.
-  return WriteWholeFile(path_.c_str(), content, errorText, SymbolicLinks::kFollow);
+  if (!WriteWholeFile(path_.c_str(), text, errorText, SymbolicLinks::kFollow)) return 0;
+  fileText_ = std::move(text);
+  return 1;
+}
+
+int SettingsStore::SaveChanges() {
+  if (fileText_.has_value() && *fileText_ == FileText()) return 1;
+  return Save();
 }
 
 int SettingsStore::Get(std::string_view name, std::string& value) const {

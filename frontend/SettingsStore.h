@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -39,7 +40,11 @@ class SettingsStore {
   int Load();
   // Writes every setting to the file, creating its folder when missing. Returns 1 when the
   // new file is in place, else 0 (the old file stays as it was).
-  int Save() const;
+  int Save();
+  // Saves only when the settings differ from what the file held when this store last loaded
+  // or saved it, so that a program that changed nothing leaves a file written meanwhile by
+  // another alone. Returns 1 when the file holds the settings (written now or before), else 0.
+  int SaveChanges();
 
   // 1 and the value when the setting is present, else 0 (value untouched).
   [[nodiscard]] int Get(std::string_view name, std::string& value) const;
@@ -52,12 +57,17 @@ class SettingsStore {
 
  private:
   int Find(std::string_view name) const;
+  // The settings as the file holds them: a "name=value" line each.
+  std::string FileText() const;
 
   std::string path_;
   std::vector<std::pair<std::string, std::string>> entries_;
   // The position in entries_ of each name, lower-cased: a file of many settings loads in
   // linear time.
   std::unordered_map<std::string, size_t> index_;
+  // The text of the file when it was last loaded or saved; none before that, and after a
+  // load that found no file.
+  std::optional<std::string> fileText_;
 };
 
 // Where the settings of the current user live: "$XDG_CONFIG_HOME/quorlex/settings.conf", or

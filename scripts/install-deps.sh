@@ -28,7 +28,8 @@ missing_deps() {
   # The style check of test.sh.
   command -v clang-format >/dev/null 2>&1 || missing+=(clang-format)
   command -v clang-tidy >/dev/null 2>&1 || missing+=(clang-tidy)
-  # Qt 6 Widgets for the desktop front end and its tests (the programs build without it).
+  # Qt 6 Widgets and Network (both in qt6-base-dev) for the desktop front end and its tests
+  # (the programs build without it).
   compgen -G "/usr/lib/*/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake" >/dev/null ||
     missing+=(qt6-base-dev)
   # Qt's SVG plug-ins, which draw the program's scalable icon (the window icon itself is PNG).

@@ -23,6 +23,22 @@ class DesktopProgramTest : public QObject {
       QVERIFY(!icon.pixmap(size).toImage().isNull());
     }
   }
+
+  // A start with files whose window stayed closed ends unless the clipboard holds its text
+  // or a later start opened its window.
+  void startWithFilesEndsUnlessItHoldsTheClipboard() {
+    static const struct {
+      const char* name;
+      int destination;
+      bool owns, shown, ends;
+    } kCases[] = {{"output to files", 0, true, false, true},
+                  {"clipboard held", 2, true, false, false},
+                  {"clipboard taken by another program", 2, false, false, true},
+                  {"window opened by a later start", 2, false, true, false}};
+    for (const auto& c : kCases) {
+      QVERIFY2(StartWithFilesEnds(c.destination, c.owns, c.shown) == c.ends, c.name);
+    }
+  }
 };
 
 QUORLEX_REGISTER_TEST(DesktopProgramTest);

@@ -651,6 +651,50 @@ class MainWindowTest : public QObject {
     QVERIFY(f.HasNotice("Convert Error", "Conversion failed"));
   }
 
+  // The settings file is written as soon as a menu command changes a setting, the window
+  // still open, and left alone (here: as another program wrote it) when nothing changed.
+  void menuCommandsWriteChangedSettings_data() {
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("tool tips") << int(Command::ShowToolTips)
+                               << QByteArray("\\Dialogs\\DisplayToolTips=No");
+    QTest::newRow("language") << int(Command::LanguageFrench)
+                              << QByteArray("\\Languages\\Language=French");
+    QTest::newRow("nothing changed") << int(Command::ViewMessages) << QByteArray();
+  }
+  void menuCommandsWriteChangedSettings() {
+    QFETCH(int, command);
+    QFETCH(QByteArray, line);
+    Fixture f;
+    const std::string other = "\\CurrentDir=/written/by/another\n";
+    f.folder.Write("settings.conf", other);
+    for (QAction* action : f.window->menuBar()->findChildren<QAction*>()) {
+      if (action->property(kCommandProperty) == command) action->trigger();
+    }
+    // Written, the file holds every setting and no longer the other program's line.
+    const std::string written = f.folder.Read("settings.conf");
+    const std::string expected = line.isEmpty() ? other : "\n" + line.toStdString() + "\n";
+    QVERIFY2(written.find(expected) != std::string::npos, written.c_str());
+  }
+
+  // A new history entry and an Apply of "Program Settings" write the settings file too; a
+  // window opened again on the file it wrote writes nothing.
+  void historyAndSettingsSheetWriteSettings() {
+    Fixture f;
+    f.Type(Control::FilesBox, "/nowhere/a.htm");
+    QVERIFY(f.folder.Read("settings.conf").find("\\Files\\MRU00=/nowhere/a.htm\n") !=
+            std::string::npos);
+    f.window->OpenSheet(Command::ViewerSettings);
+    PropertySheet* sheet = f.window->SheetOf(Command::ViewerSettings);
+    qobject_cast<QCheckBox*>(FindControl(sheet, Control::AutoView))->click();
+    emit qobject_cast<QPushButton*>(FindControl(sheet, Control::SheetApply))->clicked();
+    QVERIFY(f.folder.Read("settings.conf").find("\\AutoDDEUpdates=Yes\n") != std::string::npos);
+    const std::string kept = "# a comment, dropped by a save\n" + f.folder.Read("settings.conf");
+    f.folder.Write("settings.conf", kept);
+    f.Open();
+    QCOMPARE(f.folder.Read("settings.conf"), kept);
+  }
+
   void settingsSheetWritesOnlyTouchedValues() {
     Fixture f;
     f.window->OpenSheet(Command::ViewerSettings);

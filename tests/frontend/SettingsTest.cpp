@@ -140,6 +140,30 @@ class SettingsTest : public QObject {
     QCOMPARE(TempFolder::ReadFile(path), std::string("\\Future\\Setting=kept\n\\CurrentDir=/b\n"));
   }
 
+  // Another program wrote the file after this store loaded it: saving the changes writes the
+  // file only when this store changed a setting since, or found no file to load.
+  void storeSavesOnlyChanges() {
+    static const struct {
+      const char* name;
+      const char* loaded;  // null: no file
+      const char* value;   // null: nothing set
+      bool written;
+    } kCases[] = {{"nothing set", "\\CurrentDir=/a\n", nullptr, false},
+                  {"same value set", "# mine\n\\CurrentDir=/a\n", "/a", false},
+                  {"value changed", "\\CurrentDir=/a\n", "/b", true},
+                  {"no file was there", nullptr, nullptr, true}};
+    for (const auto& c : kCases) {
+      TempFolder folder;
+      SettingsStore store(folder / "settings.conf");
+      if (c.loaded != nullptr) folder.Write("settings.conf", c.loaded);
+      (void)store.Load();
+      if (c.value != nullptr) QCOMPARE(store.Set("\\currentdir", c.value), 1);
+      if (c.loaded != nullptr) folder.Write("settings.conf", "\\CurrentDir=/other\n");
+      QCOMPARE(store.SaveChanges(), 1);
+      QVERIFY2((folder.Read("settings.conf") != "\\CurrentDir=/other\n") == c.written, c.name);
+    }
+  }
+
   // A dotfile manager keeps the settings file as a link into its repository: saving writes
   // the file in the repository and leaves the link in place.
   void storeSavesThroughALinkAndKeepsIt() {
