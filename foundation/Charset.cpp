@@ -322,6 +322,10 @@ void RepairUtf8(TextString& text) {
 struct Utf8Decoder::Converter {
   iconv_t handle = reinterpret_cast<iconv_t>(-1);
   std::string buffer;  // what one call of iconv writes, kept from line to line
+  // Whether the shift state carries from line to line (ISO-2022). Other charsets end every
+  // line in the initial state: a converter that holds a letter back to see whether a
+  // combining mark follows (windows-1255, windows-1258) gives it up at the line's end.
+  bool stateCarries = false;
   ~Converter() {
     if (handle != reinterpret_cast<iconv_t>(-1)) iconv_close(handle);
   }
@@ -345,6 +349,7 @@ Utf8Decoder::Utf8Decoder(std::string_view charset) {
     usable_ = false;
     return;
   }
+  converter_->stateCarries = std::string_view(encoding->name).starts_with("ISO-2022");
   kind_ = Kind::kConverter;
 }
 
@@ -386,6 +391,12 @@ void Utf8Decoder::Decode(TextString& line) {
     AppendUtf8(out, kReplacementCharacter);
     ++next;
     --left;
+  }
+  if (!converter_->stateCarries) {
+    char* written = buffer.data();
+    size_t room = buffer.size();
+    iconv(converter_->handle, nullptr, nullptr, &written, &room);
+    out.AppendBytes(buffer.data(), static_cast<int>(written - buffer.data()));
   }
   RepairUtf8(out);
   line.Swap(out);

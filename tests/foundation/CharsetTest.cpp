@@ -154,6 +154,10 @@ TEST(Charset, DecodesEachCharsetIntoUtf8) {
        "“Smart” quotes – € 5 … œuvre \xEF\xBF\xBD"},
       {"ISO-8859-2", "\xAElu\xBBou\xE8k\xFD k\xF9\xF2 \xFAp\xECl", "Žluťoučký kůň úpěl"},
       {"KOI8-R", "\xF3\xDF\xC5\xDB\xD8 \xD6\xC5 \xC5\xDD\xA3", "Съешь же ещё"},
+      // These two hold a letter back to see whether a combining mark follows: the line's
+      // last letter must come out all the same.
+      {"windows-1255", "\xF9\xEC\xE5\xED", "שלום"},
+      {"windows-1258", "Vie\xD2t ca", "Viẻt ca"},
       {"EUC-KR", "\xBE\xC8\xB3\xE7\xC7\xCF\xBC\xBC\xBF\xE4 \xBC\xBC\xB0\xE8", "안녕하세요 세계"},
       {"Shift_JIS",
        "\x93\xFA\x96{\x8C\xEA\x82\xCC\x83"
