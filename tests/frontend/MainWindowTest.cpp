@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -116,6 +117,14 @@ struct Fixture {
 };
 
 bool RunningAsRoot() { return geteuid() == 0; }
+
+// The item of the "Language" menu that carries `command`.
+QAction* LanguageItem(const MainWindow& window, Command command) {
+  for (QAction* action : window.menuBar()->findChildren<QAction*>()) {
+    if (action->property(kCommandProperty) == QVariant(static_cast<int>(command))) return action;
+  }
+  return nullptr;
+}
 
 // The letter after the "&" of a label's text, or a null character.
 char Mnemonic(const QLabel* label) {
@@ -405,7 +414,10 @@ class MainWindowTest : public QObject {
     TempFolder folder;
     SettingsStore store(folder / "settings.conf");
     FakeDesktop desktop;
-    prompts.onDialog = [](QDialog& dialog) {
+    QStringList choices;
+    prompts.onDialog = [&choices](QDialog& dialog) {
+      for (const QRadioButton* button : dialog.findChildren<QRadioButton*>())
+        choices << button->text();
       qobject_cast<QRadioButton*>(FindControl(&dialog, Control::ChooseSwedish))->setChecked(true);
       return int{QDialog::Accepted};
     };
@@ -417,15 +429,49 @@ class MainWindowTest : public QObject {
     MainWindow again(store, desktop, prompts, folder.Path());
     QCOMPARE(again.Language().Current(), int{kLanguageSwedish});
     QCOMPARE(prompts.dialogs.size(), size_t{1});
+    // Each language is named in its own language.
+    QCOMPARE(choices, QStringList({"English", "Deutsch", "Español", "Français", "Português",
+                                   "Italiano", "Svenska", "Русский", "Other"}));
   }
 
   void languageMenuLeavesOutPartialTranslations() {
     Fixture f;
     QStringList items;
     for (QAction* action : f.window->menuBar()->findChildren<QAction*>()) items << action->text();
-    QVERIFY(items.contains("Spanish"));
-    QVERIFY(!items.contains("German"));
-    QVERIFY(!items.contains("Portuguese"));
+    QVERIFY(items.contains("Español"));
+    QVERIFY(!items.contains("Deutsch"));
+    QVERIFY(!items.contains("Português"));
+  }
+
+  void languageMenuNamesEachLanguageInItsOwnName_data() {
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("English") << int(Command::LanguageEnglish) << "English";
+    QTest::newRow("Spanish") << int(Command::LanguageSpanish) << "Español";
+    QTest::newRow("Italian") << int(Command::LanguageItalian) << "Italiano";
+    QTest::newRow("Swedish") << int(Command::LanguageSwedish) << "Svenska";
+    QTest::newRow("French") << int(Command::LanguageFrench) << "Français";
+    QTest::newRow("Russian") << int(Command::LanguageRussian) << "Русский";
+  }
+  // Chosen from the menu in Russian, each language is checked alone, and the names stay.
+  void languageMenuNamesEachLanguageInItsOwnName() {
+    QFETCH(int, command);
+    QFETCH(QString, name);
+    Fixture f;
+    f.window->RunCommand(Command::LanguageRussian);
+    QAction* item = LanguageItem(*f.window, static_cast<Command>(command));
+    QVERIFY(item->actionGroup() != nullptr);
+    item->trigger();
+    emit f.window->menuBar()->triggered(item);
+    QStringList names, checked;
+    for (const QAction* action : item->actionGroup()->actions()) {
+      names << action->text();
+      if (action->isChecked()) checked << action->text();
+    }
+    QCOMPARE(names,
+             QStringList({"English", "Español", "Italiano", "Svenska", "Français", "Русский"}));
+    QCOMPARE(checked, QStringList({name}));
+    QCOMPARE(f.window->Language().Current(), LanguageOfCommand(static_cast<Command>(command)));
   }
 
   void russianRefillsListsByIndex() {
