@@ -14,6 +14,8 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QUrl>
 #include <QtTest>
 #include <filesystem>
@@ -117,6 +119,14 @@ struct Fixture {
 };
 
 bool RunningAsRoot() { return geteuid() == 0; }
+
+// The commands that open the property sheets, one for each page.
+constexpr Command kSheetPages[] = {Command::QuorlOptions,     Command::TagManipulation,
+                                   Command::TextFormatting,   Command::TextHeaders,
+                                   Command::TextHyperlinks,   Command::TextTables,
+                                   Command::DragDropSettings, Command::ViewerSettings};
+
+QRect ScreenArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 
 // The item of the "Language" menu that carries `command`.
 QAction* LanguageItem(const MainWindow& window, Command command) {
@@ -472,6 +482,45 @@ class MainWindowTest : public QObject {
              QStringList({"English", "Español", "Italiano", "Svenska", "Français", "Русский"}));
     QCOMPARE(checked, QStringList({name}));
     QCOMPARE(f.window->Language().Current(), LanguageOfCommand(static_cast<Command>(command)));
+  }
+
+  void everySheetPageFitsTheScreen_data() {
+    QTest::addColumn<int>("command");
+    for (const Command command :
+         {Command::LanguageEnglish, Command::LanguageSpanish, Command::LanguageItalian,
+          Command::LanguageSwedish, Command::LanguageFrench, Command::LanguageRussian})
+      QTest::newRow(LanguageName(LanguageOfCommand(command))) << int(command);
+  }
+  // Each sheet opens in English first and again after the switch; the policy sheets from a
+  // stored position that hangs over the bottom-right corner, the settings sheet from its
+  // default place.
+  void everySheetPageFitsTheScreen() {
+    QFETCH(int, command);
+    Fixture f;
+    const QRect area = ScreenArea();
+    f.window->Settings().outputSheets = {area.right() - 20, area.bottom() - 20};
+    for (const bool switched : {false, true}) {
+      if (switched) f.window->RunCommand(static_cast<Command>(command));
+      for (const Command page : kSheetPages) {
+        f.window->OpenSheet(page);
+        PropertySheet* sheet = f.window->SheetOf(page);
+        QVERIFY(QTest::qWaitForWindowExposed(sheet));
+        QVERIFY2(area.contains(sheet->frameGeometry()), qPrintable(sheet->windowTitle()));
+        sheet->hide();
+      }
+    }
+  }
+
+  // A plain scroll area asks for a few dozen lines at most: a page that fits would scroll.
+  void sheetPagesThatFitDoNotScroll() {
+    if (ScreenArea().height() < 600) QSKIP("the screen is too small for the longest page");
+    Fixture f;
+    for (const Command page : kSheetPages) {
+      f.window->OpenSheet(page);
+      QVERIFY(QTest::qWaitForWindowExposed(f.window->SheetOf(page)));
+      for (const QScrollBar* bar : f.window->SheetOf(page)->findChildren<QScrollBar*>())
+        QVERIFY(!bar->isVisible());
+    }
   }
 
   void russianRefillsListsByIndex() {
