@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QActionGroup>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -57,14 +58,6 @@ QList<QAction*> AllActions(QWidget* menu) {
   return all;
 }
 
-QAction* ActionOf(QMenuBar* menuBar, Command command) {
-  const QVariant wanted(static_cast<int>(command));
-  for (QAction* action : AllActions(menuBar)) {
-    if (action->property(kCommandProperty) == wanted) return action;
-  }
-  return nullptr;
-}
-
 // The letter after the "&" of a caption ("&&" is a plain ampersand), lower-cased; a null
 // character when there is none.
 QChar MnemonicOf(const QString& caption) {
@@ -101,7 +94,51 @@ qsizetype FirstFreeLetter(const QString& caption, const QString& used) {
   return -1;
 }
 
+// The menu items of the built-in languages.
+constexpr struct {
+  Command command;
+  int number;
+} kLanguageItems[] = {
+    {Command::LanguageEnglish, kLanguageEnglish},
+    {Command::LanguageGerman, kLanguageGerman},
+    {Command::LanguageSpanish, kLanguageSpanish},
+    {Command::LanguageFrench, kLanguageFrench},
+    {Command::LanguagePortuguese, kLanguagePortuguese},
+    {Command::LanguageItalian, kLanguageItalian},
+    {Command::LanguageSwedish, kLanguageSwedish},
+    {Command::LanguageRussian, kLanguageRussian},
+};
+
+// The exclusive group of the language items of `menu`, made with the first of them.
+QActionGroup* LanguageGroup(QWidget* menu) {
+  if (auto* group = menu->findChild<QActionGroup*>(QString(), Qt::FindDirectChildrenOnly))
+    return group;
+  auto* group = new QActionGroup(menu);
+  group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+  return group;
+}
+
+QAction* MakeMenuAction(QWidget* parent, const MenuRow& row) {
+  auto* action = new QAction(parent);
+  action->setProperty(kCommandProperty, static_cast<int>(row.command));
+  action->setCheckable(row.kind == MenuRow::CheckItem || row.kind == MenuRow::LanguageItem);
+  if (row.kind == MenuRow::LanguageItem) {
+    // A language is named in its own language, so that the way back to a language is
+    // readable whatever language the interface speaks.
+    action->setText(QString::fromUtf8(LanguageOwnName(LanguageOfCommand(row.command))));
+    LanguageGroup(parent)->addAction(action);
+  }
+  return action;
+}
+
 }  // namespace
+
+int LanguageOfCommand(Command command) {
+  for (const auto& item : kLanguageItems) {
+    if (item.command == command) return item.number;
+  }
+  return 0;
+}
 
 void AssignMnemonics(QWidget* window, const QString& taken) {
   QString used = taken.toLower();
@@ -211,10 +248,7 @@ void BuildMenuBar(QMenuBar* menuBar) {
       parents.push_back(menu);
       continue;
     }
-    auto* action = new QAction(parent);
-    action->setProperty(kCommandProperty, static_cast<int>(row.command));
-    action->setCheckable(row.kind == MenuRow::CheckItem);
-    parent->addAction(action);
+    parent->addAction(MakeMenuAction(parent, row));
   }
 }
 
@@ -253,24 +287,16 @@ void ApplyMenuTexts(QMenuBar* menuBar, UiLanguage& language) {
 }
 
 void UpdateLanguageMenu(QMenuBar* menuBar, int number) {
-  static const struct {
-    Command command;
-    int number;
-  } kItems[] = {
-      {Command::LanguageEnglish, kLanguageEnglish},
-      {Command::LanguageGerman, kLanguageGerman},
-      {Command::LanguageSpanish, kLanguageSpanish},
-      {Command::LanguageFrench, kLanguageFrench},
-      {Command::LanguagePortuguese, kLanguagePortuguese},
-      {Command::LanguageItalian, kLanguageItalian},
-      {Command::LanguageSwedish, kLanguageSwedish},
-      {Command::LanguageRussian, kLanguageRussian},
-      {Command::LanguageSkin, kLanguageOther},
-      {Command::LanguageOther, 0},  // "Other..." only explains; it is never checked
-  };
-  for (const auto& item : kItems) {
-    if (QAction* action = ActionOf(menuBar, item.command))
-      action->setChecked(item.number == number);
+  for (QAction* action : AllActions(menuBar)) {
+    const QVariant command = action->property(kCommandProperty);
+    if (!command.isValid()) continue;
+    const auto which = static_cast<Command>(command.toInt());
+    // The language file's item is no language of the group: it stands for all the others.
+    if (which == Command::LanguageSkin) {
+      action->setChecked(number == kLanguageOther);
+    } else if (const int language = LanguageOfCommand(which); language != 0) {
+      action->setChecked(language == number);
+    }
   }
 }
 

@@ -63,7 +63,9 @@ QString MenuMnemonics(const QMenuBar* menuBar);
 void ApplyToolTips(QWidget* window, UiLanguage& language, bool enabled);
 
 // Fills an empty menu bar with the menu of MenuLayout(): every item is an action carrying its
-// command (kCommandProperty); check items are checkable. Texts are set by ApplyMenuTexts.
+// command (kCommandProperty); check items are checkable. The language items of a menu form
+// one exclusive group (radio items) and carry their own names; the other texts are set by
+// ApplyMenuTexts.
 void BuildMenuBar(QMenuBar* menuBar);
 
 // Sets the text of every menu action found by its command, and of every top-level menu and
@@ -72,8 +74,12 @@ void BuildMenuBar(QMenuBar* menuBar);
 void ApplyMenuTexts(QMenuBar* menuBar, UiLanguage& language);
 
 // Checks the language item of `number` in the "&Language" menu and clears the others; for
-// -1 the "Use language \"skin\"..." item is the one checked.
+// -1 the "Use language \"skin\"..." item is the one checked and no language is.
 void UpdateLanguageMenu(QMenuBar* menuBar, int number);
+
+// The built-in language (a LanguageNumber) that a "&Language" menu command chooses; 0 for
+// every other command.
+int LanguageOfCommand(Command command);
 
 // A file filter of the string tables ("Log files (*.log)|*.log|All files (*.*)|*.*|") in
 // the form of Qt's file dialogs ("Log files (*.log) (*.log);;All files (*.*) (*)"): each

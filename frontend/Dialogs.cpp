@@ -96,6 +96,8 @@ ChooseLanguageDialog::ChooseLanguageDialog(UiLanguage& language, Prompts& prompt
                   {Control::ChooseOther, kLanguageOther}};
   for (const auto& choice : kChoices) {
     auto* button = MakeControl<QRadioButton>(this, choice.control);
+    if (choice.number != kLanguageOther)
+      button->setText(QString::fromUtf8(LanguageOwnName(choice.number)));
     // The German and Portuguese texts are only partly translated.
     button->setEnabled(choice.number != kLanguageGerman && choice.number != kLanguagePortuguese);
     button->setChecked(choice.number == kLanguageEnglish);

@@ -23,8 +23,9 @@ class AboutBox : public QDialog {
   AboutBox(UiLanguage& language, QWidget* parent);
 };
 
-// "Choose your language", shown once on a first run: one button per language (German and
-// Portuguese disabled), English chosen at first, and "Other" with a language file.
+// "Choose your language", shown once on a first run: one button per language, named in that
+// language (German and Portuguese disabled), English chosen at first, and "Other" with a
+// language file.
 class ChooseLanguageDialog : public QDialog {
  public:
   ChooseLanguageDialog(UiLanguage& language, Prompts& prompts, const std::string& programFolder,

@@ -102,17 +102,6 @@ void PlaceOnClipboard(std::string_view text) {
   if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(ToDisplay(lines));
 }
 
-struct LanguageCommand {
-  Command command;
-  int number;
-};
-
-constexpr LanguageCommand kLanguageCommands[] = {
-    {Command::LanguageEnglish, kLanguageEnglish}, {Command::LanguageSpanish, kLanguageSpanish},
-    {Command::LanguageItalian, kLanguageItalian}, {Command::LanguageSwedish, kLanguageSwedish},
-    {Command::LanguageFrench, kLanguageFrench},   {Command::LanguageRussian, kLanguageRussian},
-};
-
 // The property sheets, by their index in MainWindow::sheets_.
 enum SheetKind : size_t { kMarkupSheet = 0, kTextSheet = 1, kSettingsSheet = 2 };
 
@@ -738,9 +727,8 @@ bool MainWindow::UseLanguageFile(const TextString& name) {
 }
 
 void MainWindow::RunCommand(Command command) {
-  for (const LanguageCommand& row : kLanguageCommands) {
-    if (row.command == command) return ChooseLanguage(row.number);
-  }
+  if (const int language = LanguageOfCommand(command); language != 0)
+    return ChooseLanguage(language);
   if (PageOf(command) != nullptr) return OpenSheet(command);
   switch (command) {
     case Command::FileConvert:
@@ -774,7 +762,6 @@ void MainWindow::RunCommand(Command command) {
       UpdateCheckMarks();
       break;
     case Command::LanguageOther:
-      UpdateLanguageMenu(menuBar(), language_.Current());
       ShowTranslationsNote();
       break;
     case Command::LanguageSkin:

@@ -7,14 +7,47 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "frontend/ApplyTexts.h"
 #include "frontend/UiLanguage.h"
 
 namespace quorlex {
+namespace {
+
+// Room for the frame a window manager puts around a window that has not been on the screen
+// yet: a title bar and thin borders.
+constexpr QSize kFrameGuess(16, 40);
+
+// A page in a scroll area that asks for the whole page: a plain QScrollArea caps its size hint
+// at a few dozen lines, which would put scroll bars on a page that fits the screen.
+class PageScroller : public QScrollArea {
+ public:
+  explicit PageScroller(QWidget* parent) : QScrollArea(parent) {
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+  }
+  QSize sizeHint() const override {
+    return widget() != nullptr ? widget()->sizeHint() : QScrollArea::sizeHint();
+  }
+};
+
+// The top-left corner of a window of `outer` size at `at`, moved as little as needed to lie
+// inside `area` (to its top-left corner when it is larger).
+QPoint KeepInside(const WindowPosition& at, const QSize& outer, const QRect& area) {
+  const int left =
+      std::max(area.left(), std::min(at.left, area.left() + area.width() - outer.width()));
+  const int top =
+      std::max(area.top(), std::min(at.top, area.top() + area.height() - outer.height()));
+  return {left, top};
+}
+
+}  // namespace
 
 PropertySheet::PropertySheet(int title, UiLanguage& language, WindowPosition& position,
                              DefaultPlace place, QWidget* owner)
@@ -22,8 +55,6 @@ PropertySheet::PropertySheet(int title, UiLanguage& language, WindowPosition& po
   setModal(false);
   auto* layout = new QVBoxLayout(this);
   tabs_ = new QTabWidget(this);
-  // Every page title shows: the sheet is as wide as its tabs.
-  tabs_->setUsesScrollButtons(false);
   layout->addWidget(tabs_);
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* ok = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
@@ -42,9 +73,11 @@ PropertySheet::PropertySheet(int title, UiLanguage& language, WindowPosition& po
 }
 
 QVBoxLayout* PropertySheet::AddPage(DialogTemplate page) {
-  auto* widget = new QWidget(tabs_);
+  auto* scroller = new PageScroller(tabs_);
+  auto* widget = new QWidget(scroller);
   auto* layout = new QVBoxLayout(widget);
-  tabs_->addTab(widget, QString());
+  scroller->setWidget(widget);
+  tabs_->addTab(scroller, QString());
   pages_.emplace_back(widget, page);
   return layout;
 }
@@ -138,15 +171,54 @@ void PropertySheet::ApplyTexts(bool toolTips) {
   emit TextsApplied();
 }
 
+QScreen* PropertySheet::ScreenToOpenOn() const {
+  if (position_.IsStored()) {
+    if (QScreen* screen = QGuiApplication::screenAt(QPoint(position_.left, position_.top)))
+      return screen;
+  }
+  return parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+}
+
+QSize PropertySheet::FrameAllowance() const {
+  for (const QWidget* window : std::initializer_list<const QWidget*>{this, parentWidget()}) {
+    if (window == nullptr) continue;
+    const QSize frame = window->frameGeometry().size() - window->geometry().size();
+    if (!frame.isEmpty()) return frame;
+  }
+  return kFrameGuess;
+}
+
+void PropertySheet::FitInto(const QSize& room) {
+  // Polished widgets measure as they will show; the captions may have changed since the
+  // sheet last measured itself.
+  ensurePolished();
+  layout()->invalidate();
+  // Every page title shows when the tabs fit side by side; else they scroll.
+  tabs_->setUsesScrollButtons(false);
+  tabs_->updateGeometry();
+  QSize natural = sizeHint();
+  if (natural.width() > room.width()) {
+    tabs_->setUsesScrollButtons(true);
+    tabs_->updateGeometry();
+  }
+  // A page taller than the room scrolls, and its scroll bar takes room beside it.
+  if (natural.height() > room.height())
+    natural.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  layout()->activate();
+  resize(natural.boundedTo(room));
+}
+
 void PropertySheet::Place() {
-  adjustSize();
-  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QScreen* screen = ScreenToOpenOn();
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
+  const QSize frame = FrameAllowance();
+  FitInto(area.size() - frame);
+  const QSize outer = size() + frame;
   const WindowPosition at =
       PlaceWindow(position_, place_, {area.left(), area.top(), area.width(), area.height()},
-                  frameGeometry().width(), frameGeometry().height());
-  move(at.left, at.top);
+                  outer.width(), outer.height());
+  move(KeepInside(at, outer, area));
 }
 
 void PropertySheet::hideEvent(QHideEvent* event) {

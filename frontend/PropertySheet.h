@@ -10,6 +10,7 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QScreen;
 class QSpinBox;
 class QTabWidget;
 class QVBoxLayout;
@@ -22,7 +23,8 @@ class UiLanguage;
 // program settings. Each control is bound to its value by a pair of functions; the sheet
 // shows the values when it opens or reloads, and OK or Apply write back only the values of
 // the controls the user touched. The sheet is created once and then shown, hidden and shown
-// again; its position comes from the settings and goes back there when it is hidden.
+// again; its position comes from the settings and goes back there when it is hidden. Each
+// page is in a scroll area, so a sheet larger than its screen shrinks to fit and scrolls.
 class PropertySheet : public QDialog {
   Q_OBJECT
 
@@ -77,6 +79,15 @@ class PropertySheet : public QDialog {
     bool touched = false;
   };
   Binding* BindingOf(QWidget* control);
+  // The screen of the stored position when one is stored there, else the owner's.
+  QScreen* ScreenToOpenOn() const;
+  // What the window frame adds to the sheet's size: the frame the sheet or its owner has had
+  // on the screen, or a guess before either was shown.
+  QSize FrameAllowance() const;
+  // Sizes the sheet to its natural size, but no larger than `room`: the pages scroll then.
+  void FitInto(const QSize& room);
+  // Sizes the sheet for the screen it opens on and moves it to its place there, wholly on
+  // that screen.
   void Place();
 
   std::vector<Binding> bindings_;

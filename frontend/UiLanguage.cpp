@@ -14,19 +14,20 @@ namespace {
 struct LanguageRow {
   int number;
   const char* name;
-  const char* file;  // the built-in language file, in the program's resources
+  const char* ownName;  // UTF-8
+  const char* file;     // the built-in language file, in the program's resources
   CodePage codePage;
 };
 
 constexpr LanguageRow kLanguages[] = {
-    {kLanguageEnglish, "English", "english.lng", CodePage::Windows1252},
-    {kLanguageGerman, "German", "german.lng", CodePage::Windows1252},
-    {kLanguageSpanish, "Spanish", "spanish.lng", CodePage::Windows1252},
-    {kLanguageFrench, "French", "french.lng", CodePage::Windows1252},
-    {kLanguagePortuguese, "Portuguese", "portuguese.lng", CodePage::Windows1252},
-    {kLanguageItalian, "Italian", "italian.lng", CodePage::Windows1252},
-    {kLanguageSwedish, "Swedish", "swedish.lng", CodePage::Windows1252},
-    {kLanguageRussian, "Russian", "russian.lng", CodePage::Windows1251},
+    {kLanguageEnglish, "English", "English", "english.lng", CodePage::Windows1252},
+    {kLanguageGerman, "German", "Deutsch", "german.lng", CodePage::Windows1252},
+    {kLanguageSpanish, "Spanish", "Español", "spanish.lng", CodePage::Windows1252},
+    {kLanguageFrench, "French", "Français", "french.lng", CodePage::Windows1252},
+    {kLanguagePortuguese, "Portuguese", "Português", "portuguese.lng", CodePage::Windows1252},
+    {kLanguageItalian, "Italian", "Italiano", "italian.lng", CodePage::Windows1252},
+    {kLanguageSwedish, "Swedish", "Svenska", "swedish.lng", CodePage::Windows1252},
+    {kLanguageRussian, "Russian", "Русский", "russian.lng", CodePage::Windows1251},
 };
 
 const LanguageRow* FindLanguage(int number) {
@@ -131,6 +132,11 @@ const char* LanguageName(int number) {
   if (number == kLanguageOther) return "Other";
   const LanguageRow* row = FindLanguage(number);
   return row != nullptr ? row->name : "English";
+}
+
+const char* LanguageOwnName(int number) {
+  const LanguageRow* row = FindLanguage(number);
+  return row != nullptr ? row->ownName : "English";
 }
 
 int LanguageNumberFromName(const TextString& name) {

@@ -34,6 +34,9 @@ enum LanguageNumber : int {
 // The name stored in the settings for a language number ("English" ... "Russian", "Other"
 // for -1); English for any other number.
 const char* LanguageName(int number);
+// The name of a built-in language in that language, in UTF-8 ("Español", "Русский"), as the
+// language choices show it whatever the interface language; English for any other number.
+const char* LanguageOwnName(int number);
 // The number of a stored language name, compared ignoring case; 1 (English) when unknown.
 int LanguageNumberFromName(const TextString& name);
 

@@ -122,12 +122,13 @@ constexpr ControlText kViewersPage[] = {
 constexpr ControlText kSheetButtons[] = {
     {C::SheetOk, 370}, {C::SheetCancel, 371}, {C::SheetApply, 372}};
 
-constexpr ControlText kChooseLanguage[] = {
-    {C::Caption, 400},       {C::ChooseEnglish, 401},   {C::ChooseGerman, 402},
-    {C::ChooseSpanish, 403}, {C::ChooseFrench, 404},    {C::ChoosePortuguese, 405},
-    {C::ChooseItalian, 406}, {C::ChooseSwedish, 407},   {C::ChooseRussian, 408},
-    {C::ChooseOther, 409},   {C::ChooseFileLabel, 410}, {C::ChooseBrowse, 411},
-    {C::ChooseOk, 412}};
+// Dialog texts 401 to 408 name the languages in the interface language; the choices show
+// each language's own name instead.
+constexpr ControlText kChooseLanguage[] = {{C::Caption, 400},
+                                           {C::ChooseOther, 409},
+                                           {C::ChooseFileLabel, 410},
+                                           {C::ChooseBrowse, 411},
+                                           {C::ChooseOk, 412}};
 
 constexpr ControlText kTranslations[] = {
     {C::Caption, 420}, {C::TranslationsText, 421}, {C::TranslationsOk, 422}};
@@ -291,16 +292,18 @@ constexpr MenuRow kMenu[] = {
     {1, M::CheckItem, K::ShowStatusDialog, 74},
     {1, M::CheckItem, K::AutoViewResults, 75},
     {0, M::Submenu, K::None, 80},  // &Language
-    {1, M::CheckItem, K::LanguageEnglish, 81},
-    {1, M::CheckItem, K::LanguageSpanish, 82},
-    {1, M::CheckItem, K::LanguagePortuguese, 83},
-    {1, M::CheckItem, K::LanguageGerman, 84},
-    {1, M::CheckItem, K::LanguageItalian, 85},
-    {1, M::CheckItem, K::LanguageSwedish, 86},
-    {1, M::CheckItem, K::LanguageFrench, 87},
-    {1, M::CheckItem, K::LanguageRussian, 89},
+    // Menu texts 81 to 87 and 89 name the languages in the interface language; the items
+    // show each language's own name instead.
+    {1, M::LanguageItem, K::LanguageEnglish, -1},
+    {1, M::LanguageItem, K::LanguageSpanish, -1},
+    {1, M::LanguageItem, K::LanguagePortuguese, -1},
+    {1, M::LanguageItem, K::LanguageGerman, -1},
+    {1, M::LanguageItem, K::LanguageItalian, -1},
+    {1, M::LanguageItem, K::LanguageSwedish, -1},
+    {1, M::LanguageItem, K::LanguageFrench, -1},
+    {1, M::LanguageItem, K::LanguageRussian, -1},
     {1, M::Separator, K::None, -1},
-    {1, M::CheckItem, K::LanguageOther, 88},
+    {1, M::Item, K::LanguageOther, 88},
     {1, M::CheckItem, K::LanguageSkin, 90},
     {0, M::Submenu, K::None, 100},  // &View
     {1, M::Item, K::ViewMessages, 101},

@@ -29,13 +29,14 @@ std::span<const ControlText> DialogControls(DialogTemplate dialog);
 // The tool-tip index of a control, or -1 when it has none.
 int ToolTipIndex(Control control);
 
-// One entry of the main window's menu, in order; depth 0 is the menu bar.
+// One entry of the main window's menu, in order; depth 0 is the menu bar. A LanguageItem is a
+// built-in language: one of the exclusive choices of its menu, named in its own language.
 struct MenuRow {
-  enum Kind { Submenu, Item, CheckItem, Separator };
+  enum Kind { Submenu, Item, CheckItem, LanguageItem, Separator };
   int depth;
   Kind kind;
   Command command;
-  int menuText;  // -1 for a separator
+  int menuText;  // -1 for a separator and a language item
 };
 
 // The whole menu, from "&File" to "&Help".

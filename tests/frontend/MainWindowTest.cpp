@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -15,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
@@ -120,6 +123,22 @@ struct Fixture {
 };
 
 bool RunningAsRoot() { return geteuid() == 0; }
+
+// The commands that open the property sheets, one for each page.
+constexpr Command kSheetPages[] = {Command::QuorlOptions,     Command::TagManipulation,
+                                   Command::TextFormatting,   Command::TextHeaders,
+                                   Command::TextHyperlinks,   Command::TextTables,
+                                   Command::DragDropSettings, Command::ViewerSettings};
+
+QRect ScreenArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+
+// The item of the "Language" menu that carries `command`.
+QAction* LanguageItem(const MainWindow& window, Command command) {
+  for (QAction* action : window.menuBar()->findChildren<QAction*>()) {
+    if (action->property(kCommandProperty) == QVariant(static_cast<int>(command))) return action;
+  }
+  return nullptr;
+}
 
 // The letter after the "&" of a label's text, or a null character.
 char Mnemonic(const QLabel* label) {
@@ -409,7 +428,10 @@ class MainWindowTest : public QObject {
     TempFolder folder;
     SettingsStore store(folder / "settings.conf");
     FakeDesktop desktop;
-    prompts.onDialog = [](QDialog& dialog) {
+    QStringList choices;
+    prompts.onDialog = [&choices](QDialog& dialog) {
+      for (const QRadioButton* button : dialog.findChildren<QRadioButton*>())
+        choices << button->text();
       qobject_cast<QRadioButton*>(FindControl(&dialog, Control::ChooseSwedish))->setChecked(true);
       return int{QDialog::Accepted};
     };
@@ -421,15 +443,88 @@ class MainWindowTest : public QObject {
     MainWindow again(store, desktop, prompts, folder.Path());
     QCOMPARE(again.Language().Current(), int{kLanguageSwedish});
     QCOMPARE(prompts.dialogs.size(), size_t{1});
+    // Each language is named in its own language.
+    QCOMPARE(choices, QStringList({"English", "Deutsch", "Español", "Français", "Português",
+                                   "Italiano", "Svenska", "Русский", "Other"}));
   }
 
   void languageMenuLeavesOutPartialTranslations() {
     Fixture f;
     QStringList items;
     for (QAction* action : f.window->menuBar()->findChildren<QAction*>()) items << action->text();
-    QVERIFY(items.contains("Spanish"));
-    QVERIFY(!items.contains("German"));
-    QVERIFY(!items.contains("Portuguese"));
+    QVERIFY(items.contains("Español"));
+    QVERIFY(!items.contains("Deutsch"));
+    QVERIFY(!items.contains("Português"));
+  }
+
+  void languageMenuNamesEachLanguageInItsOwnName_data() {
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("English") << int(Command::LanguageEnglish) << "English";
+    QTest::newRow("Spanish") << int(Command::LanguageSpanish) << "Español";
+    QTest::newRow("Italian") << int(Command::LanguageItalian) << "Italiano";
+    QTest::newRow("Swedish") << int(Command::LanguageSwedish) << "Svenska";
+    QTest::newRow("French") << int(Command::LanguageFrench) << "Français";
+    QTest::newRow("Russian") << int(Command::LanguageRussian) << "Русский";
+  }
+  // Chosen from the menu in Russian, each language is checked alone, and the names stay.
+  void languageMenuNamesEachLanguageInItsOwnName() {
+    QFETCH(int, command);
+    QFETCH(QString, name);
+    Fixture f;
+    f.window->RunCommand(Command::LanguageRussian);
+    QAction* item = LanguageItem(*f.window, static_cast<Command>(command));
+    QVERIFY(item->actionGroup() != nullptr);
+    item->trigger();
+    emit f.window->menuBar()->triggered(item);
+    QStringList names, checked;
+    for (const QAction* action : item->actionGroup()->actions()) {
+      names << action->text();
+      if (action->isChecked()) checked << action->text();
+    }
+    QCOMPARE(names,
+             QStringList({"English", "Español", "Italiano", "Svenska", "Français", "Русский"}));
+    QCOMPARE(checked, QStringList({name}));
+    QCOMPARE(f.window->Language().Current(), LanguageOfCommand(static_cast<Command>(command)));
+  }
+
+  void everySheetPageFitsTheScreen_data() {
+    QTest::addColumn<int>("command");
+    for (const Command command :
+         {Command::LanguageEnglish, Command::LanguageSpanish, Command::LanguageItalian,
+          Command::LanguageSwedish, Command::LanguageFrench, Command::LanguageRussian})
+      QTest::newRow(LanguageName(LanguageOfCommand(command))) << int(command);
+  }
+  // Each sheet opens in English first and again after the switch; the policy sheets from a
+  // stored position that hangs over the bottom-right corner, the settings sheet from its
+  // default place.
+  void everySheetPageFitsTheScreen() {
+    QFETCH(int, command);
+    Fixture f;
+    const QRect area = ScreenArea();
+    f.window->Settings().outputSheets = {area.right() - 20, area.bottom() - 20};
+    for (const bool switched : {false, true}) {
+      if (switched) f.window->RunCommand(static_cast<Command>(command));
+      for (const Command page : kSheetPages) {
+        f.window->OpenSheet(page);
+        PropertySheet* sheet = f.window->SheetOf(page);
+        QVERIFY(QTest::qWaitForWindowExposed(sheet));
+        QVERIFY2(area.contains(sheet->frameGeometry()), qPrintable(sheet->windowTitle()));
+        sheet->hide();
+      }
+    }
+  }
+
+  // A plain scroll area asks for a few dozen lines at most: a page that fits would scroll.
+  void sheetPagesThatFitDoNotScroll() {
+    if (ScreenArea().height() < 600) QSKIP("the screen is too small for the longest page");
+    Fixture f;
+    for (const Command page : kSheetPages) {
+      f.window->OpenSheet(page);
+      QVERIFY(QTest::qWaitForWindowExposed(f.window->SheetOf(page)));
+      for (const QScrollBar* bar : f.window->SheetOf(page)->findChildren<QScrollBar*>())
+        QVERIFY(!bar->isVisible());
+    }
   }
 
   void russianRefillsListsByIndex() {

@@ -433,7 +433,7 @@ class UiLanguageTest : public QObject {
     ApplyMenuTexts(&bar, language);
     QCOMPARE(bar.actions()[0]->text(), QStringLiteral("&Файл"));
     QCOMPARE(options->actions()[1]->text(), QStringLiteral("&Преобразование в текст"));
-    QCOMPARE(languages->actions()[0]->text(), QStringLiteral("Английский"));
+    QCOMPARE(languages->actions()[0]->text(), QStringLiteral("English"));
     QCOMPARE(languages->actions()[5]->text(), QStringLiteral("Русский"));
 
     UpdateLanguageMenu(&bar, kLanguageRussian);
