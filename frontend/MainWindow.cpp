@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
@@ -37,6 +38,7 @@
 #include "frontend/FileSpec.h"
 #include "frontend/Prompts.h"
 #include "frontend/PropertySheet.h"
+#include "frontend/ScreenFit.h"
 #include "frontend/Sheets.h"
 #include "frontend/StatusWindow.h"
 #include "policies/PolicyCatalogue.h"
@@ -173,7 +175,9 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildControls() {
-  auto* central = new QWidget(this);
+  // The controls scroll when the window would be larger than the screen.
+  auto* scroller = new PageScroller(this);
+  auto* central = new QWidget(scroller);
   auto* layout = new QVBoxLayout(central);
 
   auto* input = MakeControl<QGroupBox>(central, Control::InputGroup);
@@ -259,7 +263,8 @@ void MainWindow::BuildControls() {
   previewArea_ = MakeControl<QPlainTextEdit>(central, Control::PreviewArea);
   previewArea_->setReadOnly(true);
   layout->addWidget(previewArea_);
-  setCentralWidget(central);
+  scroller->setWidget(central);
+  setCentralWidget(scroller);
   // The line that names the file being converted, then the summary of the last run. A label
   // of its own, as the bar's temporary message gives way to every menu item's tip.
   statusLine_ = new QLabel(this);
@@ -435,7 +440,14 @@ void MainWindow::ShowPreview(bool on) {
   previewShown_ = on;
   previewArea_->setVisible(on);
   previewToggle_->setText(ToQString(language_.Display(TextTable::Dialog, on ? 268 : 267)));
-  if (!on) adjustSize();
+  if (!on) FitToScreen();
+}
+
+void MainWindow::FitToScreen() {
+  const QScreen* shown = screen();
+  if (shown == nullptr) return;
+  const QSize room = shown->availableGeometry().size() - FrameAllowance(this);
+  resize(FittingSize(this, sizeHint(), room));
 }
 
 TextString MainWindow::GetOutputFileName() const {

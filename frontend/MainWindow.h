@@ -152,6 +152,8 @@ class MainWindow : public QMainWindow {
   void EnableControls();
   void RefreshTitle();
   void ShowPreview(bool on);
+  // The window's natural size, but no larger than its screen: the controls scroll then.
+  void FitToScreen();
   void ApplyToolTipsEverywhere();
   void UpdateCheckMarks();
 

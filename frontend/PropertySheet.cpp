@@ -7,35 +7,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollArea>
 #include <QSpinBox>
-#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "frontend/ApplyTexts.h"
+#include "frontend/ScreenFit.h"
 #include "frontend/UiLanguage.h"
 
 namespace quorlex {
 namespace {
-
-// Room for the frame a window manager puts around a window that has not been on the screen
-// yet: a title bar and thin borders.
-constexpr QSize kFrameGuess(16, 40);
-
-// A page in a scroll area that asks for the whole page: a plain QScrollArea caps its size hint
-// at a few dozen lines, which would put scroll bars on a page that fits the screen.
-class PageScroller : public QScrollArea {
- public:
-  explicit PageScroller(QWidget* parent) : QScrollArea(parent) {
-    setWidgetResizable(true);
-    setFrameShape(QFrame::NoFrame);
-  }
-  QSize sizeHint() const override {
-    return widget() != nullptr ? widget()->sizeHint() : QScrollArea::sizeHint();
-  }
-};
 
 // The top-left corner of a window of `outer` size at `at`, moved as little as needed to lie
 // inside `area` (to its top-left corner when it is larger).
@@ -179,15 +161,6 @@ QScreen* PropertySheet::ScreenToOpenOn() const {
   return parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
 }
 
-QSize PropertySheet::FrameAllowance() const {
-  for (const QWidget* window : std::initializer_list<const QWidget*>{this, parentWidget()}) {
-    if (window == nullptr) continue;
-    const QSize frame = window->frameGeometry().size() - window->geometry().size();
-    if (!frame.isEmpty()) return frame;
-  }
-  return kFrameGuess;
-}
-
 void PropertySheet::FitInto(const QSize& room) {
   // Polished widgets measure as they will show; the captions may have changed since the
   // sheet last measured itself.
@@ -201,18 +174,15 @@ void PropertySheet::FitInto(const QSize& room) {
     tabs_->setUsesScrollButtons(true);
     tabs_->updateGeometry();
   }
-  // A page taller than the room scrolls, and its scroll bar takes room beside it.
-  if (natural.height() > room.height())
-    natural.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
   layout()->activate();
-  resize(natural.boundedTo(room));
+  resize(FittingSize(this, natural, room));
 }
 
 void PropertySheet::Place() {
   const QScreen* screen = ScreenToOpenOn();
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
-  const QSize frame = FrameAllowance();
+  const QSize frame = FrameAllowance(this, parentWidget());
   FitInto(area.size() - frame);
   const QSize outer = size() + frame;
   const WindowPosition at =

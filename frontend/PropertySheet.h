@@ -81,9 +81,6 @@ class PropertySheet : public QDialog {
   Binding* BindingOf(QWidget* control);
   // The screen of the stored position when one is stored there, else the owner's.
   QScreen* ScreenToOpenOn() const;
-  // What the window frame adds to the sheet's size: the frame the sheet or its owner has had
-  // on the screen, or a guess before either was shown.
-  QSize FrameAllowance() const;
   // Sizes the sheet to its natural size, but no larger than `room`: the pages scroll then.
   void FitInto(const QSize& room);
   // Sizes the sheet for the screen it opens on and moves it to its place there, wholly on

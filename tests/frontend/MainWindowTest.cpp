@@ -495,7 +495,8 @@ class MainWindowTest : public QObject {
           Command::LanguageSwedish, Command::LanguageFrench, Command::LanguageRussian})
       QTest::newRow(LanguageName(LanguageOfCommand(command))) << int(command);
   }
-  // Each sheet opens in English first and again after the switch; the policy sheets from a
+  // Each sheet opens in English first and again after the switch (and the main window shows
+  // after it); the policy sheets from a
   // stored position that hangs over the bottom-right corner, the settings sheet from its
   // default place.
   void everySheetPageFitsTheScreen() {
@@ -512,6 +513,10 @@ class MainWindowTest : public QObject {
         QVERIFY2(area.contains(sheet->frameGeometry()), qPrintable(sheet->windowTitle()));
         sheet->hide();
       }
+      // So does the main window, its controls scrolling when they must.
+      f.window->show();
+      QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+      QVERIFY(area.size().expandedTo(f.window->frameGeometry().size()) == area.size());
     }
   }
 
