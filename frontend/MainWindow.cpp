@@ -20,10 +20,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -372,7 +374,6 @@ int MainWindow::ChooseFirstLanguage(int number, TextString& languageFile) {
 void MainWindow::OnLanguageChanged() {
   ApplyMenuTexts(menuBar(), language_);
   UpdateLanguageMenu(menuBar(), language_.Current());
-  ShowPreview(previewShown_);
   FillList(conversionBox_, language_, {111, 110});
   FillList(outputBox_, language_, {105, 106});
   ApplyDialogTexts(centralWidget(), DialogTemplate::Main, language_);
@@ -385,6 +386,8 @@ void MainWindow::OnLanguageChanged() {
     if (sheet != nullptr) sheet->ApplyTexts(settings_.displayToolTips != 0);
   }
   FillControls();
+  // Last, so that the window fits what the texts of the language make of it.
+  ShowPreview(previewShown_);
 }
 
 void MainWindow::ApplyToolTipsEverywhere() {
@@ -446,8 +449,16 @@ void MainWindow::ShowPreview(bool on) {
 void MainWindow::FitToScreen() {
   const QScreen* shown = screen();
   if (shown == nullptr) return;
+  // Styled controls measure as they will show. The window's own measure takes a scroll
+  // area's at its default, not at what it holds: the natural size is added up here.
+  ensurePolished();
+  const QSize controls = static_cast<const QScrollArea*>(centralWidget())->widget()->sizeHint();
+  const QSize menu = menuBar()->sizeHint();
+  const QSize foot = statusBar()->sizeHint();
+  const QSize natural(std::max(controls.width(), menu.width()),
+                      menu.height() + controls.height() + foot.height());
   const QSize room = shown->availableGeometry().size() - FrameAllowance(this);
-  resize(FittingSize(this, sizeHint(), room));
+  resize(FittingSize(this, natural, room));
 }
 
 TextString MainWindow::GetOutputFileName() const {
@@ -985,6 +996,7 @@ void MainWindow::showEvent(QShowEvent* event) {
   if (!policyFileName_.IsEmpty() && !LoadPolicyFile(policyFileName_)) policyFileName_.Clear();
   ApplyToolTipsEverywhere();
   FillControls();
+  FitToScreen();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

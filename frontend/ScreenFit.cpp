@@ -9,6 +9,8 @@ namespace quorlex {
 PageScroller::PageScroller(QWidget* parent) : QScrollArea(parent) {
   setWidgetResizable(true);
   setFrameShape(QFrame::NoFrame);
+  // The controls it holds take the keyboard, not the area around them.
+  setFocusPolicy(Qt::NoFocus);
 }
 
 QSize PageScroller::sizeHint() const {

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 
 #include "foundation/ASCIIFile.h"
 #include "foundation/FileNames.h"
@@ -23,6 +24,17 @@
 
 namespace quorlex {
 namespace {
+
+// Between the status window and the main window beside it.
+constexpr int kGap = 8;
+
+// The free parts of `desktop` right of, below, left of and above `main`.
+std::array<QRect, 4> SidesOf(const QRect& main, const QRect& desktop) {
+  return {QRect(QPoint(main.right() + 1 + kGap, desktop.top()), desktop.bottomRight()),
+          QRect(QPoint(desktop.left(), main.bottom() + 1 + kGap), desktop.bottomRight()),
+          QRect(desktop.topLeft(), QPoint(main.left() - 1 - kGap, desktop.bottom())),
+          QRect(desktop.topLeft(), QPoint(desktop.right(), main.top() - 1 - kGap))};
+}
 
 // The line end of the window's text.
 constexpr const char* kLineEnd = "\r\r\n";
@@ -220,36 +232,36 @@ void StatusWindow::Place() {
 }
 
 bool StatusWindow::PlaceBesideOwner() {
-  const QWidget* owner = parentWidget();
+  QWidget* owner = parentWidget();
   if (owner == nullptr || !owner->isVisible() || owner->screen() == nullptr) return false;
-  const QRect main = owner->frameGeometry();
   const QRect desktop = owner->screen()->availableGeometry();
-  constexpr int kGap = 8;
-  // The free parts of the screen right of, below, left of and above the main window.
-  const QRect sides[] = {
-      QRect(QPoint(main.right() + 1 + kGap, desktop.top()), desktop.bottomRight()),
-      QRect(QPoint(desktop.left(), main.bottom() + 1 + kGap), desktop.bottomRight()),
-      QRect(desktop.topLeft(), QPoint(main.left() - 1 - kGap, desktop.bottom())),
-      QRect(desktop.topLeft(), QPoint(desktop.right(), main.top() - 1 - kGap)),
-  };
   const QSize size = frameGeometry().size();
-  const QRect* roomiest = nullptr;
+  // Beside the main window as it stands.
+  const std::array<QRect, 4> sides = SidesOf(owner->frameGeometry(), desktop);
   for (const QRect& side : sides) {
     if (side.width() >= size.width() && side.height() >= size.height()) {
-      MoveInto(side, main.topLeft(), size);
+      MoveInto(side, owner->frameGeometry().topLeft(), size);
       return true;
     }
-    if (roomiest == nullptr ||
-        side.width() * side.height() > roomiest->width() * roomiest->height())
-      roomiest = &side;
   }
-  // Smaller, where it still shows a few lines.
-  constexpr QSize kSmallest(320, 160);
-  if (roomiest->width() < kSmallest.width() || roomiest->height() < kSmallest.height())
-    return false;
-  const QSize fitting = size.boundedTo(roomiest->size());
-  resize(fitting - (frameGeometry().size() - geometry().size()));
-  MoveInto(*roomiest, main.topLeft(), fitting);
+  // Side by side, the main window moved over to make room: the pair centred on the screen.
+  const int spare = desktop.width() - owner->frameGeometry().width() - kGap - size.width();
+  if (spare >= 0) {
+    owner->move(desktop.left() + spare / 2, owner->y());
+    MoveInto(SidesOf(owner->frameGeometry(), desktop)[0], owner->frameGeometry().topLeft(), size);
+    return true;
+  }
+  // Smaller, on the roomiest side, as far as its controls let it shrink.
+  const QRect& roomiest =
+      *std::max_element(sides.begin(), sides.end(), [](const QRect& a, const QRect& b) {
+        return a.width() * a.height() < b.width() * b.height();
+      });
+  const QSize frame = size - geometry().size();
+  const QSize smallest = minimumSizeHint() + frame;
+  if (roomiest.width() < smallest.width() || roomiest.height() < smallest.height()) return false;
+  const QSize fitting = size.boundedTo(roomiest.size());
+  resize(fitting - frame);
+  MoveInto(roomiest, owner->frameGeometry().topLeft(), fitting);
   return true;
 }
 

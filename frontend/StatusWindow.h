@@ -79,15 +79,16 @@ class StatusWindow : public QDialog {
 
  private:
   // Beside the main window when it shows (right of it, below, left or above: the first
-  // place on its screen that covers none of it), else at the stored position when it lies
-  // on a screen, else 30 pixels from the right and bottom edges of the screen.
+  // place on its screen that covers none of it; else right of it, the main window moved
+  // over to make room; else smaller), else at the stored position when it lies on a
+  // screen, else 30 pixels from the right and bottom edges of the screen.
   void Place();
   // Adds a message's lines to the kept lines and the text. Returns true when the text grew
   // past its limit and was rebuilt from the last lines; else the message's lines are
   // appended to `added`.
   bool AddMessage(const char* message, TextString& added);
-  // Moves the window to the first place beside the main window that lies on its screen;
-  // false when the main window is hidden or no such place is free.
+  // Moves the window beside the main window, as Place says; false when the main window is
+  // hidden or no room can be found.
   bool PlaceBesideOwner();
   // Moves the window, `size` with its frame, into `area` as near to `near` as it goes.
   void MoveInto(const QRect& area, const QPoint& near, const QSize& size);

@@ -521,6 +521,7 @@ class MainWindowTest : public QObject {
   }
 
   // A plain scroll area asks for a few dozen lines at most: a page that fits would scroll.
+  // So would a main window sized before its controls took their texts and style.
   void sheetPagesThatFitDoNotScroll() {
     if (ScreenArea().height() < 600) QSKIP("the screen is too small for the longest page");
     Fixture f;
@@ -530,6 +531,15 @@ class MainWindowTest : public QObject {
       for (const QScrollBar* bar : f.window->SheetOf(page)->findChildren<QScrollBar*>())
         QVERIFY(!bar->isVisible());
     }
+    // Nor does the main window, once it has settled.
+    f.window->RunCommand(Command::LanguageRussian);
+    f.Show();
+    const auto scrolls = [&f] {
+      const auto bars = f.window->centralWidget()->findChildren<QScrollBar*>();
+      return std::any_of(bars.begin(), bars.end(),
+                         [](QScrollBar* bar) { return bar->isVisible(); });
+    };
+    QTRY_VERIFY(!scrolls());
   }
 
   void russianRefillsListsByIndex() {
@@ -992,6 +1002,8 @@ class MainWindowTest : public QObject {
                    {Control::PolicyLabel, Control::PolicyBox}};
     Fixture f;
     f.Show();
+    // The window opens with the keyboard in the files box.
+    QVERIFY(f.Box(Control::FilesBox)->isAncestorOf(QApplication::focusWidget()));
     for (const auto& row : kLabels) {
       QWidget* field = FindControl(f.window.get(), row.field);
       QCOMPARE(f.ControlOf<QLabel>(row.label)->buddy(), field);
@@ -1209,11 +1221,16 @@ class MainWindowTest : public QObject {
     QCOMPARE(f.prompts.notices[0].text, "Conversion failed\n\n" + summary + "\n" + bad);
   }
 
+  void statusWindowOpensBesideTheMainWindow_data() {
+    QTest::addColumn<QRect>("main");  // on a screen of 800 x 800
+    QTest::newRow("room below") << QRect(0, 0, 400, 300);
+    QTest::newRow("room once the main window moves over") << QRect(320, 50, 160, 700);
+  }
   void statusWindowOpensBesideTheMainWindow() {
+    QFETCH(QRect, main);
     Fixture f;
-    f.window->resize(400, 300);
-    f.window->move(0, 0);
     f.Show();
+    f.window->setGeometry(main);
     QVERIFY(f.Browse({f.Page("a.htm")}));
     QVERIFY(f.window->Convert());
     QVERIFY(f.window->Status().isVisible());
