@@ -929,10 +929,15 @@ void MainWindow::ShowFailures(const RunOutcome& outcome) {
   constexpr size_t kNamed = 10;
   std::string text = Message(48) + "\n\n" + outcome.Summary();
   const std::vector<TextString>& failed = outcome.failedFiles;
-  for (size_t i = 0; i < failed.size() && i < kNamed; ++i)
-    text += "\n" + MessageToUtf8(failed[i].View());
-  if (failed.size() > kNamed)
-    text += "\n... and " + std::to_string(failed.size() - kNamed) + " more";
+  for (size_t i = 0; i < failed.size() && i < kNamed; ++i) {
+    text += '\n';
+    text += MessageToUtf8(failed[i].View());
+  }
+  if (failed.size() > kNamed) {
+    text += "\n... and ";
+    text += std::to_string(failed.size() - kNamed);
+    text += " more";
+  }
   prompts_.Show(Message(9), text, NoticeIcon::Exclamation);
 }
 
