@@ -162,11 +162,10 @@ void TextString::Reserve(int n) {
 
 void TextString::Reallocate(int newCapacity) {
   const int64_t bytes = BlockBytesFor(newCapacity);
-  char* block = static_cast<char*>(std::malloc(static_cast<size_t>(bytes)));
+  // realloc moves a large block by remapping its pages, without copying or touching them.
+  char* block = static_cast<char*>(std::realloc(data, static_cast<size_t>(bytes)));
   if (block == nullptr) EndForLackOfMemory();
-  if (data != nullptr) std::memcpy(block, data, static_cast<size_t>(length));
   block[length] = 0;
-  std::free(data);
   data = block;
   capacity = static_cast<int>(bytes - 2);
 }
