@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "control/Arguments.h"
 #include "frontend/ApplyTexts.h"
 #include "frontend/Dialogs.h"
 #include "frontend/FileSpec.h"
@@ -1082,8 +1083,9 @@ class MainWindowTest : public QObject {
   }
 
   // A run long enough to outlast several batches of what it reports.
-  static std::string ManyPages(Fixture& f, int count) {
-    for (int i = 0; i < count; ++i) f.Page("many/" + std::to_string(1000 + i) + ".htm");
+  static std::string ManyPages(Fixture& f, int count, const std::string& page = kPage) {
+    for (int i = 0; i < count; ++i)
+      f.folder.Write("many/" + std::to_string(1000 + i) + ".htm", page);
     return f.folder / "many/*.htm";
   }
 
@@ -1116,8 +1118,17 @@ class MainWindowTest : public QObject {
 
   void cancelStopsAfterTheFileInProgress() {
     Fixture f;
+    // Pages of some length, on one thread, so that however fast the machine the run is
+    // still going when the first progress arrives.
+    Arguments oneThread;
+    oneThread.qualifierLine = "/JOBS=1";
+    f.window->TakeCommandLine(oneThread);
+    std::string page = "<html><body>";
+    for (int i = 0; i < 200; ++i)
+      page += "<p>Hello world, in a paragraph that wraps over two lines of the text.</p>\n";
+    page += "</body></html>\n";
     constexpr int kPages = 400;
-    f.Type(Control::FilesBox, QString::fromStdString(ManyPages(f, kPages)));
+    f.Type(Control::FilesBox, QString::fromStdString(ManyPages(f, kPages, page)));
     auto* progress = f.window->findChild<QProgressBar*>();
     QTimer watch;
     connect(&watch, &QTimer::timeout, f.window.get(), [&] {
