@@ -103,9 +103,15 @@ int Extractor::FindMatch(const char* pattern, const TextString& text, int from, 
   auto& engine = static_cast<FindingEngine&>(*slot);
   engine.found = Found();
   end = -1;
-  if (from >= text.Length() || engine.Run(text.Data() + from, text.Length() - from, nullptr) == 0) {
-    return -1;
-  }
+  if (from >= text.Length()) return -1;
+  // Only the place of the match counts. The engines share one buffer for the copy of the
+  // text a run makes, and one as large as a big document is let go at once rather than kept
+  // for the next search.
+  engine.LendBuffer(spare_);
+  const int matches = engine.Run(text.Data() + from, text.Length() - from, nullptr);
+  engine.ReturnBuffer(spare_);
+  if (spare_.Capacity() > kKeptBufferBytes) spare_ = TextString();
+  if (matches == 0) return -1;
   end = from + engine.found.end;
   return from + engine.found.start;
 }

@@ -74,6 +74,9 @@ class Extractor {
   int FindMatch(const char* pattern, const TextString& text, int from, int& end);
 
   std::map<std::string, std::unique_ptr<CopyPatternEngine>> engines_;
+  // The buffer the engines' runs share, kept between searches up to this size.
+  static constexpr int kKeptBufferBytes = 1 << 20;
+  TextString spare_;
 };
 
 // The lists of the pattern table, rebuilt for every pass from its options.
