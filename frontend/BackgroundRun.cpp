@@ -9,8 +9,8 @@
 namespace quorlex {
 
 bool RunOutcome::Succeeded() const {
-  return result.queued > 0 && result.converted == result.queued && result.failed == 0 &&
-         requestsFailed == 0 && failedFiles.empty();
+  // Whatever could not be read counts among the requests that failed.
+  return result.queued > 0 && result.converted == result.queued && requestsFailed == 0;
 }
 
 std::string RunOutcome::Summary() const {
@@ -59,10 +59,11 @@ void BackgroundRun::Start(RunRequest request) {
                      },
                      &stop_});
   // The window's policies are read here, on its own thread, before it can change them.
-  loaded_ = driver_->LoadPolicies() != 0;
-  if (loaded_) driver_->UsePolicies(*request.policies, request.policyFileName);
+  const bool loaded = driver_->LoadPolicies() != 0;
+  if (loaded) driver_->UsePolicies(*request.policies, request.policyFileName);
   batch_.start();
-  thread_ = std::thread([this, specs = std::move(request.specs)] { Convert(specs); });
+  thread_ =
+      std::thread([this, loaded, specs = std::move(request.specs)] { Convert(loaded, specs); });
 }
 
 void BackgroundRun::Cancel() { stop_ = true; }
@@ -72,9 +73,9 @@ void BackgroundRun::Post(const char* line) {
   shared_.lines.emplace_back(line);
 }
 
-void BackgroundRun::Convert(const std::vector<TextString>& specs) {
+void BackgroundRun::Convert(bool loaded, const std::vector<TextString>& specs) {
   RunResult result;
-  if (loaded_) {
+  if (loaded) {
     for (const TextString& spec : specs)
       QueueFiles(*run_, *log_, spec, TextString(), TextString(), run_->includeSubFolders);
     result.queued = static_cast<int>(run_->queue.size());
@@ -94,9 +95,6 @@ void BackgroundRun::Deliver() {
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     std::swap(taken, shared_);
-    // Progress and the end stay known until they are handed over again.
-    shared_.done = taken.done;
-    shared_.total = taken.total;
   }
   if (!taken.lines.empty()) emit Lines(taken.lines);
   if (taken.progressChanged)

@@ -68,7 +68,6 @@ class BackgroundRun : public QObject {
   // Asks the run to stop after the file in progress.
   void Cancel();
   bool Running() const { return running_; }
-  bool Cancelled() const { return stop_.load(); }
   // How the last run ended (valid after Finished).
   const RunOutcome& Outcome() const { return outcome_; }
 
@@ -96,8 +95,8 @@ class BackgroundRun : public QObject {
   };
 
   void Post(const char* line);
-  // The run's thread: queue, start, convert.
-  void Convert(const std::vector<TextString>& specs);
+  // The run's thread: queue, start, convert (when the policies were loaded).
+  void Convert(bool loaded, const std::vector<TextString>& specs);
   // On the window's thread: hands over what the run has reported; at the end, joins the
   // run's thread and emits Finished.
   void Deliver();
@@ -107,7 +106,6 @@ class BackgroundRun : public QObject {
   std::unique_ptr<ConversionDriver> driver_;
   std::atomic<bool> stop_{false};
   bool running_ = false;
-  bool loaded_ = false;
   std::mutex mutex_;
   Shared shared_;
   RunOutcome outcome_;
