@@ -403,6 +403,9 @@ int OutputPass::ReadInput(const TextString& inputPath, const std::vector<TextStr
 void OutputPass::LayOut(const TextString& result, LineBuffer& lines) {
   const QuorlOptions& o = pass_.options;
   const bool trim = o.convertToText && !o.preserveWhiteSpace;
+  // Laid out, a text grows by its indentation and the ends of the lines it wraps: a
+  // quarter more leaves room for that in the text of real pages.
+  lines.Reserve(static_cast<size_t>(result.Length()) + static_cast<size_t>(result.Length()) / 4);
   LineWriter writer(pass_, lines);
   TextString line;
   TextString previous;

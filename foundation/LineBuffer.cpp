@@ -1,5 +1,9 @@
 #include "foundation/LineBuffer.h"
 
+#include <algorithm>
+
+#include "foundation/LargeBlocks.h"
+
 namespace quorlex {
 
 std::vector<TextString> LineBuffer::Lines() const {
@@ -14,5 +18,12 @@ std::vector<TextString> LineBuffer::Lines() const {
   }
   return lines;
 }
+
+void LineBuffer::Reserve(size_t bytes) {
+  text_.reserve(text_.size() + bytes);
+  AdviseLargeBlock(text_.data(), text_.capacity());
+}
+
+void LineBuffer::Grow(size_t bytes) { Reserve(std::max(bytes, text_.capacity())); }
 
 }  // namespace quorlex

@@ -13,6 +13,7 @@ namespace quorlex {
 class LineBuffer {
  public:
   void Add(std::string_view line) {
+    if (text_.capacity() - text_.size() <= line.size()) Grow(line.size() + 1);
     text_.append(line);
     text_ += '\n';
     ++count_;
@@ -28,7 +29,13 @@ class LineBuffer {
   // The lines one by one.
   [[nodiscard]] std::vector<TextString> Lines() const;
 
+  // Makes room for `bytes` more bytes of lines at once.
+  void Reserve(size_t bytes);
+
  private:
+  // Makes room for at least `bytes` more, doubling the buffer.
+  void Grow(size_t bytes);
+
   std::string text_;
   size_t count_ = 0;
   bool lastEmpty_ = false;

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "foundation/Ascii.h"
+#include "foundation/LargeBlocks.h"
 #include "foundation/Utf8.h"
 
 namespace quorlex {
@@ -168,6 +169,7 @@ void TextString::Reallocate(int newCapacity) {
   block[length] = 0;
   data = block;
   capacity = static_cast<int>(bytes - 2);
+  AdviseLargeBlock(block, static_cast<size_t>(bytes));
 }
 
 void TextString::SetLength(int newLength) {
