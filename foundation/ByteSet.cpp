@@ -47,4 +47,37 @@ int ByteSet::FindNext(const char* text, int length, int from) const {
   return length;
 }
 
+int ByteSet::FindNextFollowedBy(const char* text, int length, int from,
+                                const ByteSet& followers) const {
+  if (followers.count_ == 256) return FindNext(text, length, from);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+  const auto accepted = [&](int i) { return i + 1 >= length || followers.member_[bytes[i + 1]]; };
+  int i = from < length ? from : length;
+#if defined(__SSE2__)
+  if (count_ >= 1 && count_ <= kFewBytes) {
+    // As in FindNext, 32 bytes at a time; every hit is checked against the byte after it.
+    const __m128i b0 = _mm_set1_epi8(static_cast<char>(few_[0]));
+    const __m128i b1 = _mm_set1_epi8(static_cast<char>(few_[count_ > 1 ? 1 : 0]));
+    const __m128i b2 = _mm_set1_epi8(static_cast<char>(few_[count_ > 2 ? 2 : 0]));
+    const __m128i b3 = _mm_set1_epi8(static_cast<char>(few_[count_ > 3 ? 3 : 0]));
+    const auto hits = [&](int at) {
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+      return static_cast<unsigned>(_mm_movemask_epi8(
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, b0), _mm_cmpeq_epi8(chunk, b1)),
+                       _mm_or_si128(_mm_cmpeq_epi8(chunk, b2), _mm_cmpeq_epi8(chunk, b3)))));
+    };
+    for (; i + 32 <= length; i += 32) {
+      for (unsigned mask = hits(i) | hits(i + 16) << 16; mask != 0; mask &= mask - 1) {
+        const int hit = i + __builtin_ctz(mask);
+        if (accepted(hit)) return hit;
+      }
+    }
+  }
+#endif
+  for (; i < length; ++i) {
+    if (member_[bytes[i]] && accepted(i)) return i;
+  }
+  return length;
+}
+
 }  // namespace quorlex

@@ -15,6 +15,9 @@ class ByteSet {
   // none. One byte is found with memchr, up to four with 16-byte vector compares, larger
   // sets with a table walk.
   int FindNext(const char* text, int length, int from) const;
+  // The same for a byte of the set that the end of the text or a byte of `followers`
+  // follows: the others are passed over in the same loop.
+  int FindNextFollowedBy(const char* text, int length, int from, const ByteSet& followers) const;
 
  private:
   static constexpr int kFewBytes = 4;

@@ -249,7 +249,10 @@ class PatternEngine::Scan {
       if (s.mode == Mode::kAwake) return pos;
       target = std::min(target, s.wake);
     }
-    if (nextStart_ < pos) nextStart_ = engine_.anyStartBytes_.FindNext(Chars(), length_, pos);
+    if (nextStart_ < pos) {
+      nextStart_ =
+          engine_.anyStartBytes_.FindNextFollowedBy(Chars(), length_, pos, engine_.startFollowers_);
+    }
     return std::min(target, nextStart_);
   }
 
@@ -622,7 +625,10 @@ void PatternEngine::IndexStartBytes() {
 
   startMasks_.clear();
   secondMasks_.clear();
-  if (patterns_.size() <= 64) {
+  startFollowers_ = ByteSet();
+  if (patterns_.size() > 64) {
+    for (int b = 0; b < 256; ++b) startFollowers_.Add(static_cast<unsigned char>(b));
+  } else {
     startMasks_.assign(256, 0);
     secondMasks_.assign(256, 0);
     for (size_t p = 0; p < patterns_.size(); ++p) {
@@ -636,6 +642,11 @@ void PatternEngine::IndexStartBytes() {
         if (!checksSecond || Takes(program.at[static_cast<size_t>(first.next)], byte)) {
           secondMasks_[static_cast<size_t>(b)] |= bit;
         }
+      }
+    }
+    for (int b = 0; b < 256; ++b) {
+      if (secondMasks_[static_cast<size_t>(b)] != 0 || startMasks_[static_cast<size_t>(b)] != 0) {
+        startFollowers_.Add(static_cast<unsigned char>(b));
       }
     }
   }

@@ -163,6 +163,10 @@ class PatternEngine {
   std::vector<int> startOffsets_;
   std::vector<int> startPatterns_;
   ByteSet anyStartBytes_;
+  // The bytes after a start byte on which some pattern can go on, or start anew: at a
+  // start byte followed by any other, every pattern fails at once, and the scan passes
+  // it by. Every byte for engines larger than the masks below.
+  ByteSet startFollowers_;
   // For at most 64 patterns, one bit per pattern and byte: startMasks_ the patterns that
   // can start on the byte, secondMasks_ those whose second element (when they begin with
   // two or more plain elements) takes it. Empty for larger engines.
