@@ -390,13 +390,16 @@ int ConvertEntities(const TextString& in, TextString& out, const EntityWriting& 
     spaced.Replace(0, "&nbsp;", " ", 0, LetterCase::kMatters, nullptr, &count);
     text = spaced.View();
   }
-  // Nearly every entity is longer than what replaces it.
-  TextString result;
+  // Nearly every entity is longer than what replaces it. The result is written into `out`
+  // itself, unless `out` is the text.
+  TextString separate;
+  TextString& result = &out == &in ? separate : out;
+  result.Clear();
   result.Reserve(static_cast<int>(text.size()));
   Decoder decoder(writing);
   DecodingCache cache(decoder);
   count += ReplaceEntities(text, cache, result, unicodeTextProduced);
-  out.Swap(result);
+  if (&result != &out) out.Swap(result);
   return count;
 }
 

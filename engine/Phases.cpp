@@ -244,6 +244,8 @@ void LayOutTables(PassState& pass, TextString& text) {
 void JoinLines(PassState& pass, TextString& text) {
   const Markers& m = GetMarkers();
   TextString joined;
+  joined.Swap(pass.spareBuffer);
+  joined.Clear();
   joined.Reserve(text.Length());
   TextString line;
   long long total = 0;
@@ -282,6 +284,7 @@ void JoinLines(PassState& pass, TextString& text) {
     joined += line;
   }
   text.Swap(joined);
+  pass.spareBuffer.Swap(joined);
   pass.sourceLinesJoined = true;
   pass.averageLineLength = static_cast<int>(total / (count + 1) + 1);
 }
@@ -355,7 +358,7 @@ void RunSecondStage(PassState& pass, TextString& text) {
   PatternLists& lists = pass.lists;
   if (textMode && o.parseTables) LayOutTables(pass, text);
   pass.Status("INFO: Removing all remaining tags");
-  pass.tagRemover.Run(pass.report, o, pass.encoding, text, text);
+  pass.tagRemover.Run(pass.report, o, pass.encoding, text, text, pass.spareBuffer);
   if (textMode && pass.paragraphMarkersInserted && !o.preserveWhiteSpace) JoinLines(pass, text);
   Apply(pass, lists.softBreak, text, nullptr);
   if (textMode) pass.Status("INFO: Reinserting line/paragraph markers");

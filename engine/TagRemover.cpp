@@ -364,48 +364,62 @@ TagRemover::TagRemover(bool usePatterns)
 
 int TagRemover::Run(const MessageFunction& report, const QuorlOptions& options,
                     DocumentEncoding& encoding, const TextString& in, TextString& out) {
+  TextString spare;
+  return Run(report, options, encoding, in, out, spare);
+}
+
+int TagRemover::Run(const MessageFunction& report, const QuorlOptions& options,
+                    DocumentEncoding& encoding, const TextString& in, TextString& out,
+                    TextString& spare) {
   call_ = Call();
   call_.options = &options;
   int handled = 0;
-  // The text is copied only when a step changes it (`in` and `out` may be one string).
-  const TextString* text = &in;
-  TextString changed;
+  // The text is copied only when a step changes it (`in` and `out` may be one string). A
+  // step writes into whichever of two buffers does not hold its input, the spare one first.
+  TextString buffers[2];
+  buffers[0].Swap(spare);
+  TextString* current = nullptr;  // the buffer holding the text, once a step changed it
+  const auto text = [&]() -> const TextString& { return current != nullptr ? *current : in; };
+  const auto target = [&]() -> TextString& {
+    TextString& free = current == &buffers[0] ? buffers[1] : buffers[0];
+    free.Clear();
+    return free;
+  };
   if (options.convertToText && !usePatterns_) {
     // Text mode deletes every tag: no decisions, no tally.
-    const int matches = DeleteTags(in.View(), changed);
+    TextString& into = target();
+    const int matches = DeleteTags(in.View(), into);
     handled = matches < 0 ? -matches : matches;
-    if (matches > 0) text = &changed;
+    if (matches > 0) current = &into;
   } else if (in.Contains('<') && in.Contains('>')) {
     const RunOptions options;
     handled = tags_.Run(in, &options);
     if (handled > 0) {
-      tags_.TakeResult(changed);
-      text = &changed;
+      TextString& into = target();
+      tags_.TakeResult(into);
+      current = &into;
     }
     call_.tally.Report(report, 8);
   }
   if (options.convertToText || options.replaceEntities) {
-    TextString converted;
-    const int count = DecodeEntities(options, encoding, *text, converted);
+    TextString& into = target();
+    const int count = DecodeEntities(options, encoding, text(), into);
     if (count > 0) {
       handled += count;
-      changed.Swap(converted);
-      text = &changed;
+      current = &into;
     }
   }
   if (options.convertToText && options.utf8Output) {
-    TextString kept;
-    if (RemoveSoftHyphens(text->View(), kept)) {
-      changed.Swap(kept);
-      text = &changed;
-    }
-    if (HoldsTextBeyondAscii(*text)) encoding.unicodeTextProduced = true;
+    TextString& into = target();
+    if (RemoveSoftHyphens(text().View(), into)) current = &into;
+    if (HoldsTextBeyondAscii(text())) encoding.unicodeTextProduced = true;
   }
-  if (text == &changed) {
-    out.Swap(changed);
+  if (current != nullptr) {
+    out.Swap(*current);
   } else if (&out != &in) {
     out = in;
   }
+  spare.Swap(buffers[0].Capacity() >= buffers[1].Capacity() ? buffers[0] : buffers[1]);
   return handled;
 }
 

@@ -72,6 +72,10 @@ class TagRemover {
   // written as UTF-8, and in UTF-8 text output whenever the text holds a byte above 127.
   int Run(const MessageFunction& report, const QuorlOptions& options, DocumentEncoding& encoding,
           const TextString& in, TextString& out);
+  // The same, writing into `spare`'s buffer before any other; `spare` then holds the
+  // largest buffer left idle.
+  int Run(const MessageFunction& report, const QuorlOptions& options, DocumentEncoding& encoding,
+          const TextString& in, TextString& out, TextString& spare);
 
   struct Call {
     const QuorlOptions* options = nullptr;
