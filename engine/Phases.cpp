@@ -1,7 +1,11 @@
 #include "engine/Phases.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "engine/HiddenElements.h"
 #include "engine/PatternTable.h"
+#include "foundation/Ascii.h"
 #include "foundation/Utf8.h"
 #include "textformat/Markers.h"
 
@@ -238,6 +242,18 @@ void LayOutTables(PassState& pass, TextString& text) {
   }
 }
 
+// Appends `line` with every run of blanks in it written as its first blank.
+void AppendCollapsingBlanks(TextString& out, std::string_view line) {
+  size_t copied = 0;
+  for (size_t i = 1; i < line.size(); ++i) {
+    if (!IsBlank(line[i]) || !IsBlank(line[i - 1])) continue;
+    out.AppendBytes(line.data() + copied, static_cast<int>(i - copied));
+    while (i + 1 < line.size() && IsBlank(line[i + 1])) ++i;
+    copied = i + 1;
+  }
+  out.AppendBytes(line.data() + copied, static_cast<int>(line.size() - copied));
+}
+
 // Rebuilds the text from its source lines: the line breaks of the HTML source go, and only
 // markers make line breaks. Pre-formatted lines and marker lines keep theirs. Also measures
 // the average width of the long lines, in display columns.
@@ -247,30 +263,33 @@ void JoinLines(PassState& pass, TextString& text) {
   joined.Swap(pass.spareBuffer);
   joined.Clear();
   joined.Reserve(text.Length());
-  TextString line;
   long long total = 0;
   int count = 0;
   bool inPre = false;
   bool ordinarySeen = false;
   bool lastOrdinaryEmpty = true;
   int number = 0;
-  for (int pos = 0; text.GetNextToken(pos, '\n', line);) {
+  const std::string_view all = text.View();
+  for (size_t pos = 0; pos < all.size();) {
+    const size_t end = std::min(all.find('\n', pos), all.size());
+    std::string_view line = all.substr(pos, end - pos);
+    pos = end + 1;
     ++number;
-    const int columns = DisplayWidth(line.View());
+    const int columns = DisplayWidth(line);
     if (columns > kLongLine) {
       total += columns;
       ++count;
     }
-    if (line.View() == m.startPreformatted.View()) inPre = true;
-    if (inPre && line.View() == m.endPreformatted.View()) inPre = false;
+    if (line == m.startPreformatted.View()) inPre = true;
+    if (inPre && line == m.endPreformatted.View()) inPre = false;
     if (inPre) {
       if (number > 1) joined.AppendChar('\n');
-      joined += line;
+      joined.AppendBytes(line.data(), static_cast<int>(line.size()));
       continue;
     }
-    if (line.StartsWith(kMarkerLinePrefix, LetterCase::kIgnored)) {
+    if (line.starts_with(kMarkerLinePrefix)) {
       if (number > 1) joined.AppendChar('\n');
-      joined += line;
+      joined.AppendBytes(line.data(), static_cast<int>(line.size()));
       joined.AppendChar('\n');
       continue;
     }
@@ -278,10 +297,10 @@ void JoinLines(PassState& pass, TextString& text) {
     ordinarySeen = true;
     // A line of blanks (the indentation left of a removed tag) counts as empty, or it
     // would put a second blank between the words around it.
-    line.Trim(TrimEnds::kBoth, " \t");
-    lastOrdinaryEmpty = line.IsEmpty();
-    line.CollapseBlanks();
-    joined += line;
+    while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
+    while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+    lastOrdinaryEmpty = line.empty();
+    AppendCollapsingBlanks(joined, line);
   }
   text.Swap(joined);
   pass.spareBuffer.Swap(joined);

@@ -11,7 +11,7 @@ namespace quorlex {
 
 void AdviseLargeBlock(void* block, size_t bytes) {
 #if defined(MADV_HUGEPAGE)
-  constexpr size_t kLargeBlock = size_t{8} << 20;
+  constexpr size_t kLargeBlock = size_t{2} << 20;
   if (bytes < kLargeBlock) return;
   // The whole pages the block touches: a large block is a mapping of its own, and advice
   // on part of it would cut it in pieces that could no longer grow by remapping.
