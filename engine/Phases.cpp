@@ -147,8 +147,11 @@ void RemoveInLineMarkup(PassState& pass, TextString& text) {
   PatternLists& lists = pass.lists;
   const bool preformatted = pass.inLinePreformatted;
   pass.preformattedTagsSeen = 0;
-  if (lists.inLine.Run(text, &kListRunOptions) <= pass.preformattedTagsSeen) return;
-  lists.inLine.TakeResult(text);
+  lists.inLine.LendBuffer(pass.spareBuffer);
+  const bool found = lists.inLine.Run(text, &kListRunOptions) > pass.preformattedTagsSeen;
+  if (found) lists.inLine.TakeResult(text);
+  lists.inLine.ReturnBuffer(pass.spareBuffer);
+  if (!found) return;
   pass.Status("INFO: Removing in-line markup tags");
   pass.inLinePreformatted = preformatted;
   Apply(pass, lists.inLine, text, nullptr);
@@ -164,7 +167,9 @@ void MarkBlocksAndHeadings(PassState& pass, TextString& text) {
   Apply(pass, lists.block, text, nullptr);
   // A heading left open in an earlier chunk has no place in this one.
   pass.headingStart = -1;
+  lists.heading.LendBuffer(pass.spareBuffer);
   if (lists.heading.Search(text, &kListRunOptions) > 0) lists.heading.TakeResult(text);
+  lists.heading.ReturnBuffer(pass.spareBuffer);
 }
 
 void ReformatDialogue(PassState& pass, TextString& text) {
@@ -355,6 +360,9 @@ void RunSecondStage(PassState& pass, TextString& text) {
   PatternLists& lists = pass.lists;
   if (textMode && o.parseTables) LayOutTables(pass, text);
   pass.Status("INFO: Removing all remaining tags");
+  // The tag remover makes buffers of its own: the spare buffer is let go rather than left
+  // idle beside them.
+  pass.spareBuffer = TextString();
   pass.tagRemover.Run(pass.report, o, pass.encoding, text, text);
   if (textMode && pass.paragraphMarkersInserted && !o.preserveWhiteSpace) JoinLines(pass, text);
   Apply(pass, lists.softBreak, text, nullptr);
