@@ -367,20 +367,30 @@ int TagRemover::Run(const MessageFunction& report, const QuorlOptions& options,
   call_ = Call();
   call_.options = &options;
   int handled = 0;
-  // The text is copied only when a step changes it (`in` and `out` may be one string).
+  // The text is copied only when a step changes it. When `in` and `out` are one string, a
+  // step's result takes its place at once: a large text is then held at most twice, as the
+  // step's input and its output.
   const TextString* text = &in;
   TextString changed;
+  const auto keep = [&](TextString& step) {
+    TextString& into = &in == &out ? out : changed;
+    into.Swap(step);
+    step = TextString();
+    text = &into;
+  };
   if (options.convertToText && !usePatterns_) {
     // Text mode deletes every tag: no decisions, no tally.
-    const int matches = DeleteTags(in.View(), changed);
+    TextString deleted;
+    const int matches = DeleteTags(in.View(), deleted);
     handled = matches < 0 ? -matches : matches;
-    if (matches > 0) text = &changed;
+    if (matches > 0) keep(deleted);
   } else if (in.Contains('<') && in.Contains('>')) {
     const RunOptions options;
     handled = tags_.Run(in, &options);
     if (handled > 0) {
-      tags_.TakeResult(changed);
-      text = &changed;
+      TextString tagged;
+      tags_.TakeResult(tagged);
+      keep(tagged);
     }
     call_.tally.Report(report, 8);
   }
@@ -389,16 +399,12 @@ int TagRemover::Run(const MessageFunction& report, const QuorlOptions& options,
     const int count = DecodeEntities(options, encoding, *text, converted);
     if (count > 0) {
       handled += count;
-      changed.Swap(converted);
-      text = &changed;
+      keep(converted);
     }
   }
   if (options.convertToText && options.utf8Output) {
     TextString kept;
-    if (RemoveSoftHyphens(text->View(), kept)) {
-      changed.Swap(kept);
-      text = &changed;
-    }
+    if (RemoveSoftHyphens(text->View(), kept)) keep(kept);
     if (HoldsTextBeyondAscii(*text)) encoding.unicodeTextProduced = true;
   }
   if (text == &changed) {
