@@ -82,30 +82,18 @@ TEST(TagRemover, DirectScanAgreesWithThePatternList) {
 
 // `in` and `out` may be one string: each step's result then replaces it at once.
 TEST(TagRemover, RemovesInPlaceAsIntoAnotherString) {
-  static const struct {
-    const char* name;
-    const char* text;
-    bool utf8Output;
-  } kCases[] = {
-      {"nothing to change", "plain text", false},
-      {"tags only", "<p>Some <b>bold</b> text</p>", false},
-      {"entities only", "a &amp; b", false},
-      {"tags and entities", "<i>a</i> &amp; &lt;b&gt;", false},
-      {"every step, soft hyphens too", "<p>soft&shy;ly &amp; \xC2\xADnot</p>", true},
-  };
+  const char* kTexts[] = {"plain text", "<i>a</i> &amp; &lt;b&gt;",
+                          "<p>soft&shy;ly \xC2\xADnot</p>"};
   for (const bool usePatterns : {false, true}) {
-    for (const auto& c : kCases) {
-      SCOPED_TRACE(c.name);
-      QuorlOptions options = QuorlOptions::BuiltIn();
-      options.utf8Output = c.utf8Output ? 1 : 0;
+    for (const char* in : kTexts) {
+      SCOPED_TRACE(in);
       TagRemover remover(usePatterns);
       DocumentEncoding encoding;
       TextString apart;
-      const int apartCount = remover.Run(nullptr, options, encoding, c.text, apart);
-      TextString text(c.text);
-      const int inPlaceCount = remover.Run(nullptr, options, encoding, text, text);
+      TextString text(in);
+      const int count = remover.Run(nullptr, QuorlOptions::BuiltIn(), encoding, in, apart);
+      EXPECT_EQ(count, remover.Run(nullptr, QuorlOptions::BuiltIn(), encoding, text, text));
       EXPECT_EQ(apart.View(), text.View());
-      EXPECT_EQ(apartCount, inPlaceCount);
     }
   }
 }
