@@ -204,7 +204,10 @@ void ElementEnds::Read(std::string_view text) {
 
 bool RemoveHiddenElements(PassState& pass, TextString& text) {
   const std::string_view view = text.View();
-  TextString kept;
+  // What is kept goes into the pass's spare buffer, which then holds the old text: a large
+  // page costs no third buffer.
+  TextString& kept = pass.spareBuffer;
+  kept.Clear();
   size_t copied = 0;  // the text before this is in `kept` or removed
   bool removed = false;
   pass.elementEnds.Clear();

@@ -58,7 +58,8 @@ class ElementEnds {
 // Removes from `text` every element whose start tag hides it, with all it holds, in one pass
 // over the tags (most of which hide nothing); an element without an end tag loses only its
 // start tag, with a warning to the pass's messages. Returns whether anything went. The
-// pass's ElementEnds serves the run.
+// pass's ElementEnds serves the run; the text kept is written into the pass's spare buffer,
+// which afterwards holds the old text (`text` must not be that buffer).
 bool RemoveHiddenElements(PassState& pass, TextString& text);
 
 }  // namespace quorlex

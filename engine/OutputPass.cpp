@@ -74,9 +74,13 @@ class ChunkedFirstStage {
     if (chunk_.Length() > chunkLength_ && !openElements_.Inside()) Process();
   }
 
-  // Runs the first stage on what is left.
+  // Runs the first stage on what is left, and lets go of the buffers the first stage
+  // worked in: on a one-line page each is as large as the page, and the second stage makes
+  // its own.
   void Finish() {
     if (!chunk_.IsEmpty()) Process();
+    chunk_ = TextString();
+    pass_.spareBuffer = TextString();
   }
 
  private:
@@ -85,7 +89,12 @@ class ChunkedFirstStage {
     pass_.encoding.charset = source_.Charset().c_str();
     pass_.Status(("INFO: Processing chunk #" + TextString(chunkNumber_)).Data());
     RunFirstStage(chunkNumber_, pass_, chunk_);
-    result_ += chunk_;
+    // The first chunk (all of a one-line page) becomes the result without a copy.
+    if (result_.IsEmpty()) {
+      result_.Swap(chunk_);
+    } else {
+      result_ += chunk_;
+    }
     chunk_.Clear();
   }
 
@@ -239,6 +248,9 @@ void OutputPass::Convert(const TextString& inputPath, const std::vector<TextStri
   TextString& text = document.converted;
   if (!ReadInput(inputPath, memorySource, text)) return;
   RunSecondStage(pass_, text);
+  // The lists are done with the text: their spare buffer, as large as the text, is not
+  // kept through the layout.
+  pass_.spareBuffer = TextString();
   // The second stage notes a character beyond ASCII in the text; the header and the URL
   // table hold text of their own.
   if (pass_.options.WritesUtf8() && !pass_.encoding.unicodeTextProduced &&

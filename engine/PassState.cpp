@@ -87,6 +87,10 @@ HandlerResult RecordMatch(PatternEngine&, WildcardPattern&, MatchState& state, c
 
 // The engine and its capture slot live together, so the slot outlives every run.
 struct FindingEngine : CopyPatternEngine {
+  // Only the place of the match counts: the rest of the text is not copied into a result,
+  // which on a page of one long line would be a second copy of the page.
+  void Finish() override {}
+
   Found found;
 };
 

@@ -151,8 +151,11 @@ void RemoveInLineMarkup(PassState& pass, TextString& text) {
   PatternLists& lists = pass.lists;
   const bool preformatted = pass.inLinePreformatted;
   pass.preformattedTagsSeen = 0;
-  if (lists.inLine.Run(text, &kListRunOptions) <= pass.preformattedTagsSeen) return;
-  lists.inLine.TakeResult(text);
+  lists.inLine.LendBuffer(pass.spareBuffer);
+  const bool found = lists.inLine.Run(text, &kListRunOptions) > pass.preformattedTagsSeen;
+  if (found) lists.inLine.TakeResult(text);
+  lists.inLine.ReturnBuffer(pass.spareBuffer);
+  if (!found) return;
   pass.Status("INFO: Removing in-line markup tags");
   pass.inLinePreformatted = preformatted;
   Apply(pass, lists.inLine, text, nullptr);
@@ -168,7 +171,9 @@ void MarkBlocksAndHeadings(PassState& pass, TextString& text) {
   Apply(pass, lists.block, text, nullptr);
   // A heading left open in an earlier chunk has no place in this one.
   pass.headingStart = -1;
+  lists.heading.LendBuffer(pass.spareBuffer);
   if (lists.heading.Search(text, &kListRunOptions) > 0) lists.heading.TakeResult(text);
+  lists.heading.ReturnBuffer(pass.spareBuffer);
 }
 
 void ReformatDialogue(PassState& pass, TextString& text) {

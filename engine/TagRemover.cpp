@@ -375,51 +375,46 @@ int TagRemover::Run(const MessageFunction& report, const QuorlOptions& options,
   call_.options = &options;
   int handled = 0;
   // The text is copied only when a step changes it (`in` and `out` may be one string). A
-  // step writes into whichever of two buffers does not hold its input, the spare one first.
-  TextString buffers[2];
-  buffers[0].Swap(spare);
-  TextString* current = nullptr;  // the buffer holding the text, once a step changed it
-  const auto text = [&]() -> const TextString& { return current != nullptr ? *current : in; };
-  const auto target = [&]() -> TextString& {
-    TextString& free = current == &buffers[0] ? buffers[1] : buffers[0];
-    free.Clear();
-    return free;
+  // step writes into the spare buffer; its result then takes the place of `out`, and what
+  // `out` held, no longer needed, is the buffer the next step writes into. A large text is
+  // held at most twice, and no step takes a new buffer once the spare one is large enough.
+  TextString into;
+  into.Swap(spare);
+  into.Clear();
+  const TextString* text = &in;
+  const auto keep = [&]() {
+    out.Swap(into);
+    into.Clear();
+    text = &out;
   };
   if (options.convertToText && !usePatterns_) {
     // Text mode deletes every tag: no decisions, no tally.
-    TextString& into = target();
     const int matches = DeleteTags(in.View(), into);
     handled = matches < 0 ? -matches : matches;
-    if (matches > 0) current = &into;
+    if (matches > 0) keep();
   } else if (in.Contains('<') && in.Contains('>')) {
     const RunOptions options;
     handled = tags_.Run(in, &options);
     if (handled > 0) {
-      TextString& into = target();
       tags_.TakeResult(into);
-      current = &into;
+      keep();
     }
     call_.tally.Report(report, 8);
   }
   if (options.convertToText || options.replaceEntities) {
-    TextString& into = target();
-    const int count = DecodeEntities(options, encoding, text(), into);
+    const int count = DecodeEntities(options, encoding, *text, into);
     if (count > 0) {
       handled += count;
-      current = &into;
+      keep();
     }
+    into.Clear();
   }
   if (options.convertToText && options.utf8Output) {
-    TextString& into = target();
-    if (RemoveSoftHyphens(text().View(), into)) current = &into;
-    if (HoldsTextBeyondAscii(text())) encoding.unicodeTextProduced = true;
+    if (RemoveSoftHyphens(text->View(), into)) keep();
+    if (HoldsTextBeyondAscii(*text)) encoding.unicodeTextProduced = true;
   }
-  if (current != nullptr) {
-    out.Swap(*current);
-  } else if (&out != &in) {
-    out = in;
-  }
-  spare.Swap(buffers[0].Capacity() >= buffers[1].Capacity() ? buffers[0] : buffers[1]);
+  if (text == &in && &out != &in) out = in;
+  spare.Swap(into);
   return handled;
 }
 

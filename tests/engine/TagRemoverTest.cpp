@@ -83,6 +83,24 @@ TEST(TagRemover, DirectScanAgreesWithThePatternList) {
   }
 }
 
+// `in` and `out` may be one string: each step's result then replaces it at once.
+TEST(TagRemover, RemovesInPlaceAsIntoAnotherString) {
+  const char* kTexts[] = {"plain text", "<i>a</i> &amp; &lt;b&gt;",
+                          "<p>soft&shy;ly \xC2\xADnot</p>"};
+  for (const bool usePatterns : {false, true}) {
+    for (const char* in : kTexts) {
+      SCOPED_TRACE(in);
+      TagRemover remover(usePatterns);
+      DocumentEncoding encoding;
+      TextString apart;
+      TextString text(in);
+      const int count = remover.Run(nullptr, QuorlOptions::BuiltIn(), encoding, in, apart);
+      EXPECT_EQ(count, remover.Run(nullptr, QuorlOptions::BuiltIn(), encoding, text, text));
+      EXPECT_EQ(apart.View(), text.View());
+    }
+  }
+}
+
 TEST(TagRemover, CountsTagsAndEntities) {
   QuorlOptions options = QuorlOptions::BuiltIn();
   TextString out;
