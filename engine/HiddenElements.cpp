@@ -117,7 +117,8 @@ class OpenElementStack {
  public:
   static constexpr size_t kNone = static_cast<size_t>(-1);
 
-  // Opens element number `element`, called `name` (lower case).
+  // Opens element number `element` (kNone: one that is not recorded), called `name`
+  // (lower case).
   void Push(std::string name, size_t element) {
     ++CountOf(name);
     open_.push_back(Open{std::move(name), element});
@@ -125,7 +126,7 @@ class OpenElementStack {
 
   // Closes the innermost open element called `name` (lower case) and returns its number;
   // the elements opened inside it end with it, unclosed. kNone when none of that name is
-  // open: the end tag is ignored.
+  // open (the end tag is ignored) or the element closed has no number.
   size_t Close(const std::string& name) {
     if (CountOf(name) == 0) return kNone;
     while (true) {
@@ -192,8 +193,12 @@ void ElementEnds::Read(std::string_view text) {
     std::string name = AsciiLowerCase(TagNameAt(text, nameAt));
     const std::string_view tag = text.substr(at, close - at + 1);
     if (!endTag && !IsVoidElement(name) && !ClosesItself(tag)) {
-      open.Push(std::move(name), starts_.size());
-      starts_.push_back(Element{static_cast<int>(at), -1});
+      if (recorded_ == nullptr || recorded_(tag, TagNameAt(text, nameAt))) {
+        open.Push(std::move(name), starts_.size());
+        starts_.push_back(Element{static_cast<int>(at), -1});
+      } else {
+        open.Push(std::move(name), OpenElementStack::kNone);
+      }
     } else if (endTag) {
       const size_t element = open.Close(name);
       if (element != OpenElementStack::kNone) starts_[element].end = static_cast<int>(close + 1);

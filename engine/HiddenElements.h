@@ -34,6 +34,14 @@ struct PassState;
 // open nothing. A tag runs from its "<" to the next ">", unless another "<" comes first.
 class ElementEnds {
  public:
+  // Which start tags (the whole tag and its name) EndOf is asked about.
+  using Recorded = bool (*)(std::string_view tag, std::string_view name);
+
+  // Only the elements whose start tag `recorded` accepts (every element without it) are
+  // remembered, so that a page of a million elements of which a few are asked about costs
+  // no table of a million; EndOf answers -1 for the others.
+  explicit ElementEnds(Recorded recorded = nullptr) : recorded_(recorded) {}
+
   // Forgets the text: the next EndOf reads the text it is given.
   void Clear() {
     read_ = false;
@@ -51,8 +59,9 @@ class ElementEnds {
   };
   void Read(std::string_view text);
 
+  Recorded recorded_;
   bool read_ = false;
-  std::vector<Element> starts_;  // every element opened, in text order
+  std::vector<Element> starts_;  // the elements opened and recorded, in text order
 };
 
 // Removes from `text` every element whose start tag hides it, with all it holds, in one pass

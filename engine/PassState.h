@@ -162,7 +162,7 @@ struct PassState {
   int preformattedTagsSeen = 0;
   // The hidden-element handler: where the elements of the text it runs over end (cleared
   // before every run of its list).
-  ElementEnds elementEnds;
+  ElementEnds elementEnds{HidesElement};  // asked only where hidden elements end
   // The character set the META handler found.
   TextString foundCharacterSet;
   DocumentEncoding encoding;

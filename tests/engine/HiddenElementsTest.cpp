@@ -135,5 +135,16 @@ TEST(ElementEnds, MatchesEachStartTagWithTheEndTagThatClosesIt) {
   }
 }
 
+// Told to record only hidden elements, it answers for them as it would for any element, also
+// among unrecorded ones of their name, and -1 for every other start tag.
+TEST(ElementEnds, RecordsOnlyTheElementsItIsToldTo) {
+  const char* page = "<div><div hidden><div></div></div></div><p hidden>x";
+  ElementEnds ends(HidesElement);
+  EXPECT_EQ(34, ends.EndOf(page, 5));
+  EXPECT_EQ(-1, ends.EndOf(page, 0));
+  EXPECT_EQ(-1, ends.EndOf(page, 17));
+  EXPECT_EQ(-1, ends.EndOf(page, 40));
+}
+
 }  // namespace
 }  // namespace quorlex
