@@ -259,6 +259,12 @@ void AppendCollapsingBlanks(TextString& out, std::string_view line) {
   out.AppendBytes(line.data() + copied, static_cast<int>(line.size() - copied));
 }
 
+std::string_view WithoutOuterBlanks(std::string_view line) {
+  while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
+  while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+  return line;
+}
+
 // Rebuilds the text from its source lines: the line breaks of the HTML source go, and only
 // markers make line breaks. Pre-formatted lines and marker lines keep theirs. Also measures
 // the average width of the long lines, in display columns.
@@ -287,23 +293,19 @@ void JoinLines(PassState& pass, TextString& text) {
     }
     if (line == m.startPreformatted.View()) inPre = true;
     if (inPre && line == m.endPreformatted.View()) inPre = false;
-    if (inPre) {
+    // Pre-formatted lines keep their line ends, marker lines stand alone.
+    const bool markerLine = !inPre && line.starts_with(kMarkerLinePrefix);
+    if (inPre || markerLine) {
       if (number > 1) joined.AppendChar('\n');
       joined.AppendBytes(line.data(), static_cast<int>(line.size()));
-      continue;
-    }
-    if (line.starts_with(kMarkerLinePrefix)) {
-      if (number > 1) joined.AppendChar('\n');
-      joined.AppendBytes(line.data(), static_cast<int>(line.size()));
-      joined.AppendChar('\n');
+      if (markerLine) joined.AppendChar('\n');
       continue;
     }
     if (ordinarySeen && !lastOrdinaryEmpty) joined.AppendChar(' ');
     ordinarySeen = true;
     // A line of blanks (the indentation left of a removed tag) counts as empty, or it
     // would put a second blank between the words around it.
-    while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
-    while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+    line = WithoutOuterBlanks(line);
     lastOrdinaryEmpty = line.empty();
     AppendCollapsingBlanks(joined, line);
   }

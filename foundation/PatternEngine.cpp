@@ -623,34 +623,38 @@ void PatternEngine::IndexStartBytes() {
   }
   startOffsets_[256] = static_cast<int>(startPatterns_.size());
 
+  IndexStartMasks();
+  startIndexValid_ = true;
+}
+
+void PatternEngine::IndexStartMasks() {
   startMasks_.clear();
   secondMasks_.clear();
   startFollowers_ = ByteSet();
   if (patterns_.size() > 64) {
     for (int b = 0; b < 256; ++b) startFollowers_.Add(static_cast<unsigned char>(b));
-  } else {
-    startMasks_.assign(256, 0);
-    secondMasks_.assign(256, 0);
-    for (size_t p = 0; p < patterns_.size(); ++p) {
-      const PatternProgram& program = patterns_[p]->program;
-      const PatternElement& first = program.at[0];
-      const bool checksSecond = first.IsFixed() && first.fixedRun > 1;
-      for (int b = 0; b < 256; ++b) {
-        const auto byte = static_cast<unsigned char>(b);
-        const uint64_t bit = uint64_t{1} << p;
-        if (program.startBytes.Contains(byte)) startMasks_[static_cast<size_t>(b)] |= bit;
-        if (!checksSecond || Takes(program.at[static_cast<size_t>(first.next)], byte)) {
-          secondMasks_[static_cast<size_t>(b)] |= bit;
-        }
-      }
-    }
+    return;
+  }
+  startMasks_.assign(256, 0);
+  secondMasks_.assign(256, 0);
+  for (size_t p = 0; p < patterns_.size(); ++p) {
+    const PatternProgram& program = patterns_[p]->program;
+    const PatternElement& first = program.at[0];
+    const bool checksSecond = first.IsFixed() && first.fixedRun > 1;
     for (int b = 0; b < 256; ++b) {
-      if (secondMasks_[static_cast<size_t>(b)] != 0 || startMasks_[static_cast<size_t>(b)] != 0) {
-        startFollowers_.Add(static_cast<unsigned char>(b));
+      const auto byte = static_cast<unsigned char>(b);
+      const uint64_t bit = uint64_t{1} << p;
+      if (program.startBytes.Contains(byte)) startMasks_[static_cast<size_t>(b)] |= bit;
+      if (!checksSecond || Takes(program.at[static_cast<size_t>(first.next)], byte)) {
+        secondMasks_[static_cast<size_t>(b)] |= bit;
       }
     }
   }
-  startIndexValid_ = true;
+  for (int b = 0; b < 256; ++b) {
+    if ((secondMasks_[static_cast<size_t>(b)] | startMasks_[static_cast<size_t>(b)]) != 0) {
+      startFollowers_.Add(static_cast<unsigned char>(b));
+    }
+  }
 }
 
 int PatternEngine::Search(const char* text, int length, const RunOptions* options) {

@@ -149,6 +149,8 @@ class PatternEngine {
   int ContinueAt(int logical);
   // Lists, per byte, the patterns that can start on it (built when the patterns change).
   void IndexStartBytes();
+  // The masks and followers below, for the start bytes just indexed.
+  void IndexStartMasks();
 
   const bool copying_;
   bool fastScan_ = true;
