@@ -36,18 +36,5 @@ TEST(LineBufferTest, LinesSurviveGrowth) {
   }
 }
 
-// Advice on a block changes none of its bytes, whatever its size and alignment.
-TEST(LineBufferTest, AdviceOnLargeBlocksKeepsTheirBytes) {
-  for (const size_t size : {size_t{1}, size_t{8} << 20, (size_t{8} << 20) + 4097}) {
-    std::string block(size + 3, 'q');
-    block[0] = 'a';
-    block.back() = 'z';
-    AdviseLargeBlock(block.data() + 3, size);
-    EXPECT_EQ(block.front(), 'a');
-    EXPECT_EQ(block.back(), 'z');
-    EXPECT_EQ(block.find_first_not_of('q', 1), block.size() - 1);
-  }
-}
-
 }  // namespace
 }  // namespace quorlex
