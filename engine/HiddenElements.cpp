@@ -190,10 +190,11 @@ void ElementEnds::Read(std::string_view text) {
     if (nameAt >= text.size() || !IsAsciiLetter(text[nameAt])) continue;
     const size_t close = TagEnd(text, at);
     if (close == std::string_view::npos) continue;
-    std::string name = AsciiLowerCase(TagNameAt(text, nameAt));
+    const std::string_view written = TagNameAt(text, nameAt);
+    std::string name = AsciiLowerCase(written);
     const std::string_view tag = text.substr(at, close - at + 1);
     if (!endTag && !IsVoidElement(name) && !ClosesItself(tag)) {
-      if (recorded_ == nullptr || recorded_(tag, TagNameAt(text, nameAt))) {
+      if (recorded_ == nullptr || recorded_(tag, written)) {
         open.Push(std::move(name), starts_.size());
         starts_.push_back(Element{static_cast<int>(at), -1});
       } else {

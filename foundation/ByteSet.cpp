@@ -8,6 +8,30 @@
 
 namespace quorlex {
 
+#if defined(__SSE2__)
+// The members of a set of at most four bytes in 16 bytes of text, one bit per byte.
+class ByteSet::FewBytesProbe {
+ public:
+  // Unused lanes repeat the first byte, so they never add a false hit.
+  explicit FewBytesProbe(const ByteSet& set)
+      : b0_(Lane(set, 0)), b1_(Lane(set, 1)), b2_(Lane(set, 2)), b3_(Lane(set, 3)) {}
+
+  unsigned Hits(const unsigned char* at) const {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    return static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, b0_), _mm_cmpeq_epi8(chunk, b1_)),
+                     _mm_or_si128(_mm_cmpeq_epi8(chunk, b2_), _mm_cmpeq_epi8(chunk, b3_)))));
+  }
+
+ private:
+  static __m128i Lane(const ByteSet& set, int k) {
+    return _mm_set1_epi8(static_cast<char>(set.few_[set.count_ > k ? k : 0]));
+  }
+
+  __m128i b0_, b1_, b2_, b3_;
+};
+#endif
+
 void ByteSet::Add(unsigned char byte) {
   if (member_[byte]) return;
   member_[byte] = true;
@@ -26,18 +50,10 @@ int ByteSet::FindNext(const char* text, int length, int from) const {
   int i = from;
 #if defined(__SSE2__)
   if (count_ <= kFewBytes) {
-    // Unused lanes repeat the first byte, so they never add a false hit.
-    const __m128i b0 = _mm_set1_epi8(static_cast<char>(few_[0]));
-    const __m128i b1 = _mm_set1_epi8(static_cast<char>(few_[1]));
-    const __m128i b2 = _mm_set1_epi8(static_cast<char>(few_[count_ > 2 ? 2 : 0]));
-    const __m128i b3 = _mm_set1_epi8(static_cast<char>(few_[count_ > 3 ? 3 : 0]));
+    const FewBytesProbe probe(*this);
     for (; i + 16 <= length; i += 16) {
-      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-      const __m128i hits =
-          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, b0), _mm_cmpeq_epi8(chunk, b1)),
-                       _mm_or_si128(_mm_cmpeq_epi8(chunk, b2), _mm_cmpeq_epi8(chunk, b3)));
-      const int mask = _mm_movemask_epi8(hits);
-      if (mask != 0) return i + __builtin_ctz(static_cast<unsigned>(mask));
+      const unsigned mask = probe.Hits(bytes + i);
+      if (mask != 0) return i + __builtin_ctz(mask);
     }
   }
 #endif
@@ -55,19 +71,11 @@ int ByteSet::FindNextFollowedBy(const char* text, int length, int from,
   int i = from < length ? from : length;
 #if defined(__SSE2__)
   if (count_ >= 1 && count_ <= kFewBytes) {
-    // As in FindNext, 32 bytes at a time; every hit is checked against the byte after it.
-    const __m128i b0 = _mm_set1_epi8(static_cast<char>(few_[0]));
-    const __m128i b1 = _mm_set1_epi8(static_cast<char>(few_[count_ > 1 ? 1 : 0]));
-    const __m128i b2 = _mm_set1_epi8(static_cast<char>(few_[count_ > 2 ? 2 : 0]));
-    const __m128i b3 = _mm_set1_epi8(static_cast<char>(few_[count_ > 3 ? 3 : 0]));
-    const auto hits = [&](int at) {
-      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
-      return static_cast<unsigned>(_mm_movemask_epi8(
-          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, b0), _mm_cmpeq_epi8(chunk, b1)),
-                       _mm_or_si128(_mm_cmpeq_epi8(chunk, b2), _mm_cmpeq_epi8(chunk, b3)))));
-    };
+    // 32 bytes at a time; every hit is checked against the byte after it.
+    const FewBytesProbe probe(*this);
     for (; i + 32 <= length; i += 32) {
-      for (unsigned mask = hits(i) | hits(i + 16) << 16; mask != 0; mask &= mask - 1) {
+      for (unsigned mask = probe.Hits(bytes + i) | probe.Hits(bytes + i + 16) << 16; mask != 0;
+           mask &= mask - 1) {
         const int hit = i + __builtin_ctz(mask);
         if (accepted(hit)) return hit;
       }

@@ -21,6 +21,7 @@ class ByteSet {
 
  private:
   static constexpr int kFewBytes = 4;
+  class FewBytesProbe;
 
   bool member_[256] = {};
   int count_ = 0;

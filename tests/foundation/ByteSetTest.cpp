@@ -24,7 +24,9 @@ TEST(ByteSetTest, FindsTheStartBytesThatTheirFollowersFollow) {
   };
   std::mt19937 random(9);
   for (const Row& row :
-       {Row{"<", "ai"}, Row{"<&", "/a<"}, Row{"<&#", "x"}, Row{"<&#;", "!-"}, Row{"<&#;>", "a"}}) {
+       {Row{"<", "ai"}, Row{"<&", "/a<"}, Row{"<&#", "x"}, Row{"<&#;", "!-"}, Row{"<&#;>", "a"},
+        Row{"<", "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ/!<"}, Row{"<", "a\xE9"},
+        Row{"\xE9", "\x7F"}}) {
     SCOPED_TRACE(row.starts);
     const ByteSet starts = SetOf(row.starts);
     const ByteSet followers = SetOf(row.followers);

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "foundation/LargeBlocks.h"
 #include "foundation/LineBuffer.h"
 
 namespace quorlex {
